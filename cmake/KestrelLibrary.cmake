@@ -1,0 +1,21 @@
+# kestrel_library(NAME DIR): a static library of every .cpp in DIR, or a
+# header-only interface library while DIR has none.
+function(kestrel_library name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+  endif()
+endfunction()
+
+function(kestrel_link name scope)
+  get_target_property(type ${name} TYPE)
+  if(type STREQUAL "INTERFACE_LIBRARY")
+    target_link_libraries(${name} INTERFACE ${ARGN})
+  else()
+    target_link_libraries(${name} ${scope} ${ARGN})
+  endif()
+endfunction()

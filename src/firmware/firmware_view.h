@@ -1,0 +1,34 @@
+// What the firmware operations read from and do to FirmwareUpdateWindow.
+#pragma once
+#include <optional>
+#include <string>
+
+#include "drive/drive_list_view.h"
+
+namespace kestrel {
+
+struct OpenFileRequest {
+  std::string title;
+  std::string initialDirectory;  // ".\\"
+  std::string filterText;        // "Hex File (HEX,HEQ,HEP,62A,62R)"
+  std::string filterPatterns;    // "*.HEX;*.HEQ;..."
+  std::string initialName;       // fileNameBuffer
+};
+
+class FirmwareView : public DriveListView {
+ public:
+  // Puts the whole log into the status box (1012); with scrollToEnd the caret
+  // goes to the end and is scrolled into view (appendToLog), else the box shows
+  // the start of the log (showLog).
+  virtual void SetStatusText(const std::string& log, bool scrollToEnd) = 0;
+  virtual void SetFileNameField(const std::string& text) = 0;  // 1001
+  virtual void SetInfoField(const std::string& text) = 0;      // 1002
+  // The Open file dialog; empty when the user cancelled.
+  virtual std::optional<std::string> ChooseFile(const OpenFileRequest& request) = 0;
+  // The platform's file-error box for a file that cannot be opened.
+  virtual void ShowFileError(const std::string& path, int cause) = 0;
+  // ConfirmUpdateDialog: true only for OK.
+  virtual bool ConfirmUpdate(const std::string& oldFirmware, const std::string& newFirmware) = 0;
+};
+
+}  // namespace kestrel
