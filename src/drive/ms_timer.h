@@ -8,6 +8,9 @@ namespace kestrel {
 
 class MsTimer {
  public:
+  // No period longer than this is ever tried, whatever maxPeriodMs asks for:
+  // a system that refuses every period must not keep StartMsTimer busy.
+  static constexpr uint32_t kLongestPeriodMs = 1000;
   // maxPeriodMs: the largest timer period tried (7 on the ASPI builds).
   MsTimer(TimerPort& port, uint32_t maxPeriodMs) : port_(port), maxPeriodMs_(maxPeriodMs) {}
   void StartMsTimer();

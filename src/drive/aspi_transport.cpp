@@ -1,0 +1,177 @@
+#include "drive/aspi_transport.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "drive/transport_results.h"
+
+namespace kestrel {
+namespace {
+
+constexpr char kIntelataPrefix[8] = {'i', 'n', 't', 'e', 'l', 'a', 't', 'a'};
+
+uint8_t FlagsFor(DataDirection direction) {
+  switch (direction) {
+    case DataDirection::In:
+      return aspi::SRB_EVENT_NOTIFY | aspi::SRB_DIR_IN;
+    case DataDirection::Out:
+      return aspi::SRB_EVENT_NOTIFY | aspi::SRB_DIR_OUT;
+    case DataDirection::None:
+      break;
+  }
+  return aspi::SRB_EVENT_NOTIFY;
+}
+
+bool ValidCdbLength(uint8_t length) { return length == 6 || length == 10 || length == 12; }
+
+}  // namespace
+
+AspiTransport::AspiTransport(AspiPort& port) : port_(port) {}
+
+AspiTransport::~AspiTransport() {
+  if (completionEvent_ != nullptr) port_.CloseEvent(completionEvent_);
+  ReleaseDriveAccess();
+}
+
+int32_t AspiTransport::InitDriveAccess() {
+  // A second start-up must not lose what the first one obtained.
+  ReleaseDriveAccess();
+  intelataPresent_ = false;
+  adapterCount_ = 0;
+  adapterInventory_ = {};
+
+  // The buffers already obtained when one fails stay with the transport and
+  // are freed by ReleaseDriveAccess.
+  buffers_.data = port_.AllocateLocked(kDataBufferSize);
+  if (buffers_.data == nullptr) return -1;
+  requestBlock_ = port_.AllocateLocked(kRequestBlockBufferSize);
+  if (requestBlock_ == nullptr) return -1;
+  buffers_.image = port_.AllocateLocked(kImageBufferSize);
+  if (buffers_.image == nullptr) return -1;
+  buffers_.small = port_.AllocateLocked(kSmallBufferSize);
+  if (buffers_.small == nullptr) return -1;
+
+  if (!managerLoaded_) {
+    if (!port_.LoadManager()) return 1;
+    managerLoaded_ = true;  // the manager stays loaded for the life of the process
+  }
+
+  const AspiSupportInfo info = DecodeAspiSupportInfo(port_.GetASPI32SupportInfo());
+  if (info.status == aspi::SS_FAILED_INIT) return 2;
+  adapterCount_ = info.adapterCount;
+  if (adapterCount_ == 0) return 3;
+
+  adapterInquiries_.assign(adapterCount_, aspi::SRB_HAInquiry{});
+  for (uint8_t i = 0; i < adapterCount_; ++i) {
+    aspi::SRB_HAInquiry& inquiry = adapterInquiries_[i];
+    inquiry.SRB_Cmd = aspi::SC_HA_INQUIRY;
+    inquiry.SRB_HaId = i;
+    // A host adapter inquiry has ended when the call returns.
+    port_.SendASPI32Command(&inquiry);
+    if (i < kMaxInventoryAdapters) {
+      std::memcpy(adapterInventory_[i].data(), inquiry.HA_Identifier,
+                  sizeof inquiry.HA_Identifier);
+    }
+    if (std::memcmp(inquiry.HA_Identifier, kIntelataPrefix, sizeof kIntelataPrefix) == 0) {
+      intelataPresent_ = true;
+    }
+  }
+  return 0;
+}
+
+int32_t AspiTransport::ReleaseDriveAccess() {
+  auto release = [this](uint8_t*& block) {
+    if (block != nullptr) port_.FreeLocked(block);
+    block = nullptr;
+  };
+  release(buffers_.small);
+  release(buffers_.image);
+  release(requestBlock_);
+  release(buffers_.data);
+  adapterInquiries_.clear();
+  adapterInquiries_.shrink_to_fit();
+  return 0;
+}
+
+std::array<char, 16> AspiTransport::AdapterIdentifier(uint8_t adapter) const {
+  std::array<char, 16> identifier{};
+  if (adapter < adapterCount_ && adapter < kMaxInventoryAdapters) {
+    std::copy_n(adapterInventory_[adapter].begin(), identifier.size(), identifier.begin());
+  }
+  return identifier;
+}
+
+const aspi::SRB_ExecSCSICmd* AspiTransport::Request() const {
+  return reinterpret_cast<const aspi::SRB_ExecSCSICmd*>(requestBlock_);
+}
+
+bool AspiTransport::Send(const ScsiCommand& command) {
+  finalStatus_ = aspi::SS_ERR;
+  if (requestBlock_ == nullptr || !managerLoaded_) return false;
+  // One request block serves every command: never overwrite one in flight.
+  if (completionEvent_ != nullptr) return false;
+  if (!ValidCdbLength(command.cdbLength)) return false;
+  if (command.transferLength != 0 && command.data == nullptr) return false;
+
+  void* event = port_.CreateCompletionEvent();
+  if (event == nullptr) return false;
+
+  auto* srb = reinterpret_cast<aspi::SRB_ExecSCSICmd*>(requestBlock_);
+  std::memset(srb, 0, sizeof *srb);
+  srb->SRB_Cmd = aspi::SC_EXEC_SCSI_CMD;
+  srb->SRB_HaId = currentAddress_.adapter;
+  srb->SRB_Target = currentAddress_.target;
+  srb->SRB_Lun = 0;
+  srb->SRB_Flags = FlagsFor(command.direction);
+  // Commands without data still carry a valid buffer address.
+  srb->SRB_BufPointer = command.transferLength != 0 ? command.data : buffers_.data;
+  srb->SRB_BufLen = command.transferLength;
+  srb->SRB_SenseLen = 0;  // sense is fetched by an explicit REQUEST SENSE
+  srb->SRB_CDBLen = command.cdbLength;
+  std::memcpy(srb->CDBByte, command.cdb.data(), command.cdbLength);
+  srb->SRB_PostProc = event;
+
+  const uint32_t sent = port_.SendASPI32Command(srb);
+  if (!AspiRequestPending(sent)) {
+    // Refused or already ended: the event will never be signalled.
+    port_.CloseEvent(event);
+    finalStatus_ = sent;
+    return false;
+  }
+  completionEvent_ = event;
+  return true;
+}
+
+int32_t AspiTransport::Execute(const ScsiCommand& command) {
+  if (!Send(command)) return AspiCommandResult(finalStatus_);
+  port_.WaitForEvent(completionEvent_, AspiPort::kInfinite);
+  port_.CloseEvent(completionEvent_);
+  completionEvent_ = nullptr;
+  return AspiCommandResult(Request()->SRB_Status);
+}
+
+void AspiTransport::Submit(const ScsiCommand& command) {
+  finalStatusPending_ = !Send(command);
+}
+
+int32_t AspiTransport::Poll() {
+  if (finalStatusPending_) {
+    finalStatusPending_ = false;
+    return AspiCommandResult(finalStatus_);
+  }
+  if (completionEvent_ == nullptr) return 1;
+  if (!port_.WaitForEvent(completionEvent_, 0)) return 1;
+  port_.CloseEvent(completionEvent_);
+  completionEvent_ = nullptr;
+  return AspiCommandResult(Request()->SRB_Status);
+}
+
+int32_t AspiTransport::PingAdapter() {
+  if (!managerLoaded_) return aspi::SS_NO_ADAPTERS;
+  aspi::SRB_HAInquiry inquiry{};
+  inquiry.SRB_Cmd = aspi::SC_HA_INQUIRY;
+  inquiry.SRB_HaId = 0;
+  return static_cast<int32_t>(port_.SendASPI32Command(&inquiry));
+}
+
+}  // namespace kestrel
