@@ -8,6 +8,10 @@
 
 namespace kestrel {
 
+// Result of a sender whose request could not be built (an offset beyond 24
+// bits, or a work buffer that was never obtained): nothing was sent.
+constexpr int32_t kCommandNotSent = -100;
+
 // INQUIRY, 96 bytes into DataBuffer.
 int32_t SendInquiry(DriveContext& context);
 // REQUEST SENSE into SenseBuffer (the profile's length).

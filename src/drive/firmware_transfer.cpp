@@ -1,0 +1,201 @@
+#include "drive/firmware_transfer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "drive/byte_reader.h"
+#include "drive/cdb_builders.h"
+#include "drive/command_set.h"
+#include "drive/drive_messages.h"
+#include "drive/sense.h"
+
+namespace kestrel {
+namespace {
+
+constexpr char kMakerSignature[] = "KESTREL ";  // 8 characters
+constexpr size_t kSignatureLength = 8;
+constexpr char kNotRecognized[] = "Not recognize   ";  // 16 characters
+constexpr char kDualImageCpu[] = "HITACHI H8_3062R";
+constexpr size_t kCpuNameOffset = 16;
+constexpr size_t kCpuNameLength = 16;
+constexpr uint16_t kCpuBlockLength = 32;
+
+constexpr uint32_t kImagePart = 0x20000;      // one 128 KB image part
+constexpr uint16_t kDownloadBlock = 0x8000;
+constexpr uint16_t kTrailerLength = 0x1010;   // 1000h of trailer area + 16 marker bytes
+constexpr uint32_t kTrailerDriveOffset = 0x20000;
+constexpr uint32_t kTrailerMarkerOffset = 0x1000;
+constexpr char kTrailerMarker[] = "WIN2";
+
+// The drive keeps bytes 400h-44Fh of the first block to itself; they differ
+// after programming and are not compared.
+constexpr uint32_t kDriveOwnedStart = 0x400;
+constexpr uint32_t kDriveOwnedEnd = 0x450;
+
+constexpr size_t kInquiryFieldsOffset = 8;
+constexpr size_t kModelKeyLength = 24;  // vendor and product, revision not compared
+constexpr size_t kModelGenerationLetter = 25;
+constexpr size_t kModelGenerationDigit = 26;
+
+constexpr uint32_t kSearchStart = 0x450;
+constexpr uint32_t kSearchLast = 0x1FFFF;
+constexpr uint8_t kIdentificationMarker[] = {0x05, 0x80, 0x00, 0x32};
+constexpr size_t kIdentificationAfterMarker = 8;
+constexpr size_t kDateOffset = 29;  // ten characters and a terminating zero
+
+int32_t MatchSupportedModel(DriveContext& context) {
+  const ProgramProfile& profile = context.profile;
+  const uint8_t* key = context.buffers().data + kInquiryFieldsOffset;
+  for (size_t row = 0; row < profile.supportedModelCount; ++row) {
+    const char* model = profile.supportedModels[row];
+    if (std::memcmp(key, model, kModelKeyLength) != 0) continue;
+    const char digit = model[kModelGenerationDigit];
+    if (model[kModelGenerationLetter] == 'G' && digit >= '0' && digit <= '9') {
+      context.records.driveGeneration = digit - '0';
+    }
+    auto& identification = context.records.driveIdentification;
+    const size_t keep = std::min(profile.driveIdentificationLength, identification.size());
+    std::memcpy(identification.data(), key, keep);
+    return 0;
+  }
+  return 1;
+}
+
+bool HasSignature(const uint8_t* block) {
+  return std::memcmp(block, kMakerSignature, kSignatureLength) == 0;
+}
+
+}  // namespace
+
+int32_t CheckSupportedDrive(DriveContext& context, AdapterBus* bus, std::optional<AspiAddress> address) {
+  const bool switchAddress = bus != nullptr && address.has_value();
+  AspiAddress previous{};
+  if (switchAddress) {
+    previous = bus->CurrentAddress();
+    bus->SelectDrive(*address);
+  }
+  int32_t result = SendInquiry(context) == 0 ? MatchSupportedModel(context) : -1;
+  if (switchAddress) bus->SelectDrive(previous);
+  return result;
+}
+
+int32_t ReadCpuIdentification(DriveContext& context, MessageBoxView& view) {
+  uint8_t* data = context.buffers().data;
+  auto& cpu = context.records.cpuIdentification;
+  if (data == nullptr) {
+    ReportSense(context, view);
+    return -1;
+  }
+  if (ReadDriveBuffer(context, kReadBackId, 0x1000, kCpuBlockLength, data) == 0) {
+    if (HasSignature(data)) {
+      std::memcpy(cpu.data(), data, cpu.size());
+      return 0;
+    }
+    if (ReadDriveBuffer(context, kReadBackId, 0x100, kCpuBlockLength, data) == 0) {
+      if (HasSignature(data)) {
+        // An old ROM layout this program cannot update: refused, though every
+        // command succeeded.
+        std::memcpy(cpu.data(), kNotRecognized, kCpuNameLength);
+        std::memcpy(cpu.data() + kCpuNameLength, kNotRecognized, kCpuNameLength);
+      } else if (ReadDriveBuffer(context, kReadBackId, 0x2000, kCpuBlockLength, data) == 0) {
+        std::memcpy(cpu.data(), data, cpu.size());
+        return 0;
+      }
+    }
+  }
+  ReportSense(context, view);
+  return -1;
+}
+
+int32_t DownloadFirmware(DriveContext& context, MessageBoxView& view) {
+  uint8_t* image = context.buffers().image;
+  DriveRecords& records = context.records;
+  bool accepted = image != nullptr && PrepareDownload(context) == 0;
+  if (accepted) {
+    uint32_t base = 0;
+    uint32_t trailer = 0x20000;
+    if (records.driveGeneration == 5) {
+      const bool dualImage =
+          std::memcmp(records.cpuIdentification.data() + kCpuNameOffset, kDualImageCpu, kCpuNameLength) == 0;
+      base = dualImage ? 0x20000 : 0;
+      trailer = dualImage ? 0x41000 : 0x40000;
+    }
+    records.imageBase = base;
+    std::memcpy(image + trailer + kTrailerMarkerOffset, kTrailerMarker, 4);
+    for (uint32_t offset = 0; accepted && offset < kImagePart; offset += kDownloadBlock) {
+      accepted = WriteDriveBuffer(context, kDownloadBlockId, offset, kDownloadBlock, image + base + offset) == 0;
+    }
+    if (accepted) {
+      accepted = WriteDriveBuffer(context, kDownloadBlockId, kTrailerDriveOffset, kTrailerLength,
+                                  image + trailer) == 0;
+    }
+  }
+  if (accepted) return 0;
+  ReportSense(context, view);
+  return -1;
+}
+
+int32_t VerifyFirmware(DriveContext& context, uint32_t byteCount) {
+  uint8_t* data = context.buffers().data;
+  const uint8_t* imageBuffer = context.buffers().image;
+  const uint32_t base = context.records.imageBase;
+  // Whole blocks are read and compared, so both buffers must hold the count
+  // rounded up to a block.
+  const uint64_t span = (uint64_t{byteCount} + kDownloadBlock - 1) / kDownloadBlock * kDownloadBlock;
+  if (data == nullptr || imageBuffer == nullptr || span > kDataBufferSize ||
+      uint64_t{base} + span > kImageBufferSize) {
+    return kCommandNotSent;
+  }
+  for (uint32_t offset = 0; offset < byteCount; offset += kDownloadBlock) {
+    const int32_t result = ReadDriveBuffer(context, kReadBackId, offset, kDownloadBlock, data + offset);
+    if (result != 0) return result;
+  }
+  const uint8_t* image = imageBuffer + base;
+  if (std::memcmp(data, image, kDriveOwnedStart) != 0) return -1;
+  if (std::memcmp(data + kDriveOwnedEnd, image + kDriveOwnedEnd, kDownloadBlock - kDriveOwnedEnd) != 0) {
+    return -2;
+  }
+  if (byteCount <= kDownloadBlock) return 0;
+  for (uint32_t offset = kDownloadBlock; offset < byteCount; offset += kDownloadBlock) {
+    if (std::memcmp(data + offset, image + offset, kDownloadBlock) != 0) return -3;
+  }
+  return 0;
+}
+
+int32_t FindFileIdentification(DriveContext& context) {
+  const uint8_t* imageBuffer = context.buffers().image;
+  const uint32_t base = context.records.imageBase;
+  if (imageBuffer == nullptr || base >= kImageBufferSize) return -1;
+  ByteReader image(imageBuffer + base, kImageBufferSize - base);
+  auto& identification = context.records.fileIdentification;
+  const size_t copyLength = std::min(context.profile.fileIdentificationLength, identification.size());
+
+  int32_t result = -1;
+  for (uint32_t i = kSearchStart; i <= kSearchLast; ++i) {
+    if (!image.Has(i + kIdentificationAfterMarker, copyLength)) break;  // never past ImageBuffer
+    if (image.Matches(i, std::string_view(reinterpret_cast<const char*>(kIdentificationMarker),
+                                          sizeof kIdentificationMarker))) {
+      image.Copy(i + kIdentificationAfterMarker, copyLength, identification.data());
+      result = 0;
+      break;
+    }
+  }
+
+  // The year is stored in BCD, so its hexadecimal digits are the decimal year.
+  // At most "ffff/ff/ff": ten characters and the zero fill the room exactly.
+  char date[11];
+  std::snprintf(date, sizeof date, "%04x/%02x/%02x", static_cast<unsigned>(image.U16BE(6)),
+                static_cast<unsigned>(image.U8(8)), static_cast<unsigned>(image.U8(9)));
+  static_assert(kDateOffset + sizeof date <= sizeof(DriveRecords::fileIdentification));
+  std::memcpy(identification.data() + kDateOffset, date, sizeof date);
+  return result;
+}
+
+void ReportSense(DriveContext& context, MessageBoxView& view) {
+  const std::string text = SendRequestSense(context) == 0 ? FormatSenseReport(DecodeSense(context.buffers()))
+                                                          : std::string(drive_messages::kRequestSenseFailed);
+  view.ShowMessageBox(text, context.programName());
+}
+
+}  // namespace kestrel
