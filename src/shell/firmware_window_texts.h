@@ -1,0 +1,38 @@
+// Texts of FirmwareUpdateWindow and its confirmation window that the window
+// sets itself (TARN9X and TARN2K alike).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "shell/language.h"
+
+namespace kestrel {
+
+// A control whose English template text is replaced by a Japanese string
+// when the language is Japanese.
+struct ControlText {
+  uint16_t stringId;
+  int controlId;
+  const char* japanese;
+};
+
+struct ControlTextTable {
+  const ControlText* rows;
+  size_t count;
+};
+
+ControlTextTable FirmwareWindowControlTexts();
+
+namespace firmware_window {
+
+// ConfirmUpdateDialog: the question (control 1009) and, TARN9X only, the
+// warning in the read-only box (control 1002).
+extern const MessagePair kConfirmQuestion;
+extern const MessagePair kConfirmWarning;
+
+// Both pairs above, for checks that run over all of them.
+extern const MessagePair* const kAllPairs[];
+extern const size_t kAllPairCount;
+
+}  // namespace firmware_window
+}  // namespace kestrel
