@@ -1,5 +1,6 @@
 // What the firmware operations read from and do to FirmwareUpdateWindow.
 #pragma once
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -13,6 +14,7 @@ struct OpenFileRequest {
   std::string filterText;        // "Hex File (HEX,HEQ,HEP,62A,62R)"
   std::string filterPatterns;    // "*.HEX;*.HEQ;..."
   std::string initialName;       // fileNameBuffer
+  size_t maxPathLength = 255;    // longest path the dialog accepts
 };
 
 class FirmwareView : public DriveListView {

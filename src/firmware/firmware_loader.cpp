@@ -1,0 +1,95 @@
+#include "firmware/firmware_loader.h"
+
+#include <cstring>
+
+#include "drive/firmware_transfer.h"
+#include "firmware/firmware_messages.h"
+
+namespace kestrel {
+
+FirmwareLoader::FirmwareLoader(DriveContext& context, FirmwareView& view, StatusLog& log,
+                               FileSystemPort& files, const FirmwareBuildTraits& traits)
+    : context_(context),
+      view_(view),
+      log_(log),
+      files_(files),
+      traits_(traits),
+      fileNameBuffer_(traits.initialFileName) {}
+
+void FirmwareLoader::LoadFirmwareFile() {
+  OpenFileRequest request;
+  request.title = Pick(firmware_text::kSelectFile, context_.language);
+  request.initialDirectory = firmware_text::kInitialDirectory;
+  request.filterText = firmware_text::kFilterText;
+  request.filterPatterns = firmware_text::kFilterPatterns;
+  request.initialName = fileNameBuffer_;
+  request.maxPathLength = kMaxFirmwarePath;
+  const std::optional<std::string> chosen = view_.ChooseFile(request);
+  // A path that does not fit the dialog's buffer never comes back from it.
+  if (!chosen || chosen->empty() || Utf16Length(*chosen) > kMaxFirmwarePath) {
+    RefreshFormattedInfoField();
+    return;
+  }
+
+  const std::string& path = *chosen;
+  fileNameBuffer_ = path;
+  log_.Replace(std::string(firmware_text::kFileNamePrefix) + path);
+  view_.SetFileNameField(path);
+  log_.Show(false);
+
+  int cause = kFileNoError;
+  std::unique_ptr<LineSource> source = files_.OpenForReading(path, cause);
+  if (!source) {
+    view_.ShowFileError(path, cause == kFileNoError ? kFileGeneric : cause);
+    return;
+  }
+
+  std::string added;
+  lastResult_ = LoadHexImage(*source, context_.buffers(), context_.language, added);
+  if (lastResult_.normal()) {
+    FindFileIdentification(context_);
+    const auto& record = context_.records.fileIdentification;
+    view_.SetInfoField(IdentificationText(record.data(), record.size()));
+  }
+  const int closeCause = source->Close();
+  if (lastResult_.normal() && closeCause != kFileNoError) AppendFileException(closeCause, added);
+  log_.Add(added);
+  log_.Show(true);
+  RefreshFormattedInfoField();
+}
+
+void FirmwareLoader::RefreshFormattedInfoField() {
+  if (!traits_.formatInfoFieldAfterLoad) return;
+  if (FindFileIdentification(context_) != 0) return;
+  view_.SetInfoField(FormattedInfoField(context_.records.fileIdentification.data()));
+}
+
+std::string IdentificationText(const uint8_t* record, size_t length) {
+  std::string text;
+  AppendImageText(text, record, length);
+  return text;
+}
+
+std::string FormattedInfoField(const uint8_t* record) {
+  std::string text;
+  AppendImageText(text, record, 8);
+  text += ' ';
+  AppendImageText(text, record + 8, 16);
+  text += ' ';
+  AppendImageText(text, record + 24, 5);
+  text += ' ';
+  AppendImageText(text, record + 29, 10);
+  return text;
+}
+
+size_t Utf16Length(const std::string& text) {
+  size_t units = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xC0) == 0x80) continue;  // continuation byte
+    units += (byte >= 0xF0) ? 2 : 1;      // four-byte sequences need a surrogate pair
+  }
+  return units;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,50 @@
+// LoadFirmwareFile: the File button of FirmwareUpdateWindow.
+#pragma once
+#include <string>
+
+#include "drive/drive_context.h"
+#include "firmware/firmware_build.h"
+#include "firmware/firmware_view.h"
+#include "firmware/hex_image.h"
+#include "firmware/line_source.h"
+#include "firmware/status_log.h"
+
+namespace kestrel {
+
+// Longest path the file dialog hands back, in UTF-16 units.
+constexpr size_t kMaxFirmwarePath = 255;
+
+class FirmwareLoader {
+ public:
+  FirmwareLoader(DriveContext& context, FirmwareView& view, StatusLog& log, FileSystemPort& files,
+                 const FirmwareBuildTraits& traits);
+
+  // Asks for a file, parses it into the image and describes the image in the
+  // window. The image is replaced only by a load that ends normally.
+  void LoadFirmwareFile();
+
+  // The file dialog's name buffer: the last chosen path.
+  const std::string& fileNameBuffer() const { return fileNameBuffer_; }
+  // How the last load that opened a file ended.
+  const HexLoadResult& lastResult() const { return lastResult_; }
+
+ private:
+  void RefreshFormattedInfoField();
+
+  DriveContext& context_;
+  FirmwareView& view_;
+  StatusLog& log_;
+  FileSystemPort& files_;
+  const FirmwareBuildTraits& traits_;
+  std::string fileNameBuffer_;
+  HexLoadResult lastResult_;
+};
+
+// The identification record's text up to its first zero byte.
+std::string IdentificationText(const uint8_t* record, size_t length);
+// "%.8s %.16s %.5s %.10s": vendor, product, revision and the byte after it, date.
+std::string FormattedInfoField(const uint8_t* record);
+// Length of a UTF-8 text in UTF-16 units.
+size_t Utf16Length(const std::string& text);
+
+}  // namespace kestrel

@@ -1,0 +1,116 @@
+// Text lines for the HEX loader. Files, memory and fuzz input are all read
+// through the same splitting rule, the one of a C text-mode read of at most
+// 255 characters: CR LF is one line end, and a longer line's remainder comes
+// back as the next line.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+// One read delivers at most this many characters, its line end included.
+constexpr size_t kMaxLineRead = 255;
+
+// Cause numbers of the platform's file layer.
+enum FileErrorCause : int {
+  kFileNoError = 0,
+  kFileGeneric = 1,
+  kFileNotFound = 2,
+  kFileBadPath = 3,
+  kFileTooManyOpen = 4,
+  kFileAccessDenied = 5,
+  kFileInvalidHandle = 6,
+  kFileRemovedCurrentDir = 7,
+  kFileDirectoryFull = 8,
+  kFileBadSeek = 9,
+  kFileHardwareIo = 10,
+  kFileSharingViolation = 11,
+  kFileLockViolation = 12,
+  kFileDiskFull = 13,
+  kFileEndOfFile = 14,
+};
+
+// One line as read. `text` excludes the line end and stays valid until the
+// next read; `endsLine` is false when the read stopped at the length limit or
+// at the end of the file.
+struct TextLine {
+  const char* text = nullptr;
+  size_t length = 0;
+  bool endsLine = false;
+};
+
+class LineSource {
+ public:
+  enum class Status { Line, EndOfFile, Error };
+  virtual ~LineSource() = default;
+  virtual Status ReadLine(TextLine& line) = 0;
+  // The cause of the last Error.
+  virtual int ErrorCause() const = 0;
+  // Closes the source: 0, or the cause of a failed close.
+  virtual int Close() = 0;
+};
+
+// Splits the next line off `available` bytes at `data`. `final` says that no
+// more bytes follow; otherwise at least kMaxLineRead + 2 bytes must be given.
+// Returns the raw bytes consumed (0 only when nothing is left).
+size_t SplitTextLine(const char* data, size_t available, bool final, TextLine& line);
+
+// Lines of a text held in memory (not copied: it must outlive the source).
+class MemoryLineSource final : public LineSource {
+ public:
+  MemoryLineSource(const void* data, size_t size)
+      : data_(static_cast<const char*>(data)), size_(size) {}
+  Status ReadLine(TextLine& line) override;
+  int ErrorCause() const override { return kFileNoError; }
+  int Close() override { return kFileNoError; }
+
+ private:
+  const char* data_;
+  size_t size_;
+  size_t position_ = 0;
+};
+
+// Lines of a C stream, read in large blocks. Owns and closes the stream.
+class StdioLineSource final : public LineSource {
+ public:
+  explicit StdioLineSource(std::FILE* file);
+  ~StdioLineSource() override;
+  StdioLineSource(const StdioLineSource&) = delete;
+  StdioLineSource& operator=(const StdioLineSource&) = delete;
+  Status ReadLine(TextLine& line) override;
+  int ErrorCause() const override { return errorCause_; }
+  int Close() override;
+
+ private:
+  bool Refill();
+  std::FILE* file_;
+  std::vector<char> block_;
+  size_t begin_ = 0;
+  size_t end_ = 0;
+  bool atEnd_ = false;
+  int errorCause_ = kFileNoError;
+};
+
+// Opens firmware files for the loader.
+class FileSystemPort {
+ public:
+  virtual ~FileSystemPort() = default;
+  // The opened file, or null with `cause` set.
+  virtual std::unique_ptr<LineSource> OpenForReading(const std::string& path, int& cause) = 0;
+};
+
+// Files through the C library. The path is UTF-8; on Windows it is opened by
+// its UTF-16 name so that any file the Open dialog offers can be read.
+class StdioFileSystem final : public FileSystemPort {
+ public:
+  std::unique_ptr<LineSource> OpenForReading(const std::string& path, int& cause) override;
+};
+
+// The cause number for a C library errno value.
+int FileCauseFromErrno(int error);
+
+}  // namespace kestrel

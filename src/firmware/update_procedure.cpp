@@ -1,0 +1,109 @@
+#include "firmware/update_procedure.h"
+
+#include <cstring>
+
+#include "drive/firmware_transfer.h"
+#include "firmware/firmware_messages.h"
+#include "firmware/hex_image.h"
+
+namespace kestrel {
+namespace {
+
+constexpr size_t kFirmwareIdLength = 16;
+constexpr size_t kCpuNameOffset = 16;
+constexpr size_t kCpuNameLength = 16;
+
+bool CpuNameMatches(const DriveRecords& records, int32_t imageParts) {
+  const uint8_t* driveCpu = records.cpuIdentification.data() + kCpuNameOffset;
+  if (std::memcmp(driveCpu, records.imageCpuName.data(), kCpuNameLength) == 0) return true;
+  // Only a two-part image has a second CPU name; the zeros that stand in its
+  // place otherwise must not pass a drive whose name reads as zeros.
+  return imageParts == 2 &&
+         std::memcmp(driveCpu, records.imageSecondCpuName.data(), kCpuNameLength) == 0;
+}
+
+}  // namespace
+
+void CloseAndRediscover::Run(StatusLog& log, FirmwareView& view, DriveList& list) {
+  log.Show(true);
+  letters_.CloseDrive();
+  discovery_.Discover(view, list, DiscoveryOccasion::AfterUpdate);
+}
+
+std::string FirmwareLine(const uint8_t* identification) {
+  std::string line;
+  AppendImageText(line, identification, 24);
+  line += ' ';
+  AppendImageText(line, identification + 24, 4);
+  line += ' ';
+  AppendImageText(line, identification + 28, 11);
+  return line;
+}
+
+UpdateOutcome UpdateFirmware(DriveContext& context, FirmwareView& view, StatusLog& log,
+                             DriveList& list, const UpdateStrategies& strategies) {
+  const Language language = context.language;
+  DriveRecords& records = context.records;
+
+  const SelectionCheck selection = CheckSelectedDrive(context, view, list, strategies.selector);
+  if (selection.result != 0) {
+    log.appendToLog(selection.logText);
+    return UpdateOutcome::NoDrive;
+  }
+
+  const int32_t imageParts = CheckImageSignature(records, context.buffers().image);
+  if (imageParts == 0) {
+    log.showLog(Pick(firmware_text::kFileNotAvailable, language));
+    return UpdateOutcome::ImageNotAvailable;
+  }
+
+  if (ReadCpuIdentification(context, view) != 0) return UpdateOutcome::CpuReadFailed;
+
+  if (!CpuNameMatches(records, imageParts)) {
+    log.showLog(Pick(firmware_text::kCpuMismatch, language));
+    return UpdateOutcome::CpuMismatch;
+  }
+  if (std::memcmp(records.cpuIdentification.data(), records.imageFirmwareId.data(),
+                  kFirmwareIdLength) != 0) {
+    log.showLog(Pick(firmware_text::kFileInappropriate, language));
+    return UpdateOutcome::DriveMismatch;
+  }
+
+  // The preview shows the part at the current ImageBase, before this run's
+  // transfer chooses the part to send.
+  FindFileIdentification(context);
+  if (!view.ConfirmUpdate(FirmwareLine(records.driveIdentification.data()),
+                          FirmwareLine(records.fileIdentification.data()))) {
+    return UpdateOutcome::Cancelled;
+  }
+
+  log.appendToLog(Pick(firmware_text::kStartUpdate, language));
+  if (DownloadFirmware(context, view) != 0) {
+    strategies.afterUpdate.Run(log, view, list);
+    return UpdateOutcome::DownloadFailed;
+  }
+  if (!strategies.wait.Start(context)) {
+    strategies.afterUpdate.Run(log, view, list);
+    return UpdateOutcome::ProgrammingFailed;
+  }
+
+  view.OpenProgress();
+  view.SetProgressRange(0, static_cast<int>(kProgrammingWaitSeconds), 1);
+  strategies.timer.StartMsTimer();
+  strategies.wait.Wait(strategies.timer, view, language);
+  strategies.timer.StopMsTimer();
+  view.CloseProgress();
+
+  const bool verified = VerifyFirmware(context, kVerifyByteCount) == 0;
+  if (verified) {
+    log.showLog(Pick(firmware_text::kVerifySuccess, language));
+    log.appendToLog(Pick(firmware_text::kUpdateSucceeded, language));
+  } else {
+    log.showLog(Pick(firmware_text::kVerifyFailure, language));
+    log.appendToLog(Pick(firmware_text::kUpdateFailed, language));
+  }
+  strategies.afterUpdate.Run(log, view, list);
+  return verified ? UpdateOutcome::Updated : UpdateOutcome::VerifyFailed;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,71 @@
+// UpdateFirmware: the Update button of FirmwareUpdateWindow.
+#pragma once
+#include <string>
+
+#include "drive/command_transport.h"
+#include "drive/discovery.h"
+#include "drive/drive_context.h"
+#include "drive/drive_entry.h"
+#include "drive/ms_timer.h"
+#include "firmware/firmware_view.h"
+#include "firmware/programming_wait.h"
+#include "firmware/status_log.h"
+
+namespace kestrel {
+
+constexpr uint32_t kVerifyByteCount = 0x20000;
+
+// What follows an update attempt that reached the transfer (whatever its
+// outcome): nothing in TARN9X; in TARN2K the drive is closed and the list
+// rebuilt so that it shows the drive's new revision.
+class AfterUpdateAction {
+ public:
+  virtual ~AfterUpdateAction() = default;
+  virtual void Run(StatusLog& log, FirmwareView& view, DriveList& list) = 0;
+};
+
+class NoAfterUpdateAction final : public AfterUpdateAction {
+ public:
+  void Run(StatusLog&, FirmwareView&, DriveList&) override {}
+};
+
+class CloseAndRediscover final : public AfterUpdateAction {
+ public:
+  CloseAndRediscover(DriveLetterAccess& letters, DriveDiscovery& discovery)
+      : letters_(letters), discovery_(discovery) {}
+  void Run(StatusLog& log, FirmwareView& view, DriveList& list) override;
+
+ private:
+  DriveLetterAccess& letters_;
+  DriveDiscovery& discovery_;
+};
+
+// The build's strategies, chosen by the program's entry point.
+struct UpdateStrategies {
+  DriveSelector& selector;
+  ProgrammingWait& wait;
+  AfterUpdateAction& afterUpdate;
+  MsTimer& timer;
+};
+
+// How far a run got; the window does not need it, tests do.
+enum class UpdateOutcome {
+  NoDrive,             // CheckSelectedDrive refused
+  ImageNotAvailable,   // no maker signature in the image
+  CpuReadFailed,
+  CpuMismatch,
+  DriveMismatch,
+  Cancelled,
+  DownloadFailed,
+  ProgrammingFailed,   // TARN2K: StartFlashProgramming failed
+  VerifyFailed,
+  Updated,
+};
+
+UpdateOutcome UpdateFirmware(DriveContext& context, FirmwareView& view, StatusLog& log,
+                             DriveList& list, const UpdateStrategies& strategies);
+
+// "%.24s %.4s %.11s": vendor and product, revision, the 11 bytes after it.
+std::string FirmwareLine(const uint8_t* identification);
+
+}  // namespace kestrel
