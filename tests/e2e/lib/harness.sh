@@ -1,0 +1,247 @@
+# End-to-end harness: the programs under Wine on an Xvfb display, driven by
+# probe.exe. Sourced by tests/e2e/run and by the case files it runs.
+#
+# One run = one private Xvfb display + one private 32-bit Wine prefix (booted
+# once, ~10 s) + one directory per case holding the EXEs, the simulated
+# WNASPI32.DLL, its kestrel-sim.ini and its state. Every program is started
+# with `wine explorer /desktop=NAME,800x600 EXE` on a desktop of its own.
+
+E2E_ROOT=${E2E_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)}
+E2E_WIN32_BUILD=${E2E_WIN32_BUILD:-$E2E_ROOT/build/win32}
+E2E_OUTPUT=${E2E_OUTPUT:-$E2E_ROOT/build/e2e-output}
+E2E_LOCALE_DIR=${E2E_LOCALE_DIR:-$E2E_ROOT/build/e2e-locale}
+
+# ---- logging ---------------------------------------------------------------
+
+e2e_log() { printf '[e2e] %s\n' "$*" >&2; }
+
+# ---- artifacts ---------------------------------------------------------------
+
+# Path of a built file in the cross build (case-insensitive), or nothing.
+e2e_artifact() {
+  find "$E2E_WIN32_BUILD" -path '*/CMakeFiles' -prune -o -type f -iname "$1" -print 2>/dev/null | head -n 1
+}
+
+# ---- run set-up and tear-down ----------------------------------------------
+
+# The Japanese locale for Wine: compiled once into the build tree unless the
+# system already has it.
+e2e_prepare_locale() {
+  if locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+    E2E_JA_LOCPATH=
+    return 0
+  fi
+  if [ ! -f "$E2E_LOCALE_DIR/ja_JP.UTF-8/LC_CTYPE" ]; then
+    mkdir -p "$E2E_LOCALE_DIR"
+    localedef -i ja_JP -f UTF-8 "$E2E_LOCALE_DIR/ja_JP.UTF-8" 2>/dev/null ||
+      [ -f "$E2E_LOCALE_DIR/ja_JP.UTF-8/LC_CTYPE" ] || return 1
+  fi
+  E2E_JA_LOCPATH=$E2E_LOCALE_DIR
+}
+
+e2e_start_display() {
+  local fifo=$E2E_RUN/displayfd
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >"$E2E_RUN/xvfb.log" 2>&1 &
+  E2E_XVFB_PID=$!
+  local number
+  read -r -t 20 number <"$fifo" || {
+    e2e_log "Xvfb did not start: $(cat "$E2E_RUN/xvfb.log")"
+    return 1
+  }
+  export DISPLAY=:$number
+}
+
+# Font names of the programs' templates and of Wine's Japanese dialogs,
+# mapped to the IPA fonts so that Japanese shows as text, not boxes.
+e2e_font_registry() {
+  cat <<'EOF'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"ＭＳ Ｐゴシック"="IPAPGothic"
+"ＭＳ ゴシック"="IPAGothic"
+"MS PGothic"="IPAPGothic"
+"MS Gothic"="IPAGothic"
+"MS UI Gothic"="IPAPGothic"
+EOF
+}
+
+e2e_boot_prefix() {
+  export WINEPREFIX=$E2E_RUN/prefix WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
+  export WINEDLLOVERRIDES="mscoree,mshtml=;wnaspi32=n"
+  local started=$SECONDS
+  LC_ALL=C.UTF-8 wineboot -i >"$E2E_RUN/wineboot.log" 2>&1 || {
+    e2e_log "wineboot failed: $(tail -n 5 "$E2E_RUN/wineboot.log")"
+    return 1
+  }
+  e2e_font_registry | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$E2E_RUN/fonts.reg"
+  LC_ALL=C.UTF-8 wine regedit /S "$(winepath_of "$E2E_RUN/fonts.reg")" >>"$E2E_RUN/wineboot.log" 2>&1
+  wineserver -k 2>/dev/null
+  wineserver -w
+  e2e_log "prefix ready in $((SECONDS - started)) s"
+}
+
+# Linux path -> Z:\ path, without starting Wine.
+winepath_of() { printf 'Z:%s' "${1//\//\\}"; }
+
+e2e_setup() {
+  mkdir -p "$E2E_OUTPUT"
+  E2E_RUN=$(mktemp -d "${TMPDIR:-/tmp}/kestrel-e2e.XXXXXX")
+  export E2E_RUN
+  E2E_PROBE=$(e2e_artifact probe.exe)
+  [ -n "$E2E_PROBE" ] || { e2e_log "probe.exe is not built in $E2E_WIN32_BUILD"; return 1; }
+  E2E_PROBE_DIR=$E2E_RUN/probe
+  mkdir -p "$E2E_PROBE_DIR"
+  cp "$E2E_PROBE" "$(e2e_artifact kprobehook.dll)" "$E2E_PROBE_DIR/"
+  e2e_prepare_locale || { e2e_log "cannot compile the ja_JP.UTF-8 locale"; return 1; }
+  e2e_start_display || return 1
+  e2e_boot_prefix || return 1
+  export E2E_PROBE_DIR E2E_JA_LOCPATH
+}
+
+e2e_teardown() {
+  [ -n "${WINEPREFIX:-}" ] && { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
+  [ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null && wait "$E2E_XVFB_PID" 2>/dev/null
+  [ -n "${E2E_RUN:-}" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$E2E_RUN"
+  return 0
+}
+
+# ---- language ----------------------------------------------------------------
+
+# e2e_lang en|ja: the locale of every Wine process started after it. Both are
+# UTF-8, so Japanese arguments reach the probe intact.
+e2e_lang() {
+  E2E_LANG=$1
+  case $1 in
+    ja) E2E_LC=ja_JP.UTF-8 ;;
+    *) E2E_LC=C.UTF-8 ;;
+  esac
+}
+
+e2e_wine() {
+  if [ "$E2E_LANG" = ja ] && [ -n "$E2E_JA_LOCPATH" ]; then
+    LC_ALL=$E2E_LC LANG=$E2E_LC LOCPATH=$E2E_JA_LOCPATH wine "$@"
+  else
+    LC_ALL=$E2E_LC LANG=$E2E_LC wine "$@"
+  fi
+}
+
+# ---- programs ----------------------------------------------------------------
+
+# e2e_dir: the current case's directory, made on first use.
+e2e_dir() {
+  mkdir -p "$E2E_CASE_DIR"
+  printf '%s' "$E2E_CASE_DIR"
+}
+
+# e2e_install FILE...: copies built files (by name) or paths into the case dir.
+e2e_install() {
+  local item path
+  for item in "$@"; do
+    if [ -f "$item" ]; then path=$item; else path=$(e2e_artifact "$item"); fi
+    [ -n "$path" ] || { e2e_log "not built: $item"; return 1; }
+    cp "$path" "$(e2e_dir)/$(basename "$item" | tr '[:lower:]' '[:upper:]')"
+  done
+}
+
+# e2e_start EXE [DESKTOP]: starts EXE from the case dir on its own desktop and
+# makes that desktop the probe's. Programs started through explorer are not our
+# children: the case's end stops them through the probe by name.
+e2e_start() {
+  local exe=$1
+  E2E_DESKTOP=${2:-${E2E_CASE}_$((++E2E_STARTS))}
+  E2E_STARTED+=("$exe")
+  local envs=(LC_ALL="$E2E_LC" LANG="$E2E_LC")
+  [ "$E2E_LANG" = ja ] && [ -n "$E2E_JA_LOCPATH" ] && envs+=(LOCPATH="$E2E_JA_LOCPATH")
+  (cd "$(e2e_dir)" && exec env "${envs[@]}" wine explorer "/desktop=$E2E_DESKTOP,800x600" "$exe") \
+    >>"$E2E_CASE_DIR/wine.log" 2>&1 &
+  E2E_EXPLORER_PIDS+=($!)
+}
+
+# probe COMMAND ARGS...: runs probe.exe on the current desktop.
+probe() {
+  e2e_wine "$(winepath_of "$E2E_PROBE_DIR/probe.exe")" -d "$E2E_DESKTOP" "$@" 2>>"$E2E_CASE_DIR/probe.log"
+}
+
+# ptext TITLE ID: a control's text exactly, trailing line ends included.
+ptext() {
+  local out
+  out=$(probe text "$@"; printf x)
+  printf '%s' "${out%x}"
+}
+
+# e2e_shot NAME: a screenshot of the whole display as $E2E_OUTPUT/NAME.png.
+e2e_shot() {
+  import -display "$DISPLAY" -window root "$E2E_OUTPUT/$1.png" 2>>"$E2E_CASE_DIR/probe.log" &&
+    e2e_log "screenshot $E2E_OUTPUT/$1.png"
+}
+
+# Ends what the case started: its programs by name, its explorers by pid.
+e2e_stop_all() {
+  local exe pid
+  for exe in "${E2E_STARTED[@]}"; do
+    probe kill "$exe" >/dev/null 2>&1
+  done
+  for pid in "${E2E_EXPLORER_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  E2E_STARTED=()
+  E2E_EXPLORER_PIDS=()
+}
+
+# ---- checks --------------------------------------------------------------------
+
+# Every check prints one line; a case fails when any check failed.
+e2e_fail() {
+  E2E_FAILED=$((E2E_FAILED + 1))
+  printf '  not ok - %s\n' "$1"
+  [ -n "${2:-}" ] && printf '%s\n' "$2" | sed 's/^/      /'
+  return 1
+}
+
+e2e_pass() { printf '  ok - %s\n' "$1"; }
+
+# check_eq LABEL EXPECTED ACTUAL
+check_eq() {
+  if [ "$2" = "$3" ]; then
+    e2e_pass "$1"
+  else
+    e2e_fail "$1" "expected: $(printf '%q' "$2")"$'\n'"actual:   $(printf '%q' "$3")"
+  fi
+}
+
+# check_has LABEL NEEDLE HAYSTACK: the haystack holds the needle.
+check_has() {
+  case $3 in
+    *"$2"*) e2e_pass "$1" ;;
+    *) e2e_fail "$1" "missing: $(printf '%q' "$2")"$'\n'"in:      $(printf '%q' "$3")" ;;
+  esac
+}
+
+# check_lacks LABEL NEEDLE HAYSTACK
+check_lacks() {
+  case $3 in
+    *"$2"*) e2e_fail "$1" "unexpected: $(printf '%q' "$2")"$'\n'"in:         $(printf '%q' "$3")" ;;
+    *) e2e_pass "$1" ;;
+  esac
+}
+
+# check_ok LABEL COMMAND...: the command succeeds.
+check_ok() {
+  local label=$1
+  shift
+  if "$@"; then e2e_pass "$label"; else e2e_fail "$label" "command failed: $*"; fi
+}
+
+# e2e_require FILE...: skips the case while a program is not built yet.
+e2e_require() {
+  local item
+  for item in "$@"; do
+    if [ -z "$(e2e_artifact "$item")" ]; then
+      printf '  skip - %s is not built\n' "$item"
+      exit 77
+    fi
+  done
+}
