@@ -71,8 +71,8 @@ std::string FormatTraceLine(const TraceEntry& e) {
   char text[64];
   switch (e.kind) {
     case TraceEntry::Kind::AdapterInquiry:
-      line = "ha_inquiry";
-      AppendAddress(line, e);
+      std::snprintf(text, sizeof text, "ha_inquiry a=%d", e.adapter);
+      line = text;
       line += " status=" + e.note;
       return line;
     case TraceEntry::Kind::Rejected:
