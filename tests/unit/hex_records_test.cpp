@@ -1,0 +1,314 @@
+// Parsing HEX records into the firmware image: layout, the normal ends, and
+// the refusal of damaged files without touching the loaded image.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "firmware/hex_image.h"
+#include "tests/support/firmware_image_builder.h"
+
+namespace kestrel {
+namespace {
+
+using testing::BuildFirmwareHex;
+using testing::BuildFirmwareImage;
+using testing::EndRecord;
+using testing::FirmwareImageSpec;
+using testing::HexRecord;
+using testing::SegmentRecord;
+
+// DataBuffer and ImageBuffer as the transport allocates them, zeroed; the
+// image starts out as a recognisable earlier image.
+struct Buffers {
+  Buffers() : data(kDataBufferSize, 0), image(kImageBufferSize, 0) {
+    for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 13 + 1);
+    previous = image;
+    work.data = data.data();
+    work.image = image.data();
+  }
+  std::vector<uint8_t> data, image, previous;
+  WorkBuffers work;
+};
+
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& line : lines) text += line + "\r\n";
+  return text;
+}
+
+HexLoadResult Load(Buffers& buffers, const std::string& text, std::string& log,
+                   Language language = {}) {
+  MemoryLineSource source(text.data(), text.size());
+  return LoadHexImage(source, buffers.work, language, log);
+}
+
+HexLoadResult Load(Buffers& buffers, const std::string& text) {
+  std::string log;
+  return Load(buffers, text, log);
+}
+
+TEST(HexRecordsTest, DataLandsAtSegmentPlusOffsetAndTheRestIsFF) {
+  Buffers b;
+  const auto result = Load(b, Lines({HexRecord(0, 0x0010, {1, 2, 3}), HexRecord(0, 0x0013, {4}),
+                                     SegmentRecord(0x4000), HexRecord(0, 0x0000, {0x40}),
+                                     SegmentRecord(0x5000), HexRecord(0, 0x0002, {0x50, 0x51}),
+                                     SegmentRecord(0x1000), HexRecord(0, 0xFFFF, {0x1F}),
+                                     EndRecord()}));
+  ASSERT_TRUE(result.normal());
+  EXPECT_EQ(result.loadedByteCount, 8u);
+  const std::vector<uint8_t> expect = {1, 2, 3, 4};
+  EXPECT_EQ(0, std::memcmp(&b.image[0x10], expect.data(), 4));
+  EXPECT_EQ(b.image[0x0F], 0xFF);
+  EXPECT_EQ(b.image[0x14], 0xFF);
+  EXPECT_EQ(b.image[0x40000], 0x40);
+  // Segment 5000h is the second CPU's trailer at 0x41000, not 0x50000.
+  EXPECT_EQ(b.image[0x41002], 0x50);
+  EXPECT_EQ(b.image[0x41003], 0x51);
+  EXPECT_EQ(b.image[0x1FFFF], 0x1F);
+  size_t ffCount = 0;
+  for (uint32_t i = 0; i < kImageLoadSize; ++i) ffCount += b.image[i] == 0xFF;
+  EXPECT_EQ(ffCount, kImageLoadSize - 8);
+  // Beyond the loaded range the image keeps what it had.
+  EXPECT_EQ(0, std::memcmp(&b.image[kImageLoadSize], &b.previous[kImageLoadSize],
+                           kImageBufferSize - kImageLoadSize));
+}
+
+TEST(HexRecordsTest, LowerCaseDigitsTypeFourAndOtherTypesAreAccepted) {
+  Buffers b;
+  const auto result = Load(b, Lines({SegmentRecord(0x2000), HexRecord(0x04, 0, {0x00, 0x01}),
+                                     HexRecord(0x03, 0, {0, 0, 0, 0}),
+                                     HexRecord(0, 0x0100, {0xAB, 0xCD}, /*lowerCase=*/true),
+                                     EndRecord()}));
+  ASSERT_TRUE(result.normal());
+  // Type 04 changes nothing: the data lands relative to segment 2000h.
+  EXPECT_EQ(b.image[0x20100], 0xAB);
+  EXPECT_EQ(b.image[0x20101], 0xCD);
+}
+
+TEST(HexRecordsTest, TheEndRecordEndsReadingAndLaterLinesAreNeverRead) {
+  Buffers b;
+  std::string log;
+  const auto result =
+      Load(b, Lines({HexRecord(0, 0, {7}), EndRecord(), "garbage", ":zz", HexRecord(0, 1, {8})}), log);
+  ASSERT_TRUE(result.normal());
+  EXPECT_EQ(b.image[0], 7);
+  EXPECT_EQ(b.image[1], 0xFF);
+  EXPECT_EQ(log.rfind("\r\nF/W file load success.", 0), 0u);
+}
+
+TEST(HexRecordsTest, ReadingEndsNormallyOnce0x42000DataBytesAreLoaded) {
+  // A full two-part image has exactly 0x42000 data bytes and ends without
+  // reading its end-of-file record.
+  FirmwareImageSpec spec;
+  spec.second = spec.first;
+  spec.second->cpuName = "HITACHI H8_3062R";
+  std::string hex = BuildFirmwareHex(spec);
+  hex += "anything after the image is never read\r\n";
+  Buffers b;
+  const auto result = Load(b, hex);
+  ASSERT_TRUE(result.normal());
+  EXPECT_EQ(result.loadedByteCount, kImageLoadSize);
+  const auto expect = BuildFirmwareImage(spec);
+  EXPECT_EQ(0, std::memcmp(b.image.data(), expect.data(), kImageLoadSize));
+
+  // Without its end record too.
+  testing::HexWriteOptions noEnd;
+  noEnd.endRecord = false;
+  Buffers b2;
+  EXPECT_TRUE(Load(b2, BuildFirmwareHex(spec, noEnd)).normal());
+}
+
+TEST(HexRecordsTest, RecordsBetweenTheImageAndTheBufferEndNeverReachTheImage) {
+  Buffers b;
+  const auto result = Load(b, Lines({SegmentRecord(0x4200), HexRecord(0, 0, {1, 2}),
+                                     SegmentRecord(0x4000), HexRecord(0, 0xFFFE, {3, 4}),
+                                     EndRecord()}));
+  ASSERT_TRUE(result.normal());
+  EXPECT_EQ(b.data[0x42000], 1);
+  EXPECT_EQ(b.data[0x4FFFF], 4);
+  EXPECT_EQ(b.image[0x41FFF], 0xFF);
+  EXPECT_EQ(b.image[0x42000], b.previous[0x42000]);
+}
+
+struct Refusal {
+  const char* name;
+  std::vector<std::string> lines;
+  HexLoadEnd end;
+  uint32_t line;
+  const char* english;
+  const char* japanese;
+};
+
+class HexRefusalTest : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(HexRefusalTest, StopsWithItsLineAndLeavesTheImageAsItWas) {
+  const Refusal& r = GetParam();
+  for (const Language language : {Language{437}, Language{932}}) {
+    Buffers b;
+    std::string log = "File Name : x";
+    const auto result = Load(b, Lines(r.lines), log, language);
+    EXPECT_EQ(result.end, r.end);
+    EXPECT_EQ(result.lineNumber, r.line);
+    EXPECT_EQ(log, std::string("File Name : x") + (language.Japanese() ? r.japanese : r.english));
+    EXPECT_EQ(b.image, b.previous);
+  }
+}
+
+const std::string kGood = HexRecord(0, 0, {1, 2, 3, 4});
+
+INSTANTIATE_TEST_SUITE_P(
+    DamagedFiles, HexRefusalTest,
+    ::testing::Values(
+        Refusal{"EmptyLine", {kGood, "", EndRecord()}, HexLoadEnd::BadStartCharacter, 2,
+                "\r\nStart Charactor is not fouund.", "\r\nStart Charactor is not fouund."},
+        Refusal{"LeadingBlank", {" " + kGood, EndRecord()}, HexLoadEnd::BadStartCharacter, 1,
+                "\r\nStart Charactor is not fouund.", "\r\nStart Charactor is not fouund."},
+        Refusal{"Checksum", {kGood, ":0400000001020305F2", EndRecord()}, HexLoadEnd::ChecksumError, 2,
+                "\r\nChecksum error in line 2.", "\r\n2行目のチェックサムが正しくありません。"},
+        Refusal{"ChecksumOfEndRecord", {kGood, ":00000001FE"}, HexLoadEnd::ChecksumError, 2,
+                "\r\nChecksum error in line 2.", "\r\n2行目のチェックサムが正しくありません。"},
+        Refusal{"NonHexData", {kGood, kGood, ":04000000010G0304F2", EndRecord()},
+                HexLoadEnd::InvalidRecord, 3, "\r\nInvalid record in line 3.",
+                "\r\n3行目のレコードが正しくありません。"},
+        Refusal{"NonHexHeader", {":0X00000001020304F2"}, HexLoadEnd::InvalidRecord, 1,
+                "\r\nInvalid record in line 1.", "\r\n1行目のレコードが正しくありません。"},
+        Refusal{"CountPastLineEnd", {":0800000001020304F2", EndRecord()}, HexLoadEnd::InvalidRecord, 1,
+                "\r\nInvalid record in line 1.", "\r\n1行目のレコードが正しくありません。"},
+        Refusal{"MissingChecksum", {":0400000001020304"}, HexLoadEnd::InvalidRecord, 1,
+                "\r\nInvalid record in line 1.", "\r\n1行目のレコードが正しくありません。"},
+        Refusal{"ShortHeader", {":0400"}, HexLoadEnd::InvalidRecord, 1, "\r\nInvalid record in line 1.",
+                "\r\n1行目のレコードが正しくありません。"},
+        Refusal{"SegmentOfThreeBytes", {HexRecord(2, 0, {0x10, 0x00, 0x00}), EndRecord()},
+                HexLoadEnd::InvalidRecord, 1, "\r\nInvalid record in line 1.",
+                "\r\n1行目のレコードが正しくありません。"},
+        Refusal{"PastDataBuffer", {SegmentRecord(0x4FFF), HexRecord(0, 0x000E, {1, 2, 3})},
+                HexLoadEnd::AddressOutOfRange, 2, "\r\nAddress out of range in line 2.",
+                "\r\n2行目のアドレスが範囲外です。"},
+        Refusal{"FarSegment", {SegmentRecord(0xF000), HexRecord(0, 0xFFF0, {1})},
+                HexLoadEnd::AddressOutOfRange, 2, "\r\nAddress out of range in line 2.",
+                "\r\n2行目のアドレスが範囲外です。"},
+        Refusal{"NoEndRecord", {kGood, kGood}, HexLoadEnd::MissingEndRecord, 2,
+                "\r\nThe file is incomplete: its end-of-file record is missing.",
+                "\r\nファイルが不完全です。終了レコードがありません。"},
+        Refusal{"EmptyFile", {}, HexLoadEnd::MissingEndRecord, 0,
+                "\r\nThe file is incomplete: its end-of-file record is missing.",
+                "\r\nファイルが不完全です。終了レコードがありません。"}),
+    [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
+
+TEST(HexRecordsTest, LineNumbersCountFileLinesNotReads) {
+  // A valid record followed by trailing blanks is read in two parts; the
+  // second part, which starts with a blank, is still line 2 of the file.
+  Buffers b;
+  const auto result = Load(b, Lines({kGood, ":00000005FB" + std::string(300, ' '), kGood}));
+  EXPECT_EQ(result.end, HexLoadEnd::BadStartCharacter);
+  EXPECT_EQ(result.lineNumber, 2u);
+
+  // A record longer than one read runs past the end of what was read.
+  Buffers b2;
+  const auto split = Load(b2, Lines({kGood, HexRecord(0, 0x100, std::vector<uint8_t>(128, 0x5A)), kGood}));
+  EXPECT_EQ(split.end, HexLoadEnd::InvalidRecord);
+  EXPECT_EQ(split.lineNumber, 2u);
+  EXPECT_EQ(b2.image, b2.previous);
+}
+
+TEST(HexRecordsTest, ADataRecordEndingExactlyAtTheBufferEndIsStored) {
+  Buffers b;
+  const auto result = Load(b, Lines({SegmentRecord(0x4FFF), HexRecord(0, 0x000E, {1, 2}), EndRecord()}));
+  ASSERT_TRUE(result.normal());
+  EXPECT_EQ(b.data[kDataBufferSize - 1], 2);
+}
+
+std::vector<uint8_t> ImageWithTypeBlock(const char* block9) {
+  std::vector<uint8_t> image(kImageLoadSize, 0xFF);
+  std::memcpy(&image[kImageTypeBlockOffset], block9, 9);
+  return image;
+}
+
+TEST(HexImageDescriptionTest, TypeWordsLabelAndVersionFollowOneAnother) {
+  std::string log;
+  AppendImageDescription(ImageWithTypeBlock("ATKST1.20").data(), log);
+  EXPECT_EQ(log,
+            "\r\nF/W file load success.\r\nFirmware File Type : ATAPI TRAY KESTREL Model"
+            "\r\nVersion : 1.20\r\n");
+
+  log.clear();
+  AppendImageDescription(ImageWithTypeBlock("ASxyzB2.0").data(), log);
+  EXPECT_EQ(log, "\r\nF/W file load success.\r\nFirmware File Type : ATAPI SLOT \r\nVersion : B2.0\r\n");
+
+  log.clear();
+  AppendImageDescription(ImageWithTypeBlock("SxSPR1\0\0\0").data(), log);
+  EXPECT_EQ(log, "\r\nF/W file load success.\r\nFirmware File Type : SCSI SPRUCE Model\r\nVersion : 1\r\n");
+
+  // An image without a type block: no words, no label, FFh shown as text.
+  log.clear();
+  std::vector<uint8_t> blank(kImageLoadSize, 0xFF);
+  AppendImageDescription(blank.data(), log);
+  EXPECT_EQ(log, "\r\nF/W file load success.\r\nFirmware File Type : \r\nVersion : ÿÿÿÿ\r\n");
+}
+
+TEST(HexImageDescriptionTest, EditionTableHasNineDistinctCodesInItsOrder) {
+  size_t count = 0;
+  const EditionLabel* table = EditionLabelTable(count);
+  ASSERT_EQ(count, 9u);
+  const char* labels[] = {"KESTREL Model", "LARCH Model", "ROWAN Model", "ALDER Model", "HAZEL Model",
+                          "MAPLE Model",   "CEDAR Model", "BIRCH Model", "SPRUCE Model"};
+  for (size_t i = 0; i < count; ++i) {
+    EXPECT_STREQ(table[i].label, labels[i]);
+    EXPECT_EQ(std::strlen(table[i].code), 3u);
+    for (int k = 0; k < 3; ++k) EXPECT_TRUE(table[i].code[k] > 0x20 && table[i].code[k] < 0x7F);
+    EXPECT_STREQ(EditionLabelFor(reinterpret_cast<const uint8_t*>(table[i].code)), labels[i]);
+    for (size_t j = 0; j < i; ++j) EXPECT_STRNE(table[i].code, table[j].code);
+  }
+  // Compared byte for byte: case matters.
+  EXPECT_EQ(EditionLabelFor(reinterpret_cast<const uint8_t*>("kst")), nullptr);
+}
+
+TEST(HexImageDescriptionTest, FileExceptionLinesShowTheCauseInLowerCaseHex) {
+  std::string log;
+  AppendFileException(10, log);
+  EXPECT_EQ(log, "\r\nFile Exception Error a : Hardware I/O error");
+  log.clear();
+  AppendFileException(1, log);
+  AppendFileException(14, log);
+  EXPECT_EQ(log,
+            "\r\nFile Exception Error 1 : Generic error occurred"
+            "\r\nFile Exception Error e : Reach to end of file");
+}
+
+TEST(CheckImageSignatureTest, CountsSignedPartsAndTakesTheNamesOfTheBlockFound) {
+  std::vector<uint8_t> image(kImageBufferSize, 0);
+  auto put = [&](uint32_t at, const char* text) { std::memcpy(&image[at], text, std::strlen(text)); };
+  DriveRecords records;
+
+  EXPECT_EQ(CheckImageSignature(records, image.data()), 0);  // never loaded
+
+  put(0x21000, "KESTREL DRV-320 HITACHI H8_3062R");
+  EXPECT_EQ(CheckImageSignature(records, image.data()), 0);  // second part alone is not enough
+
+  put(0x1000, "KESTREL DRV-320 HITACHI H8_3062A");
+  EXPECT_EQ(CheckImageSignature(records, image.data()), 2);
+  EXPECT_EQ(std::string(records.imageFirmwareId.begin(), records.imageFirmwareId.end()), "KESTREL DRV-320 ");
+  EXPECT_EQ(std::string(records.imageCpuName.begin(), records.imageCpuName.end()), "HITACHI H8_3062A");
+  EXPECT_EQ(std::string(records.imageSecondCpuName.begin(), records.imageSecondCpuName.end()),
+            "HITACHI H8_3062R");
+
+  // Blocks at 100h and 2000h are looked for in that order; one part only.
+  std::vector<uint8_t> old(kImageBufferSize, 0);
+  std::memcpy(&old[0x2000], "KESTREL OLD-2000CPU AT 2000     ", 32);
+  std::memcpy(&old[0x100], "KESTREL OLD-100 CPU AT 100      ", 32);
+  std::memcpy(&old[0x21000], "KESTREL DRV-320 HITACHI H8_3062R", 32);
+  EXPECT_EQ(CheckImageSignature(records, old.data()), 1);
+  EXPECT_EQ(std::string(records.imageCpuName.begin(), records.imageCpuName.end()), "CPU AT 100      ");
+  EXPECT_EQ(records.imageSecondCpuName, (std::array<uint8_t, 16>{}));
+
+  // Result 0 clears the names but keeps the firmware id.
+  std::vector<uint8_t> none(kImageBufferSize, 0);
+  EXPECT_EQ(CheckImageSignature(records, none.data()), 0);
+  EXPECT_EQ(records.imageCpuName, (std::array<uint8_t, 16>{}));
+  EXPECT_EQ(std::string(records.imageFirmwareId.begin(), records.imageFirmwareId.end()), "KESTREL OLD-100 ");
+}
+
+}  // namespace
+}  // namespace kestrel
