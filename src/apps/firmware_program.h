@@ -1,0 +1,45 @@
+// The firmware utility's operations bound together for FirmwareUpdateWindow:
+// the drive list, messageLog, the loader and the update with the build's
+// strategies. The entry point builds one with the strategies of its transport.
+#pragma once
+#include "drive/discovery.h"
+#include "drive/drive_context.h"
+#include "drive/drive_entry.h"
+#include "firmware/firmware_build.h"
+#include "firmware/firmware_loader.h"
+#include "firmware/status_log.h"
+#include "firmware/update_procedure.h"
+#include "ui/firmware_update_window.h"
+
+namespace kestrel {
+
+class FirmwareProgram final : public FirmwareOperations {
+ public:
+  FirmwareProgram(DriveContext& context, FirmwareView& view, DriveDiscovery& discovery,
+                  const UpdateStrategies& strategies, FileSystemPort& files,
+                  const FirmwareBuildTraits& traits)
+      : context_(context),
+        view_(view),
+        discovery_(discovery),
+        strategies_(strategies),
+        log_(view),
+        loader_(context, view, log_, files, traits) {}
+
+  void OnWindowSetUp(FirmwareView&, Language language) override {
+    context_.language = language;
+    discovery_.Discover(view_, list_, DiscoveryOccasion::WindowSetUp);
+  }
+  void LoadFirmwareFile() override { loader_.LoadFirmwareFile(); }
+  void UpdateFirmware() override { kestrel::UpdateFirmware(context_, view_, log_, list_, strategies_); }
+
+ private:
+  DriveContext& context_;
+  FirmwareView& view_;
+  DriveDiscovery& discovery_;
+  UpdateStrategies strategies_;
+  DriveList list_;
+  StatusLog log_;
+  FirmwareLoader loader_;
+};
+
+}  // namespace kestrel

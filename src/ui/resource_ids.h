@@ -1,0 +1,42 @@
+// Resource and control ids shared by the templates and the window classes.
+// Plain macros: windres reads this file too.
+#pragma once
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+#define IDD_ABOUTBOX 100
+#define IDD_FIRMWARE_UPDATE 102
+#define IDI_PROGRAM 128
+#define IDD_PROGRESS 129
+#define IDD_CONFIRM_UPDATE_WARNING 130
+#define IDD_CONFIRM_UPDATE 131
+
+/* About box: the version line. */
+#define IDC_ABOUT_VERSION 1000
+
+/* FirmwareUpdateWindow */
+#define IDC_DRIVE_LIST 1000
+#define IDC_FILE_NAME 1001
+#define IDC_FILE_INFO 1002
+#define IDC_EXIT 1009
+#define IDC_FILE 1010
+#define IDC_UPDATE 1011
+#define IDC_STATUS 1012
+#define IDC_TARGET_DRIVE_LABEL 1014
+#define IDC_STATUS_LABEL 1015
+#define IDC_FIRMWARE_FILE_LABEL 1016
+#define IDC_FILE_INFO_LABEL 1017
+
+/* ProgressWindow */
+#define IDC_PROGRESS_LABEL 1009
+#define IDC_PROGRESS_BAR 1015
+
+/* ConfirmUpdateDialog */
+#define IDC_CONFIRM_WARNING 1002
+#define IDC_CONFIRM_FROM_LABEL 1005
+#define IDC_CONFIRM_TO_LABEL 1006
+#define IDC_CONFIRM_MESSAGE 1009
+#define IDC_CONFIRM_OLD_FIRMWARE 1010
+#define IDC_CONFIRM_NEW_FIRMWARE 1011
