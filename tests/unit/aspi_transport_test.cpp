@@ -13,6 +13,8 @@
 
 #include "drive/aspi_defs.h"
 #include "drive/transport_results.h"
+#include "sim/model/bus.h"
+#include "sim/model/simulated_aspi_port.h"
 
 namespace kestrel {
 namespace {
@@ -173,6 +175,30 @@ class AspiTransportTest : public ::testing::Test {
   FakeAspiPort port;
   AspiTransport transport{port};
 };
+
+// ---- the result rule --------------------------------------------------------
+
+TEST(AspiResultRule, WhatSendReturnedAndTheFinalStatusDecide) {
+  struct Row {
+    uint32_t status;
+    bool pending;  // as a return of SendASPI32Command
+    int32_t result;  // as a final status
+  };
+  const Row rows[] = {
+      {aspi::SS_PENDING, true, -1},      {aspi::SS_COMP, false, 0},
+      {aspi::SS_ERR, false, -1},         {aspi::SS_ABORTED, false, -1},
+      {aspi::SS_INVALID_HA, false, -1},  {aspi::SS_NO_DEVICE, false, -1},
+      {aspi::SS_INVALID_CMD, false, -1}, {0x101, false, -1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.status);
+    EXPECT_EQ(AspiRequestPending(row.status), row.pending);
+    EXPECT_EQ(AspiCommandResult(row.status), row.result);
+  }
+  const AspiSupportInfo info = DecodeAspiSupportInfo(0x0000E403);
+  EXPECT_EQ(info.status, aspi::SS_FAILED_INIT);
+  EXPECT_EQ(info.adapterCount, 3);
+}
 
 // ---- start-up and inventory -------------------------------------------------
 
@@ -425,6 +451,111 @@ TEST_F(AspiTransportTest, PingAdapterSendsAnInquiryOfAdapterZeroAndReturnsItsCod
   EXPECT_EQ(transport.PingAdapter(), aspi::SS_COMP);
   EXPECT_EQ(port.haInquiryIds, (std::vector<uint8_t>{0}));
   EXPECT_TRUE(port.sentRequests.empty());
+}
+
+// ---- against the simulated drive ---------------------------------------------
+
+ScsiCommand WriteBuffer(uint8_t bufferId, uint32_t offset, uint8_t* source, uint32_t length) {
+  ScsiCommand command;
+  command.cdb = {0x3B,
+                 0x01,
+                 bufferId,
+                 static_cast<uint8_t>(offset >> 16),
+                 static_cast<uint8_t>(offset >> 8),
+                 static_cast<uint8_t>(offset),
+                 0,
+                 static_cast<uint8_t>(length >> 8),
+                 static_cast<uint8_t>(length)};
+  command.cdbLength = 10;
+  command.direction = length != 0 ? DataDirection::Out : DataDirection::None;
+  command.data = length != 0 ? source : nullptr;
+  command.transferLength = length;
+  return command;
+}
+
+class AspiTransportOnSimulatedDrive : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    bus.AddAdapter("ESDI_506");
+    bus.AddAdapter("intelata").AddTarget(0, sim::KestrelDrive("DRV-320"));
+  }
+
+  sim::Bus bus;
+  sim::SimulatedAspiPort port{bus};
+  AspiTransport transport{port};
+};
+
+TEST_F(AspiTransportOnSimulatedDrive, TakesTheInventoryAndReachesTheDrive) {
+  ASSERT_EQ(transport.InitDriveAccess(), 0);
+  EXPECT_EQ(transport.AdapterCount(), 2);
+  EXPECT_EQ(Identifier(transport.AdapterIdentifier(0)), Padded("ESDI_506"));
+  EXPECT_TRUE(transport.IntelataPresent());
+
+  transport.SelectDrive({1, 0});
+  uint8_t* data = transport.Buffers().data;
+  ASSERT_EQ(transport.Execute(Inquiry(data)), 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(data) + 8, 8), "KESTREL ");
+
+  // No device at the target: the manager refuses at once and nobody waits.
+  transport.SelectDrive({1, 5});
+  EXPECT_EQ(transport.Execute(Inquiry(data)), -1);
+  port.Manager().RefuseRequests(1, aspi::SS_ERR);
+  transport.SelectDrive({1, 0});
+  EXPECT_EQ(transport.Execute(Inquiry(data)), -1);
+  EXPECT_EQ(port.HungWaitCount(), 0);
+  EXPECT_EQ(port.BadEventUseCount(), 0);
+  EXPECT_EQ(port.OpenEventCount(), 0u);
+
+  transport.ReleaseDriveAccess();
+  EXPECT_EQ(port.OutstandingAllocations(), 0u);
+}
+
+TEST_F(AspiTransportOnSimulatedDrive, StartUpFailuresOfTheManager) {
+  port.SetLoadable(false);
+  EXPECT_EQ(transport.InitDriveAccess(), 1);
+  EXPECT_EQ(transport.AdapterCount(), 0);
+
+  port.SetLoadable(true);
+  port.Manager().FailSupportInfo(aspi::SS_FAILED_INIT);
+  EXPECT_EQ(transport.InitDriveAccess(), 2);
+  EXPECT_EQ(transport.AdapterCount(), 0);
+
+  sim::Bus empty;
+  sim::SimulatedAspiPort emptyPort(empty);
+  AspiTransport none(emptyPort);
+  EXPECT_EQ(none.InitDriveAccess(), 3);
+  EXPECT_EQ(none.AdapterCount(), 0);
+
+  // Repeated start-ups hand everything back before taking it again.
+  transport.ReleaseDriveAccess();
+  EXPECT_EQ(port.OutstandingAllocations(), 0u);
+}
+
+TEST_F(AspiTransportOnSimulatedDrive, FlashProgrammingIsPolledUntilTheDriveFinishes) {
+  ASSERT_EQ(transport.InitDriveAccess(), 0);
+  transport.SelectDrive({1, 0});
+  uint8_t* image = transport.Buffers().image;
+  std::memcpy(image + 0x20000 + 0x1000, "WIN2", 4);
+  ASSERT_EQ(transport.Execute(WriteBuffer(0x30, 0, nullptr, 0)), 0);
+  for (uint32_t offset = 0; offset < 0x20000; offset += 0x8000) {
+    ASSERT_EQ(transport.Execute(WriteBuffer(0xFF, offset, image + offset, 0x8000)), 0);
+  }
+  ASSERT_EQ(transport.Execute(WriteBuffer(0xFF, 0x20000, image + 0x20000, 0x1010)), 0);
+
+  transport.Submit(WriteBuffer(0x42, 0, nullptr, 0));
+  EXPECT_EQ(transport.Poll(), 1);
+  EXPECT_EQ(transport.PingAdapter(), aspi::SS_COMP);
+  bus.AdvanceMs(5000);
+  EXPECT_EQ(transport.Poll(), 1);
+  bus.AdvanceMs(30000);
+  EXPECT_EQ(transport.Poll(), 0);
+  EXPECT_EQ(transport.Poll(), 1);
+  EXPECT_EQ(port.OpenEventCount(), 0u);
+
+  // Out of sequence the drive refuses programming: the poll reports it.
+  transport.Submit(WriteBuffer(0x42, 0, nullptr, 0));
+  EXPECT_EQ(transport.Poll(), -1);
+  EXPECT_EQ(transport.Poll(), 1);
 }
 
 }  // namespace

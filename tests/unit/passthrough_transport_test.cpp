@@ -13,6 +13,8 @@
 
 #include "drive/passthrough_defs.h"
 #include "drive/transport_results.h"
+#include "sim/model/bus.h"
+#include "sim/model/passthrough_device_port.h"
 
 namespace kestrel {
 namespace {
@@ -368,6 +370,73 @@ TEST(PassThroughTransportStartUp, ReleaseAfterAFailedAllocationFreesWhatWasObtai
     transport.ReleaseDriveAccess();
     EXPECT_EQ(port.freed, std::vector<uint8_t*>(port.allocated.rbegin(), port.allocated.rend()));
   }
+}
+
+// ---- against the simulated drive ---------------------------------------------
+
+class PassThroughTransportOnSimulatedDrive : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    drive = &bus.AddLetter('D', sim::KestrelDrive("DRV-320"), 1, 2, 0);
+    ASSERT_EQ(transport.InitDriveAccess(), 0);
+  }
+
+  sim::Bus bus;
+  sim::Drive* drive = nullptr;
+  sim::PassThroughDevicePort port{bus};
+  PassThroughTransport transport{port};
+};
+
+TEST_F(PassThroughTransportOnSimulatedDrive, DiscoveryOverEveryLetterLeavesNoHandleOpen) {
+  bus.AddLetter('F', sim::KestrelDrive("DRV-331"));
+  bus.Letter('F')->refuseAddress = true;
+  int opened = 0;
+  for (char letter = 'D'; letter <= 'Z'; ++letter) {
+    if (transport.OpenDrive(letter) == 0) {
+      ++opened;
+      EXPECT_EQ(letter, 'D');
+      transport.CloseDrive();
+    }
+  }
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(port.OpenHandleCount(), 0u);
+  EXPECT_EQ(port.BadCloseCount(), 0);
+}
+
+TEST_F(PassThroughTransportOnSimulatedDrive, AnsweredAndFailedRequests) {
+  ASSERT_EQ(transport.OpenDrive('D'), 0);
+  EXPECT_EQ(transport.Address().PathId, 1);
+  EXPECT_EQ(transport.Address().TargetId, 2);
+  uint8_t* data = transport.Buffers().data;
+  ASSERT_EQ(transport.Execute(Inquiry(data)), 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(data) + 8, 8), "KESTREL ");
+
+  // TEST UNIT READY after the disc went: CHECK CONDITION each time, and
+  // automatic sense brings the sense of each answer.
+  drive->RemoveDisc();
+  ScsiCommand ready;
+  ready.cdbLength = 6;
+  ready.passThroughDataIn = true;
+  ready.autoSenseLength = 18;
+  EXPECT_EQ(transport.Execute(ready), 2);
+  EXPECT_EQ(transport.Buffers().sense[2] & 0x0F, 0x06);
+  EXPECT_EQ(transport.Buffers().sense[12], 0x28);
+  EXPECT_EQ(transport.Execute(ready), 2);
+  EXPECT_EQ(transport.Buffers().sense[2] & 0x0F, 0x02);
+  EXPECT_EQ(transport.Buffers().sense[12], 0x3A);
+
+  // The call fails before the drive answers: a failure, whatever was asked for.
+  for (uint8_t sense : {0, 18}) {
+    port.FailPassThrough(1, 0);
+    ScsiCommand inquiry = Inquiry(data);
+    inquiry.autoSenseLength = sense;
+    EXPECT_EQ(transport.Execute(inquiry), 2) << int(sense);
+  }
+
+  transport.CloseDrive();
+  transport.ReleaseDriveAccess();
+  EXPECT_EQ(port.OpenHandleCount(), 0u);
+  EXPECT_EQ(port.OutstandingAllocations(), 0u);
 }
 
 }  // namespace
