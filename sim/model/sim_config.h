@@ -1,0 +1,80 @@
+// The configuration of a simulated machine, as read from kestrel-sim.ini beside
+// the simulated WNASPI32.DLL. One setting per line; blank lines and lines
+// starting with '#' or ';' are ignored. Numbers marked (hex) take plain hex
+// digits, optionally "0x"-prefixed or "h"-suffixed.
+//
+//   adapter=intelata                    a host adapter; the rest of the line is its identifier
+//   target=0 kestrel model=DRV-320 rev=1.10 date=2003/05/12 cpu="HITACHI H8_3062A"
+//   target=1 other vendor="PIONEER " product="DVD-ROM DVD-106" rev=1.00 type=5
+//   letter=D 0 0                        drive letter D: is adapter 0, target 0
+//
+// Target keys: kestrel | other, model=, vendor=, product=, rev=, date=, cpu=,
+// tag= (8 bytes after "KESTREL " in the ROM id block), byte36=, type=,
+// idblock= (hex: 1000, 100 or 2000), serial=, programming_ms=, disc=present|none.
+//
+// Drive settings apply to the target declared last; written before any target
+// they are defaults for every target declared later (and for the built-in drive):
+//   programming_ms=3000
+//   disc=none | present
+//   fault=readback_differs [offset(hex), default 2345]
+//   fault=refuse_block N [sense=KK/AA/QQ]   N: 0-3 the 8000h blocks, 4 the trailer
+//   fault=never_finishes
+//   fault=cpu_block_at 100                  (hex) where the ROM id block reads
+//   fault=fail opcode=3C [id=80] [nth=1] [count=1] [sense=04/44/00]
+//   fault=garbage opcode=12 [id=..] [nth=1] [count=1]
+//   fault=short opcode=12 bytes=20 [id=..] [nth=1] [count=1]
+// Manager settings, anywhere:
+//   fault=refuse_request nth=N [status=04] [count=1]  SendASPI32Command refuses, never signals
+//   fault=support_info E4                  GetASPI32SupportInfo reports this status, no adapters
+//   fault=no_adapters                      no host adapter at all
+//
+// Without any adapter line the machine is one "intelata" adapter with a Kestrel
+// DRV-320 (generation 6) at target 0.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/model/aspi_manager.h"
+#include "sim/model/bus.h"
+
+namespace kestrel::sim {
+
+struct DriveSpec {
+  DriveConfig config = KestrelDrive("DRV-320");
+  std::vector<CommandFault> faults;
+  std::vector<uint32_t> corruptOffsets;
+  bool neverFinishes = false;
+};
+
+struct SimConfig {
+  struct TargetSpec {
+    uint8_t target = 0;
+    DriveSpec drive;
+  };
+  struct AdapterSpec {
+    std::string identifier;
+    std::vector<TargetSpec> targets;
+  };
+  struct LetterSpec {
+    char letter = 0;
+    uint8_t adapter = 0;
+    uint8_t target = 0;
+  };
+  std::vector<AdapterSpec> adapters;
+  std::vector<LetterSpec> letters;
+  DriveSpec defaults;
+  bool noAdapters = false;
+  uint8_t supportInfoFailure = 0;
+  int refuseNth = 0;
+  int refuseCount = 1;
+  uint8_t refuseStatus = aspi::SS_ERR;
+  std::vector<std::string> errors;  // "line N: ..." for every line not understood
+};
+
+SimConfig ParseSimConfig(const std::string& text);
+// Fills an empty bus: adapters, targets (with their faults) and letters.
+void BuildBus(const SimConfig& config, Bus& bus);
+void ApplyManagerFaults(const SimConfig& config, AspiManager& manager);
+
+}  // namespace kestrel::sim

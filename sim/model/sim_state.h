@@ -1,0 +1,24 @@
+// The lasting state of simulated drives (kestrel-sim.state beside the DLL): a
+// drive's flash and its firmware identity, so that a restart lists the revision
+// that was programmed, as a real drive would.
+//
+//   kestrel-sim-state 1
+//   drive 0 0
+//   product 4456442d524f4d204452562d33323020      (16 bytes, hex)
+//   identity 312e3230202032303033...              (INQUIRY bytes 32-46, hex)
+//   flash 000000 <64 bytes in hex>                (rows that are all FFh are left out)
+//   end
+#pragma once
+#include <string>
+
+#include "sim/model/bus.h"
+
+namespace kestrel::sim {
+
+// Every Kestrel drive on an adapter.
+std::string SaveSimState(const Bus& bus);
+// Applies the saved state to the drives at the same address with the same
+// product; others are left alone. False when the text is not a state file.
+bool LoadSimState(const std::string& text, Bus& bus);
+
+}  // namespace kestrel::sim
