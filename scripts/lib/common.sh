@@ -1,0 +1,110 @@
+# Shared by scripts/run and scripts/test: installing what is missing and the
+# four builds. Sourced, not run.
+
+KESTREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+KESTREL_BUILD=${KESTREL_BUILD_DIR:-$KESTREL_ROOT/build}
+KESTREL_JOBS=${KESTREL_JOBS:-$(nproc 2>/dev/null || echo 2)}
+
+say() { printf '==> %s\n' "$*" >&2; }
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Debian packages the builds and the tests need. wine32:i386 is the 32-bit
+# Wine that runs our i686 programs; fp-utils brings chmcmd for the help files.
+KESTREL_PACKAGES=(
+  cmake ninja-build g++ clang-14 libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  mingw-w64 g++-mingw-w64-i686
+  wine wine32:i386 fonts-wine
+  xvfb x11-utils imagemagick fonts-ipafont-gothic locales fp-utils
+)
+
+package_installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
+# Installs only what is missing, so a second run costs a few dpkg queries.
+kestrel_install() {
+  local missing=() pkg
+  for pkg in "${KESTREL_PACKAGES[@]}"; do
+    package_installed "$pkg" || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  say "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386 || return 1
+  fi
+  as_root apt-get update -q || return 1
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}" </dev/null || return 1
+}
+
+# kestrel_configure DIR ARGS...: configures once; later builds let ninja
+# re-run cmake when a CMakeLists changes.
+kestrel_configure() {
+  local dir=$1
+  shift
+  [ -f "$dir/build.ninja" ] && return 0
+  mkdir -p "$dir"
+  cmake -S "$KESTREL_ROOT" -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1 || {
+    tail -n 30 "$dir.configure.log" >&2
+    rm -f "$dir/build.ninja"
+    return 1
+  }
+}
+
+# kestrel_ninja DIR [TARGETS...]: builds, keeps going past one broken target,
+# and shows the errors; fails if anything failed.
+kestrel_ninja() {
+  local dir=$1
+  shift
+  local log=$dir/ninja.log.txt
+  if ninja -C "$dir" -j "$KESTREL_JOBS" -k 0 "$@" >"$log" 2>&1; then
+    return 0
+  fi
+  grep -E -B2 -A8 'error|FAILED' "$log" | head -n 80 >&2
+  return 1
+}
+
+KESTREL_SANITIZE_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+
+build_native() {
+  kestrel_configure "$KESTREL_BUILD/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+    kestrel_ninja "$KESTREL_BUILD/native"
+}
+
+build_asan() {
+  kestrel_configure "$KESTREL_BUILD/asan" -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+    "-DCMAKE_C_FLAGS=$KESTREL_SANITIZE_FLAGS -O1" "-DCMAKE_CXX_FLAGS=$KESTREL_SANITIZE_FLAGS -O1" \
+    "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined" &&
+    kestrel_ninja "$KESTREL_BUILD/asan"
+}
+
+build_cross() {
+  kestrel_configure "$KESTREL_BUILD/win32" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$KESTREL_ROOT/cmake/mingw-i686.cmake" &&
+    kestrel_ninja "$KESTREL_BUILD/win32"
+}
+
+# The fuzz targets are the build's targets named *_fuzz; none while
+# tests/fuzz has none.
+fuzz_targets() {
+  ninja -C "$KESTREL_BUILD/fuzz" -t targets all 2>/dev/null |
+    sed -n 's/^\([A-Za-z0-9_]*_fuzz\): phony$/\1/p' | sort -u
+}
+
+build_fuzz() {
+  kestrel_configure "$KESTREL_BUILD/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTREL_FUZZ=ON \
+    -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+    "-DCMAKE_C_FLAGS=$KESTREL_SANITIZE_FLAGS -fsanitize=fuzzer-no-link" \
+    "-DCMAKE_CXX_FLAGS=$KESTREL_SANITIZE_FLAGS -fsanitize=fuzzer-no-link" \
+    "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined" || return 1
+  local targets
+  targets=$(fuzz_targets)
+  [ -z "$targets" ] && return 0
+  # shellcheck disable=SC2086
+  kestrel_ninja "$KESTREL_BUILD/fuzz" $targets
+}
