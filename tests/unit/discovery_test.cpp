@@ -2,12 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <optional>
+#include <utility>
+#include <vector>
 #include <cstring>
 #include <string>
 
+#include "drive/aspi_discovery.h"
 #include "drive/drive_messages.h"
+#include "drive/letter_discovery.h"
+#include "drive/passthrough_transport.h"
+#include "fakes/fake_drive_list_view.h"
 #include "shell/printf_specifiers.h"
+#include "sim/model/bus.h"
+#include "sim/model/direct_transport.h"
+#include "sim/model/passthrough_device_port.h"
 
 namespace kestrel {
 namespace {
@@ -122,6 +133,319 @@ TEST(DriveMessages, EveryPairTakesTheSameArgumentsInBothLanguages) {
               ja.size() >= 2 && ja.compare(ja.size() - 2, 2, "\r\n") == 0)
         << pair.english;
   }
+}
+
+// --- The ASPI walk -----------------------------------------------------------
+
+using testing::FakeDriveListView;
+
+constexpr Language kJapanese{932};
+
+std::vector<std::pair<int, int>> InquiryAddresses(sim::Bus& bus) {
+  std::vector<std::pair<int, int>> out;
+  for (const auto& e : bus.GetTrace().Commands(sim::op::kInquiry)) out.emplace_back(e.adapter, e.target);
+  return out;
+}
+
+class AspiWalkTest : public ::testing::Test {
+ protected:
+  void Discover(Utility utility, Language language = Language{}) {
+    transport.InitDriveAccess();
+    context.emplace(transport, ProfileFor(utility));
+    context->language = language;
+    AspiDiscovery discovery(*context, transport);
+    discovery.Discover(view, list, DiscoveryOccasion::WindowSetUp);
+  }
+  std::vector<std::string> EntryTexts() const {
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < list.Size(); ++i) texts.push_back(list.At(static_cast<int>(i))->text);
+    return texts;
+  }
+
+  sim::Bus bus;
+  sim::DirectTransport transport{bus};
+  std::optional<DriveContext> context;
+  FakeDriveListView view;
+  DriveList list;
+};
+
+const std::string kDrv320Item = "KESTREL DVD-ROM DRV-320  1.10  2003/05/12";
+
+TEST_F(AspiWalkTest, IntelataMachinesExamineOnlyAtapiAdaptersAtTwoTargets) {
+  bus.AddAdapter("intelata").AddTarget(0, sim::KestrelDrive("DRV-320")).AddTarget(2, sim::KestrelDrive("DRV-321"));
+  bus.AddAdapter("intelata").AddTarget(1, sim::KestrelDrive("DRV-331", "2.00", "2004/02/03"));
+  bus.AddAdapter("AHA-2940").AddTarget(0, sim::KestrelDrive("DRV-320"));
+  Discover(Utility::Tarn9x);
+  EXPECT_EQ(InquiryAddresses(bus), (std::vector<std::pair<int, int>>{{0, 0}, {1, 1}}));
+  EXPECT_EQ(view.items, (std::vector<std::string>{"ID=0 : " + kDrv320Item,
+                                                  "ID=1 : KESTREL DVD-ROM DRV-331  2.00  2004/02/03"}));
+  EXPECT_EQ(EntryTexts(), view.items);
+  EXPECT_EQ(list.At(1)->address.adapter, 1);
+  EXPECT_EQ(list.At(1)->address.target, 1);
+  EXPECT_EQ(view.selection, 0);
+  EXPECT_EQ(transport.CurrentAddress().adapter, 0);
+  EXPECT_EQ(transport.CurrentAddress().target, 0);
+  EXPECT_FALSE(view.closed);
+  EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(AspiWalkTest, WithoutIntelataOtherAdaptersGetSevenTargets) {
+  bus.AddAdapter("ESDI_506").AddTarget(0, sim::KestrelDrive("DRV-320")).AddTarget(2, sim::KestrelDrive("DRV-321"));
+  bus.AddAdapter("AHA-2940").AddTarget(6, sim::KestrelDrive("DRV-331")).AddTarget(7, sim::KestrelDrive("DRV-321"));
+  Discover(Utility::Beck9x);
+  EXPECT_EQ(InquiryAddresses(bus), (std::vector<std::pair<int, int>>{{0, 0}, {1, 6}}));
+  EXPECT_EQ(view.items, (std::vector<std::string>{"ID=0 : KESTREL DVD-ROM DRV-320  1.10",
+                                                  "ID=6 : KESTREL DVD-ROM DRV-331  1.10"}));
+}
+
+TEST_F(AspiWalkTest, AnotherMakersDriveFirstIsSelectedButTheMakersDriveIsCurrent) {
+  bus.AddAdapter("intelata")
+      .AddTarget(0, sim::OtherDrive("OTHERCO", "DVD-ROM XJ-1", "2.00"))
+      .AddTarget(1, sim::KestrelDrive("DRV-320"));
+  Discover(Utility::Tarn9x);
+  ASSERT_EQ(view.items.size(), 2u);
+  EXPECT_EQ(view.items[0], "ID=0 : OTHERCO DVD-ROM XJ-1     2.00 " + std::string(11, ' '));
+  EXPECT_EQ(view.selection, 0);
+  EXPECT_EQ(transport.CurrentAddress().target, 1);
+  ASSERT_TRUE(list.FirstMakerDrive());
+  EXPECT_EQ(list.FirstMakerDrive()->target, 1);
+  EXPECT_FALSE(view.closed);
+}
+
+TEST_F(AspiWalkTest, CdRomDrivesAreNeverListedByTheNineXUtilities) {
+  bus.AddAdapter("intelata")
+      .AddTarget(0, sim::OtherDrive("OTHERCO", "CD-ROM CR-52", "1.00"))
+      .AddTarget(1, sim::KestrelDrive("DRV-320"));
+  view.items = {"stale"};
+  Discover(Utility::Mere9x);
+  EXPECT_EQ(view.items, (std::vector<std::string>{"ID=1 : KESTREL DVD-ROM DRV-320  "}));
+  Discover(Utility::Tarn9x);
+  EXPECT_EQ(view.items, (std::vector<std::string>{"ID=1 : " + kDrv320Item}));
+  EXPECT_EQ(list.Size(), 1u);
+}
+
+TEST_F(AspiWalkTest, OnlyOtherMakersDrivesEndTheProgram) {
+  bus.AddAdapter("intelata").AddTarget(0, sim::OtherDrive("OTHERCO", "DVD-ROM XJ-1"));
+  Discover(Utility::Mere9x, kJapanese);
+  EXPECT_EQ(view.items.size(), 1u);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0].text, "サポートしているドライブが見つかりませんでした。");
+  EXPECT_EQ(view.messages[0].caption, "Supported drive did not found");
+  EXPECT_TRUE(view.closed);
+  EXPECT_EQ(view.CountEvents("select:0"), 0);
+}
+
+TEST_F(AspiWalkTest, NoAdapterShowsBothMessagesAndCloses) {
+  Discover(Utility::Tarn9x);
+  EXPECT_EQ(view.items, (std::vector<std::string>{"No I/F adapter"}));
+  EXPECT_TRUE(list.Empty());
+  ASSERT_EQ(view.messages.size(), 2u);
+  EXPECT_EQ(view.messages[0].text, "No ATAPI I/F found.");
+  EXPECT_EQ(view.messages[0].caption, "TARN9X");
+  EXPECT_EQ(view.messages[1].text, "Supported drive was not found.");
+  EXPECT_EQ(view.messages[1].caption, "Supported drive did not found");
+  EXPECT_EQ(view.events.back(), "close");
+}
+
+TEST_F(AspiWalkTest, NoAdapterOnBeck9xInJapanese) {
+  Discover(Utility::Beck9x, kJapanese);
+  ASSERT_EQ(view.messages.size(), 2u);
+  EXPECT_EQ(view.messages[0].text, "ATAPI I/Fが見つかりませんでした。");
+  EXPECT_EQ(view.messages[0].caption, "BECK9X");
+  EXPECT_EQ(view.messages[1].text, "サポートしているドライブが見つかりませんでした。\r\n");
+  EXPECT_TRUE(view.closed);
+}
+
+TEST_F(AspiWalkTest, AdaptersBeyondTheLabelTableAreIgnored) {
+  for (int a = 0; a < 40; ++a) {
+    bus.AddAdapter("SCSI" + std::to_string(a)).AddTarget(0, sim::KestrelDrive("DRV-320"));
+  }
+  Discover(Utility::Tarn9x);
+  EXPECT_EQ(list.Size(), 16u);
+  EXPECT_EQ(view.items.size(), 16u);
+  for (const auto& [adapter, target] : InquiryAddresses(bus)) EXPECT_LT(adapter, 16);
+  EXPECT_EQ(list.At(15)->address.adapter, 15);
+}
+
+TEST_F(AspiWalkTest, TheEntryTableNeverOverflows) {
+  // More accepted devices than a small table holds: the excess is ignored.
+  bus.AddAdapter("AHA-2940");
+  for (uint8_t t = 0; t < 7; ++t) bus.GetAdapter(0)->AddTarget(t, sim::KestrelDrive("DRV-320"));
+  list = DriveList(3);
+  Discover(Utility::Tarn9x);
+  EXPECT_EQ(list.Size(), 3u);
+  EXPECT_EQ(view.items.size(), 3u);
+  EXPECT_EQ(view.selection, 0);
+}
+
+TEST_F(AspiWalkTest, EmptyingStopsAtAFailedDeletion) {
+  bus.AddAdapter("intelata").AddTarget(0, sim::KestrelDrive("DRV-320"));
+  view.items = {"a", "b", "c"};
+  view.failDeletionAfter = 1;
+  Discover(Utility::Tarn9x);
+  EXPECT_EQ(view.deletions, 1);
+  EXPECT_EQ(view.items.size(), 3u);  // "b", "c" and the new drive
+}
+
+// --- The drive-letter walk ---------------------------------------------------
+
+class LetterWalkTest : public ::testing::Test {
+ protected:
+  LetterWalkTest() {
+    bus.AddLetter('D', sim::KestrelDrive("DRV-320"));
+    bus.Letter('D')->refuseOpen = true;
+    bus.AddLetter('E', sim::KestrelDrive("DRV-320"));
+    bus.Letter('E')->refuseAddress = true;
+    bus.AddLetter('F', sim::KestrelDrive("DRV-320"));
+    bus.AddLetter('G', sim::OtherDrive("OTHERCO", "DVD-ROM XJ-1"));
+    bus.AddLetter('H', sim::OtherDrive("Kestrel", "DVD-ROM DRV-321"));
+    transport.InitDriveAccess();
+  }
+  void Discover(Utility utility, DiscoveryOccasion occasion = DiscoveryOccasion::WindowSetUp) {
+    context.emplace(transport, ProfileFor(utility));
+    LetterDiscovery discovery(*context, transport);
+    discovery.Discover(view, list, occasion);
+  }
+  std::vector<char> InquiryLetters() {
+    std::vector<char> out;
+    for (const auto& e : bus.GetTrace().Commands(sim::op::kInquiry)) out.push_back(e.letter);
+    return out;
+  }
+
+  sim::Bus bus;
+  sim::PassThroughDevicePort port{bus};
+  PassThroughTransport transport{port};
+  std::optional<DriveContext> context;
+  FakeDriveListView view;
+  DriveList list;
+};
+
+TEST_F(LetterWalkTest, Tarn2kListsTheMakersDrivesAndClosesEveryLetter) {
+  bus.AddLetter('Z', sim::KestrelDrive("DRV-331", "1.20"));  // the last letter, left open by nothing
+  Discover(Utility::Tarn2k);
+  EXPECT_EQ(view.items, (std::vector<std::string>{"F: KESTREL DVD-ROM DRV-320  1.10",
+                                                  "Z: KESTREL DVD-ROM DRV-331  1.20"}));
+  EXPECT_EQ(list.At(0)->Letter(), 'F');
+  EXPECT_EQ(list.At(1)->Letter(), 'Z');
+  EXPECT_EQ(view.selection, 0);
+  EXPECT_EQ(InquiryLetters(), (std::vector<char>{'F', 'G', 'H', 'Z'}));
+  EXPECT_FALSE(transport.DriveOpen());
+  EXPECT_EQ(port.OpenHandleCount(), 0u);
+  EXPECT_EQ(port.BadCloseCount(), 0);
+  EXPECT_FALSE(view.closed);
+}
+
+TEST_F(LetterWalkTest, Mere2kAlsoListsMixedCase) {
+  Discover(Utility::Mere2k);
+  EXPECT_EQ(view.items, (std::vector<std::string>{"F: KESTREL DVD-ROM DRV-320 ", "H: Kestrel DVD-ROM DRV-321 "}));
+  EXPECT_EQ(list.At(1)->Letter(), 'H');
+}
+
+TEST_F(LetterWalkTest, ProgressMovesBeforeEachLetterAndKeepsPainting) {
+  Discover(Utility::Tarn2k);
+  std::vector<std::string> expected = {"progress-open", "range:0-23/1"};
+  for (int n = 1; n <= 23; ++n) {
+    expected.push_back("step");
+    expected.push_back("label:Now checking device No." + std::to_string(n));
+    expected.push_back("pump");
+  }
+  expected.push_back("add:F: KESTREL DVD-ROM DRV-320  1.10");
+  expected.push_back("progress-close");
+  expected.push_back("select:0");
+  // The item is added while letter F (n = 3) is examined.
+  std::vector<std::string> events = view.events;
+  auto add = std::find(events.begin(), events.end(), "add:F: KESTREL DVD-ROM DRV-320  1.10");
+  ASSERT_NE(add, events.end());
+  EXPECT_EQ(add - events.begin(), 2 + 3 * 3);
+  events.erase(add);
+  expected.erase(expected.end() - 3);
+  EXPECT_EQ(events, expected);
+}
+
+TEST_F(LetterWalkTest, NothingFound) {
+  bus.Letter('F')->refuseOpen = true;
+  bus.Letter('H')->refuseOpen = true;
+  Discover(Utility::Mere2k);
+  EXPECT_TRUE(view.items.empty());
+  EXPECT_TRUE(view.messages.empty());
+  EXPECT_FALSE(view.closed);
+
+  Discover(Utility::Tarn2k, DiscoveryOccasion::AfterUpdate);
+  EXPECT_TRUE(view.messages.empty());
+  EXPECT_FALSE(view.closed);
+
+  Discover(Utility::Tarn2k, DiscoveryOccasion::WindowSetUp);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0].text, "Supported drive was not found.");
+  EXPECT_EQ(view.messages[0].caption, "Initialize Error");
+  EXPECT_TRUE(view.closed);
+  EXPECT_EQ(view.events.back(), "close");
+  EXPECT_FALSE(view.progressOpen);
+  EXPECT_EQ(port.OpenHandleCount(), 0u);
+}
+
+// --- CheckSelectedDrive ------------------------------------------------------
+
+TEST_F(AspiWalkTest, CheckSelectedDriveOnAspi) {
+  bus.AddAdapter("intelata")
+      .AddTarget(0, sim::OtherDrive("OTHERCO", "DVD-ROM XJ-1"))
+      .AddTarget(1, sim::KestrelDrive("DRV-331"));
+  Discover(Utility::Tarn9x);
+  AspiDriveSelector selector(transport);
+
+  view.selection = -1;
+  SelectionCheck check = CheckSelectedDrive(*context, view, list, selector);
+  EXPECT_EQ(check.result, -1);
+  EXPECT_EQ(check.logText, "Don't select the avialable drive.");
+
+  view.selection = 0;
+  check = CheckSelectedDrive(*context, view, list, selector);
+  EXPECT_EQ(check.result, -1);
+  EXPECT_EQ(check.logText, "Selected drive is not supported by this program.");
+  EXPECT_EQ(list.SelectedIndex(), 0);
+
+  view.selection = 1;
+  check = CheckSelectedDrive(*context, view, list, selector);
+  EXPECT_EQ(check.result, 0);
+  EXPECT_EQ(check.logText, "");
+  EXPECT_EQ(list.SelectedIndex(), 1);
+  EXPECT_EQ(transport.CurrentAddress().target, 1);
+  EXPECT_EQ(context->records.driveGeneration, 7);
+  EXPECT_EQ(bus.GetTrace().Commands(sim::op::kInquiry).back().target, 1);
+
+  // An item that stands for no drive counts as no selection.
+  view.selection = 5;
+  context->language = kJapanese;
+  check = CheckSelectedDrive(*context, view, list, selector);
+  EXPECT_EQ(check.logText, "有効なドライブが選択されていません。");
+}
+
+TEST_F(LetterWalkTest, CheckSelectedDriveOpensAndLeavesTheDriveOpen) {
+  bus.AddLetter('I', sim::KestrelDrive("DRV-310"));  // listed, but not in TARN2K's table
+  Discover(Utility::Tarn2k);
+  ASSERT_EQ(view.items.size(), 2u);
+  LetterDriveSelector selector(transport);
+
+  view.selection = 0;
+  SelectionCheck check = CheckSelectedDrive(*context, view, list, selector);
+  EXPECT_EQ(check.result, 0);
+  EXPECT_TRUE(transport.DriveOpen());
+  EXPECT_EQ(port.OpenHandleCount(), 1u);
+
+  view.selection = 1;
+  check = CheckSelectedDrive(*context, view, list, selector);
+  EXPECT_EQ(check.result, -1);
+  EXPECT_EQ(check.logText, "Selected drive is not supported by this program.\r\n");
+  EXPECT_EQ(port.OpenHandleCount(), 1u) << "the previous selection's drive is not leaked";
+
+  bus.Letter('F')->refuseOpen = true;
+  view.selection = 0;
+  context->language = kJapanese;
+  check = CheckSelectedDrive(*context, view, list, selector);
+  EXPECT_EQ(check.result, -1);
+  EXPECT_EQ(check.logText, "デバイスのオープンに失敗しました。");
+  EXPECT_EQ(port.OpenHandleCount(), 0u);
+  EXPECT_EQ(port.BadCloseCount(), 0);
 }
 
 }  // namespace
