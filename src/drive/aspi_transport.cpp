@@ -69,8 +69,7 @@ int32_t AspiTransport::InitDriveAccess() {
     // A host adapter inquiry has ended when the call returns.
     port_.SendASPI32Command(&inquiry);
     if (i < kMaxInventoryAdapters) {
-      std::memcpy(adapterInventory_[i].data(), inquiry.HA_Identifier,
-                  sizeof inquiry.HA_Identifier);
+      std::memcpy(adapterInventory_[i].data(), inquiry.HA_Identifier, sizeof inquiry.HA_Identifier);
     }
     if (std::memcmp(inquiry.HA_Identifier, kIntelataPrefix, sizeof kIntelataPrefix) == 0) {
       intelataPresent_ = true;
@@ -150,9 +149,7 @@ int32_t AspiTransport::Execute(const ScsiCommand& command) {
   return AspiCommandResult(Request()->SRB_Status);
 }
 
-void AspiTransport::Submit(const ScsiCommand& command) {
-  finalStatusPending_ = !Send(command);
-}
+void AspiTransport::Submit(const ScsiCommand& command) { finalStatusPending_ = !Send(command); }
 
 int32_t AspiTransport::Poll() {
   if (finalStatusPending_) {

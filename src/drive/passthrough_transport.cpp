@@ -125,8 +125,8 @@ int32_t PassThroughTransport::Execute(const ScsiCommand& command) {
   const PassThroughOutcome outcome =
       DecidePassThroughResult(called, sptd.ScsiStatus, sptd.SenseInfoLength);
   if (outcome.copySense) {
-    const size_t length = std::min<size_t>(
-        {sptd.SenseInfoLength, sizeof block_.sense, buffers_.sense.size()});
+    const size_t length =
+        std::min<size_t>({sptd.SenseInfoLength, sizeof block_.sense, buffers_.sense.size()});
     std::memcpy(buffers_.sense.data(), block_.sense, length);
   }
   if (outcome.markCheckCondition) sptd.ScsiStatus = kScsiStatusCheckCondition;

@@ -28,8 +28,8 @@ constexpr int32_t kPassThroughFailure = 2;
 constexpr uint8_t kScsiStatusCheckCondition = 2;
 
 struct PassThroughOutcome {
-  int32_t result;       // 0 or kPassThroughFailure
-  bool copySense;       // copy the block's sense area into SenseBuffer
+  int32_t result;           // 0 or kPassThroughFailure
+  bool copySense;           // copy the block's sense area into SenseBuffer
   bool markCheckCondition;  // write CHECK CONDITION into the block's ScsiStatus
 };
 

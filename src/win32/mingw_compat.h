@@ -13,8 +13,11 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+// <mmsystem.h> builds on the types of <windows.h>.
+// clang-format off
 #include <windows.h>
 #include <mmsystem.h>
+// clang-format on
 
 #ifndef TIMERR_NOERROR
 #define TIMERR_NOERROR 0

@@ -29,8 +29,8 @@ bool Win32AspiPort::LoadManager() {
   if (manager_) return true;
   UniqueModule module(::LoadLibraryW(L"WNASPI32.DLL"));
   if (!module) return false;
-  auto* getSupportInfo = BindExport<decltype(wnaspi32::GetASPI32SupportInfo)>(
-      module.get(), "GetASPI32SupportInfo", 1);
+  auto* getSupportInfo =
+      BindExport<decltype(wnaspi32::GetASPI32SupportInfo)>(module.get(), "GetASPI32SupportInfo", 1);
   auto* sendCommand =
       BindExport<decltype(wnaspi32::SendASPI32Command)>(module.get(), "SendASPI32Command", 2);
   // A library without both entry points is no ASPI manager.

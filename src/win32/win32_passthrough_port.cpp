@@ -14,8 +14,11 @@ constexpr uint8_t kDataOut = ntscsi::SCSI_IOCTL_DATA_OUT;
 
 #include "win32/win32_passthrough_port.h"
 
+// <ntddscsi.h> builds on <windows.h> and the control-code macros of <winioctl.h>.
+// clang-format off
 #include <winioctl.h>
 #include <ntddscsi.h>
+// clang-format on
 
 namespace kestrel::win32 {
 namespace {

@@ -98,7 +98,7 @@ class FakeAspiPort : public AspiPort {
   }
   bool WaitForEvent(void* event, uint32_t timeoutMs) override {
     EXPECT_TRUE(openEvents_.count(event)) << "wait on an event that is not open";
-    if (signalled_.erase(event) != 0) return true;  // auto-reset
+    if (signalled_.erase(event) != 0) return true;             // auto-reset
     if (timeoutMs == kInfinite) ++infiniteWaitsOnUnsignalled;  // would hang for ever
     return false;
   }
@@ -181,7 +181,7 @@ class AspiTransportTest : public ::testing::Test {
 TEST(AspiResultRule, WhatSendReturnedAndTheFinalStatusDecide) {
   struct Row {
     uint32_t status;
-    bool pending;  // as a return of SendASPI32Command
+    bool pending;    // as a return of SendASPI32Command
     int32_t result;  // as a final status
   };
   const Row rows[] = {
@@ -204,8 +204,7 @@ TEST(AspiResultRule, WhatSendReturnedAndTheFinalStatusDecide) {
 
 TEST_F(AspiTransportTest, StartUpAllocatesTheFourBuffersInOrderAndTakesTheInventory) {
   StartWithAdapters({"ESDI_506", "intelata", "AIC-78xx"});
-  EXPECT_EQ(port.allocatedSizes,
-            (std::vector<size_t>{0x50000, 0x50000, 0x140000, 512}));
+  EXPECT_EQ(port.allocatedSizes, (std::vector<size_t>{0x50000, 0x50000, 0x140000, 512}));
   EXPECT_EQ(port.loadCalls, 1);
   EXPECT_EQ(port.haInquiryIds, (std::vector<uint8_t>{0, 1, 2}));
   EXPECT_EQ(transport.AdapterCount(), 3);

@@ -182,9 +182,9 @@ const ResultRow kResultRows[] = {
 
 TEST(PassThroughResultRule, EveryRowOfTheTable) {
   for (const ResultRow& row : kResultRows) {
-    SCOPED_TRACE(::testing::Message() << "call " << row.callSucceeded << " status "
-                                      << int(row.scsiStatus) << " sense "
-                                      << int(row.senseInfoLength));
+    SCOPED_TRACE(::testing::Message()
+                 << "call " << row.callSucceeded << " status " << int(row.scsiStatus) << " sense "
+                 << int(row.senseInfoLength));
     const PassThroughOutcome outcome =
         DecidePassThroughResult(row.callSucceeded, row.scsiStatus, row.senseInfoLength);
     EXPECT_EQ(outcome.result, row.result);
@@ -197,9 +197,9 @@ TEST_F(PassThroughTransportTest, ExecuteFollowsTheResultRuleForEveryRow) {
   ASSERT_EQ(transport.OpenDrive('D'), 0);
   const std::vector<uint8_t> driveSense = SenseBytes(0x05, 0x24, 0x00);
   for (const ResultRow& row : kResultRows) {
-    SCOPED_TRACE(::testing::Message() << "call " << row.callSucceeded << " status "
-                                      << int(row.scsiStatus) << " sense "
-                                      << int(row.senseInfoLength));
+    SCOPED_TRACE(::testing::Message()
+                 << "call " << row.callSucceeded << " status " << int(row.scsiStatus) << " sense "
+                 << int(row.senseInfoLength));
     WorkBuffers& buffers = transport.Buffers();
     buffers.sense.fill(0xEE);
     port.reply = {row.callSucceeded, row.scsiStatus, driveSense, row.senseInfoLength};
@@ -328,8 +328,7 @@ TEST_F(PassThroughTransportTest, AFailedOpenLeavesNothingOpen) {
     EXPECT_FALSE(transport.DriveOpen());
     EXPECT_TRUE(port.OpenPaths().empty());
   }
-  EXPECT_EQ(port.openedPaths,
-            (std::vector<std::string>{"\\\\.\\F:", "\\\\.\\G:", "\\\\.\\Z:"}));
+  EXPECT_EQ(port.openedPaths, (std::vector<std::string>{"\\\\.\\F:", "\\\\.\\G:", "\\\\.\\Z:"}));
   // Nothing is sent to a drive that is not open.
   EXPECT_EQ(transport.Execute(Inquiry(transport.Buffers().data)), 2);
   EXPECT_TRUE(port.requests.empty());
