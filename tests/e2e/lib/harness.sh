@@ -64,6 +64,7 @@ Windows Registry Editor Version 5.00
 "MS PGothic"="IPAPGothic"
 "MS Gothic"="IPAGothic"
 "MS UI Gothic"="IPAPGothic"
+
 EOF
 }
 
@@ -77,9 +78,20 @@ e2e_boot_prefix() {
   }
   e2e_font_registry | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$E2E_RUN/fonts.reg"
   LC_ALL=C.UTF-8 wine regedit /S "$(winepath_of "$E2E_RUN/fonts.reg")" >>"$E2E_RUN/wineboot.log" 2>&1
+  e2e_link_wine_fonts "$WINEPREFIX"
   wineserver -k 2>/dev/null
   wineserver -w
   e2e_log "prefix ready in $((SECONDS - started)) s"
+}
+
+# Wine's own fonts (Marlett draws the caption buttons) are not found in its
+# data directory by this Wine build; the prefix's Fonts folder is searched.
+e2e_link_wine_fonts() {
+  local fonts=$1/drive_c/windows/Fonts file
+  mkdir -p "$fonts"
+  for file in /usr/share/wine/fonts/*.ttf; do
+    [ -e "$file" ] && ln -sf "$file" "$fonts/"
+  done
 }
 
 # Linux path -> Z:\ path, without starting Wine.
@@ -173,6 +185,7 @@ ptext() {
 
 # e2e_shot NAME: a screenshot of the whole display as $E2E_OUTPUT/NAME.png.
 e2e_shot() {
+  sleep 0.5  # let the last change be painted
   import -display "$DISPLAY" -window root "$E2E_OUTPUT/$1.png" 2>>"$E2E_CASE_DIR/probe.log" &&
     e2e_log "screenshot $E2E_OUTPUT/$1.png"
 }
@@ -244,4 +257,31 @@ e2e_require() {
       exit 77
     fi
   done
+}
+
+# ---- the simulated drive and firmware files --------------------------------------
+
+# e2e_sim_ini [LINES...]: the case's kestrel-sim.ini (one line per argument);
+# with no argument, one "intelata" adapter with a Kestrel DRV-320 1.10 at target 0.
+e2e_sim_ini() {
+  if [ $# -eq 0 ]; then
+    set -- "adapter=intelata" \
+      'target=0 kestrel model=DRV-320 rev=1.10 date=2003/05/12 cpu="HITACHI H8_3062A"' \
+      "programming_ms=3000"
+  fi
+  printf '%s\r\n' "$@" >"$(e2e_dir)/kestrel-sim.ini"
+}
+
+# The simulated drive's request trace of the current case.
+e2e_trace() { cat "$(e2e_dir)/kestrel-sim.trace" 2>/dev/null; }
+
+# e2e_make_hex NAME [key=value...]: a firmware file in the case dir (see
+# probe/make_firmware.cpp for the keys); prints its Linux path.
+e2e_make_hex() {
+  local name=$1
+  shift
+  local tool
+  tool=$(e2e_artifact make_firmware.exe)
+  e2e_wine "$tool" "$(winepath_of "$(e2e_dir)/$name")" "$@" >>"$E2E_CASE_DIR/probe.log" 2>&1 &&
+    printf '%s' "$(e2e_dir)/$name"
 }
