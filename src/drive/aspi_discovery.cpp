@@ -14,7 +14,8 @@ namespace {
 
 // ATAPI interfaces: only the master and slave positions can hold a drive.
 bool AtapiInterface(const std::array<char, 16>& identifier) {
-  return std::memcmp(identifier.data(), "ESDI_506", 8) == 0 || std::memcmp(identifier.data(), "intelata", 8) == 0;
+  return std::memcmp(identifier.data(), "ESDI_506", 8) == 0 ||
+         std::memcmp(identifier.data(), "intelata", 8) == 0;
 }
 
 }  // namespace
@@ -63,8 +64,10 @@ void AspiDiscovery::ExamineTarget(DriveListView& view, DriveList& list, const Di
   const uint8_t* reply = context_.buffers().data;
 
   char label[16];
-  std::snprintf(label, sizeof label, drive_messages::kTargetLabelFormat, static_cast<unsigned>(address.target));
-  if (!list.FirstMakerDrive() && IsMakerDvd(reply, kInquiryLength)) list.SetFirstMakerDrive(address);
+  std::snprintf(label, sizeof label, drive_messages::kTargetLabelFormat,
+                static_cast<unsigned>(address.target));
+  if (!list.FirstMakerDrive() && IsMakerDvd(reply, kInquiryLength))
+    list.SetFirstMakerDrive(address);
 
   std::optional<std::string> text = rule.entryText(reply, kInquiryLength, label);
   if (!text || list.Size() >= rule.entryCapacity) return;
@@ -88,6 +91,8 @@ int32_t AspiDriveSelector::CheckSupported(DriveContext& context, const DriveEntr
   return CheckSupportedDrive(context, &bus_, entry.address);
 }
 
-const MessagePair& AspiDriveSelector::OpenFailure() const { return drive_messages::kDeviceOpenFailed; }
+const MessagePair& AspiDriveSelector::OpenFailure() const {
+  return drive_messages::kDeviceOpenFailed;
+}
 
 }  // namespace kestrel

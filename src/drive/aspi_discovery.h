@@ -22,7 +22,8 @@ class AspiDiscovery : public DriveDiscovery {
   void Discover(DriveListView& view, DriveList& list, DiscoveryOccasion occasion) override;
 
  private:
-  void ExamineTarget(DriveListView& view, DriveList& list, const DiscoveryRule& rule, AspiAddress address);
+  void ExamineTarget(DriveListView& view, DriveList& list, const DiscoveryRule& rule,
+                     AspiAddress address);
   void ReportNotFound(DriveListView& view, const DiscoveryRule& rule);
 
   DriveContext& context_;

@@ -16,7 +16,9 @@ class ByteReader {
 
   size_t length() const { return length_; }
   bool ok() const { return ok_; }
-  bool Has(size_t offset, size_t count) const { return offset <= length_ && count <= length_ - offset; }
+  bool Has(size_t offset, size_t count) const {
+    return offset <= length_ && count <= length_ - offset;
+  }
 
   uint8_t U8(size_t offset) {
     if (!Check(offset, 1)) return 0;

@@ -13,8 +13,8 @@ namespace kestrel {
 
 constexpr uint8_t kInquiryLength = 96;
 constexpr uint8_t kAutoSenseLength = 18;
-constexpr uint32_t kShortTimeoutSeconds = 2;   // INQUIRY, REQUEST SENSE, TEST UNIT READY
-constexpr uint32_t kBufferTimeoutSeconds = 5;  // READ/WRITE BUFFER and the region commands
+constexpr uint32_t kShortTimeoutSeconds = 2;     // INQUIRY, REQUEST SENSE, TEST UNIT READY
+constexpr uint32_t kBufferTimeoutSeconds = 5;    // READ/WRITE BUFFER and the region commands
 constexpr uint32_t kMaxBufferOffset = 0xFFFFFF;  // 24-bit offset field
 
 // READ/WRITE BUFFER mode 01h: the maker's vendor-specific buffer ids.

@@ -10,7 +10,7 @@ constexpr size_t kVendorProductOffset = 8;
 constexpr size_t kVendorProductLength = 24;
 constexpr size_t kRevisionOffset = 32;
 constexpr size_t kRevisionLength = 4;
-constexpr size_t kDateMarkOffset = 36;   // the maker's byte shown right after the revision
+constexpr size_t kDateMarkOffset = 36;  // the maker's byte shown right after the revision
 constexpr size_t kDateOffset = 37;
 constexpr size_t kDateLength = 10;
 constexpr size_t kProductOffset = 16;
@@ -34,7 +34,9 @@ bool OpticalDevice(ByteReader& reply) {
 
 bool MakerDvd(ByteReader& reply) { return reply.Matches(kVendorProductOffset, "KESTREL DVD"); }
 
-std::string VendorProduct(ByteReader& reply) { return reply.Text(kVendorProductOffset, kVendorProductLength); }
+std::string VendorProduct(ByteReader& reply) {
+  return reply.Text(kVendorProductOffset, kVendorProductLength);
+}
 std::string Revision(ByteReader& reply) { return reply.Text(kRevisionOffset, kRevisionLength); }
 
 }  // namespace
@@ -44,7 +46,8 @@ bool IsMakerDvd(const uint8_t* inquiry, size_t length) {
   return MakerDvd(reply);
 }
 
-std::optional<std::string> Tarn9xEntryText(const uint8_t* inquiry, size_t length, std::string_view prefix) {
+std::optional<std::string> Tarn9xEntryText(const uint8_t* inquiry, size_t length,
+                                           std::string_view prefix) {
   ByteReader reply(inquiry, length);
   if (!OpticalDevice(reply) || !reply.Matches(kProductOffset, "DVD")) return std::nullopt;
   std::string text(prefix);
@@ -59,25 +62,29 @@ std::optional<std::string> Tarn9xEntryText(const uint8_t* inquiry, size_t length
   return Finish(reply, std::move(text));
 }
 
-std::optional<std::string> Mere9xEntryText(const uint8_t* inquiry, size_t length, std::string_view prefix) {
+std::optional<std::string> Mere9xEntryText(const uint8_t* inquiry, size_t length,
+                                           std::string_view prefix) {
   ByteReader reply(inquiry, length);
   if (!OpticalDevice(reply) || !reply.Matches(kProductOffset, "DVD")) return std::nullopt;
   return Finish(reply, std::string(prefix) + VendorProduct(reply) + ' ');
 }
 
-std::optional<std::string> Beck9xEntryText(const uint8_t* inquiry, size_t length, std::string_view prefix) {
+std::optional<std::string> Beck9xEntryText(const uint8_t* inquiry, size_t length,
+                                           std::string_view prefix) {
   ByteReader reply(inquiry, length);
   if (!MakerDvd(reply)) return std::nullopt;
   return Finish(reply, std::string(prefix) + VendorProduct(reply) + ' ' + Revision(reply));
 }
 
-std::optional<std::string> Tarn2kEntryText(const uint8_t* inquiry, size_t length, std::string_view prefix) {
+std::optional<std::string> Tarn2kEntryText(const uint8_t* inquiry, size_t length,
+                                           std::string_view prefix) {
   ByteReader reply(inquiry, length);
   if (!OpticalDevice(reply) || !MakerDvd(reply)) return std::nullopt;
   return Finish(reply, std::string(prefix) + VendorProduct(reply) + ' ' + Revision(reply));
 }
 
-std::optional<std::string> Mere2kEntryText(const uint8_t* inquiry, size_t length, std::string_view prefix) {
+std::optional<std::string> Mere2kEntryText(const uint8_t* inquiry, size_t length,
+                                           std::string_view prefix) {
   ByteReader reply(inquiry, length);
   if (!MakerDvd(reply) && !reply.Matches(kVendorProductOffset, "Kestrel DVD")) return std::nullopt;
   return Finish(reply, std::string(prefix) + VendorProduct(reply));
@@ -85,16 +92,21 @@ std::optional<std::string> Mere2kEntryText(const uint8_t* inquiry, size_t length
 
 const DiscoveryRule& DiscoveryRuleFor(Utility utility) {
   using namespace drive_messages;
-  static const DiscoveryRule kTarn9x{Tarn9xEntryText, kDriveEntryCapacity, &kNoAtapiInterface,
-                                     &kSupportedDriveNotFound, &kDriveNotSupported, true};
-  static const DiscoveryRule kMere9x{Mere9xEntryText, kDriveEntryCapacity, &kNoAtapiInterface,
-                                     &kSupportedDriveNotFound, &kDriveNotSupported, true};
-  static const DiscoveryRule kBeck9x{Beck9xEntryText, kBeck9xDriveEntryCapacity, &kNoAtapiInterfaceBeck9x,
-                                     &kSupportedDriveNotFoundBeck9x, &kDriveNotSupported, true};
-  static const DiscoveryRule kTarn2k{Tarn2kEntryText, kDriveEntryCapacity, &kNoAtapiInterface,
-                                     &kSupportedDriveNotFound, &kDriveNotSupportedTarn2k, true};
-  static const DiscoveryRule kMere2k{Mere2kEntryText, kDriveEntryCapacity, &kNoAtapiInterface,
-                                     &kSupportedDriveNotFound, &kDriveNotSupported, false};
+  static const DiscoveryRule kTarn9x{Tarn9xEntryText,     kDriveEntryCapacity,
+                                     &kNoAtapiInterface,  &kSupportedDriveNotFound,
+                                     &kDriveNotSupported, true};
+  static const DiscoveryRule kMere9x{Mere9xEntryText,     kDriveEntryCapacity,
+                                     &kNoAtapiInterface,  &kSupportedDriveNotFound,
+                                     &kDriveNotSupported, true};
+  static const DiscoveryRule kBeck9x{Beck9xEntryText,          kBeck9xDriveEntryCapacity,
+                                     &kNoAtapiInterfaceBeck9x, &kSupportedDriveNotFoundBeck9x,
+                                     &kDriveNotSupported,      true};
+  static const DiscoveryRule kTarn2k{Tarn2kEntryText,           kDriveEntryCapacity,
+                                     &kNoAtapiInterface,        &kSupportedDriveNotFound,
+                                     &kDriveNotSupportedTarn2k, true};
+  static const DiscoveryRule kMere2k{Mere2kEntryText,     kDriveEntryCapacity,
+                                     &kNoAtapiInterface,  &kSupportedDriveNotFound,
+                                     &kDriveNotSupported, false};
   switch (utility) {
     case Utility::Tarn9x:
       return kTarn9x;

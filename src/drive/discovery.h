@@ -27,11 +27,16 @@ namespace kestrel {
 using EntryTextRule = std::optional<std::string> (*)(const uint8_t* inquiry, size_t length,
                                                      std::string_view prefix);
 
-std::optional<std::string> Tarn9xEntryText(const uint8_t* inquiry, size_t length, std::string_view prefix);
-std::optional<std::string> Mere9xEntryText(const uint8_t* inquiry, size_t length, std::string_view prefix);
-std::optional<std::string> Beck9xEntryText(const uint8_t* inquiry, size_t length, std::string_view prefix);
-std::optional<std::string> Tarn2kEntryText(const uint8_t* inquiry, size_t length, std::string_view prefix);
-std::optional<std::string> Mere2kEntryText(const uint8_t* inquiry, size_t length, std::string_view prefix);
+std::optional<std::string> Tarn9xEntryText(const uint8_t* inquiry, size_t length,
+                                           std::string_view prefix);
+std::optional<std::string> Mere9xEntryText(const uint8_t* inquiry, size_t length,
+                                           std::string_view prefix);
+std::optional<std::string> Beck9xEntryText(const uint8_t* inquiry, size_t length,
+                                           std::string_view prefix);
+std::optional<std::string> Tarn2kEntryText(const uint8_t* inquiry, size_t length,
+                                           std::string_view prefix);
+std::optional<std::string> Mere2kEntryText(const uint8_t* inquiry, size_t length,
+                                           std::string_view prefix);
 
 // INQUIRY bytes 8-18 are "KESTREL DVD" (whatever the device type).
 bool IsMakerDvd(const uint8_t* inquiry, size_t length);
@@ -39,11 +44,11 @@ bool IsMakerDvd(const uint8_t* inquiry, size_t length);
 // What differs between the utilities in discovery and the selection check.
 struct DiscoveryRule {
   EntryTextRule entryText;
-  size_t entryCapacity;               // 256; BECK9X 255
-  const MessagePair* noInterface;     // ASPI: no host adapter
-  const MessagePair* notFound;        // nothing usable was listed
-  const MessagePair* notSupported;    // CheckSelectedDrive: drive not in the model table
-  bool closeWhenNoneFoundAtSetUp;     // letter walk: TARN2K ends, MERE2K keeps its empty list
+  size_t entryCapacity;             // 256; BECK9X 255
+  const MessagePair* noInterface;   // ASPI: no host adapter
+  const MessagePair* notFound;      // nothing usable was listed
+  const MessagePair* notSupported;  // CheckSelectedDrive: drive not in the model table
+  bool closeWhenNoneFoundAtSetUp;   // letter walk: TARN2K ends, MERE2K keeps its empty list
 };
 const DiscoveryRule& DiscoveryRuleFor(Utility utility);
 

@@ -21,9 +21,9 @@ constexpr size_t kCpuNameOffset = 16;
 constexpr size_t kCpuNameLength = 16;
 constexpr uint16_t kCpuBlockLength = 32;
 
-constexpr uint32_t kImagePart = 0x20000;      // one 128 KB image part
+constexpr uint32_t kImagePart = 0x20000;  // one 128 KB image part
 constexpr uint16_t kDownloadBlock = 0x8000;
-constexpr uint16_t kTrailerLength = 0x1010;   // 1000h of trailer area + 16 marker bytes
+constexpr uint16_t kTrailerLength = 0x1010;  // 1000h of trailer area + 16 marker bytes
 constexpr uint32_t kTrailerDriveOffset = 0x20000;
 constexpr uint32_t kTrailerMarkerOffset = 0x1000;
 constexpr char kTrailerMarker[] = "WIN2";
@@ -68,7 +68,8 @@ bool HasSignature(const uint8_t* block) {
 
 }  // namespace
 
-int32_t CheckSupportedDrive(DriveContext& context, AdapterBus* bus, std::optional<AspiAddress> address) {
+int32_t CheckSupportedDrive(DriveContext& context, AdapterBus* bus,
+                            std::optional<AspiAddress> address) {
   const bool switchAddress = bus != nullptr && address.has_value();
   AspiAddress previous{};
   if (switchAddress) {
@@ -116,15 +117,16 @@ int32_t DownloadFirmware(DriveContext& context, MessageBoxView& view) {
     uint32_t base = 0;
     uint32_t trailer = 0x20000;
     if (records.driveGeneration == 5) {
-      const bool dualImage =
-          std::memcmp(records.cpuIdentification.data() + kCpuNameOffset, kDualImageCpu, kCpuNameLength) == 0;
+      const bool dualImage = std::memcmp(records.cpuIdentification.data() + kCpuNameOffset,
+                                         kDualImageCpu, kCpuNameLength) == 0;
       base = dualImage ? 0x20000 : 0;
       trailer = dualImage ? 0x41000 : 0x40000;
     }
     records.imageBase = base;
     std::memcpy(image + trailer + kTrailerMarkerOffset, kTrailerMarker, 4);
     for (uint32_t offset = 0; accepted && offset < kImagePart; offset += kDownloadBlock) {
-      accepted = WriteDriveBuffer(context, kDownloadBlockId, offset, kDownloadBlock, image + base + offset) == 0;
+      accepted = WriteDriveBuffer(context, kDownloadBlockId, offset, kDownloadBlock,
+                                  image + base + offset) == 0;
     }
     if (accepted) {
       accepted = WriteDriveBuffer(context, kDownloadBlockId, kTrailerDriveOffset, kTrailerLength,
@@ -142,18 +144,21 @@ int32_t VerifyFirmware(DriveContext& context, uint32_t byteCount) {
   const uint32_t base = context.records.imageBase;
   // Whole blocks are read and compared, so both buffers must hold the count
   // rounded up to a block.
-  const uint64_t span = (uint64_t{byteCount} + kDownloadBlock - 1) / kDownloadBlock * kDownloadBlock;
+  const uint64_t span =
+      (uint64_t{byteCount} + kDownloadBlock - 1) / kDownloadBlock * kDownloadBlock;
   if (data == nullptr || imageBuffer == nullptr || span > kDataBufferSize ||
       uint64_t{base} + span > kImageBufferSize) {
     return kCommandNotSent;
   }
   for (uint32_t offset = 0; offset < byteCount; offset += kDownloadBlock) {
-    const int32_t result = ReadDriveBuffer(context, kReadBackId, offset, kDownloadBlock, data + offset);
+    const int32_t result =
+        ReadDriveBuffer(context, kReadBackId, offset, kDownloadBlock, data + offset);
     if (result != 0) return result;
   }
   const uint8_t* image = imageBuffer + base;
   if (std::memcmp(data, image, kDriveOwnedStart) != 0) return -1;
-  if (std::memcmp(data + kDriveOwnedEnd, image + kDriveOwnedEnd, kDownloadBlock - kDriveOwnedEnd) != 0) {
+  if (std::memcmp(data + kDriveOwnedEnd, image + kDriveOwnedEnd, kDownloadBlock - kDriveOwnedEnd) !=
+      0) {
     return -2;
   }
   if (byteCount <= kDownloadBlock) return 0;
@@ -169,7 +174,8 @@ int32_t FindFileIdentification(DriveContext& context) {
   if (imageBuffer == nullptr || base >= kImageBufferSize) return -1;
   ByteReader image(imageBuffer + base, kImageBufferSize - base);
   auto& identification = context.records.fileIdentification;
-  const size_t copyLength = std::min(context.profile.fileIdentificationLength, identification.size());
+  const size_t copyLength =
+      std::min(context.profile.fileIdentificationLength, identification.size());
 
   int32_t result = -1;
   for (uint32_t i = kSearchStart; i <= kSearchLast; ++i) {
@@ -193,8 +199,9 @@ int32_t FindFileIdentification(DriveContext& context) {
 }
 
 void ReportSense(DriveContext& context, MessageBoxView& view) {
-  const std::string text = SendRequestSense(context) == 0 ? FormatSenseReport(DecodeSense(context.buffers()))
-                                                          : std::string(drive_messages::kRequestSenseFailed);
+  const std::string text = SendRequestSense(context) == 0
+                               ? FormatSenseReport(DecodeSense(context.buffers()))
+                               : std::string(drive_messages::kRequestSenseFailed);
   view.ShowMessageBox(text, context.programName());
 }
 

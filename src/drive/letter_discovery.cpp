@@ -29,7 +29,8 @@ void LetterDiscovery::Discover(DriveListView& view, DriveList& list, DiscoveryOc
     if (letters_.OpenDrive(letter) != 0) continue;
     const char prefix[] = {letter, ':', ' ', '\0'};
     if (SendInquiry(context_) == 0 && list.Size() < rule.entryCapacity) {
-      std::optional<std::string> text = rule.entryText(context_.buffers().data, kInquiryLength, prefix);
+      std::optional<std::string> text =
+          rule.entryText(context_.buffers().data, kInquiryLength, prefix);
       if (text) {
         const std::string item = *text;
         if (list.Add(DriveEntry{std::move(*text), AspiAddress{}})) view.AddListItem(item);
@@ -44,7 +45,8 @@ void LetterDiscovery::Discover(DriveListView& view, DriveList& list, DiscoveryOc
     return;
   }
   if (occasion == DiscoveryOccasion::WindowSetUp && rule.closeWhenNoneFoundAtSetUp) {
-    view.ShowMessageBox(Pick(*rule.notFound, context_.language), drive_messages::kInitializeErrorCaption);
+    view.ShowMessageBox(Pick(*rule.notFound, context_.language),
+                        drive_messages::kInitializeErrorCaption);
     view.CloseWindow();
   }
 }
@@ -60,6 +62,8 @@ int32_t LetterDriveSelector::CheckSupported(DriveContext& context, const DriveEn
   return CheckSupportedDrive(context, nullptr, std::nullopt);
 }
 
-const MessagePair& LetterDriveSelector::OpenFailure() const { return drive_messages::kDeviceOpenFailed; }
+const MessagePair& LetterDriveSelector::OpenFailure() const {
+  return drive_messages::kDeviceOpenFailed;
+}
 
 }  // namespace kestrel

@@ -10,7 +10,8 @@ constexpr char kLastDriveLetter = 'Z';
 
 class LetterDiscovery : public DriveDiscovery {
  public:
-  LetterDiscovery(DriveContext& context, DriveLetterAccess& letters) : context_(context), letters_(letters) {}
+  LetterDiscovery(DriveContext& context, DriveLetterAccess& letters)
+      : context_(context), letters_(letters) {}
   // Opens each letter in turn under a progress window, lists what the
   // program's rule accepts and closes the drive again; selects item 0. With
   // nothing listed at window set-up TARN2K tells the user and closes; after an

@@ -25,13 +25,15 @@ constexpr size_t kPassThroughModelCount = std::size(kPassThroughModels);
 
 // The ASPI builds ask for 18 bytes of sense, the pass-through build for 24;
 // only the pass-through build clears a read buffer's destination first.
-const ProgramProfile kTarn9x{Utility::Tarn9x, "TARN9X", 18, false, 88, 88, kAspiModels, kAspiModelCount};
-const ProgramProfile kTarn2k{Utility::Tarn2k, "TARN2K", 24, true, 88, 32, kPassThroughModels,
+const ProgramProfile kTarn9x{Utility::Tarn9x, "TARN9X",       18, false, 88, 88,
+                             kAspiModels,     kAspiModelCount};
+const ProgramProfile kTarn2k{Utility::Tarn2k,       "TARN2K", 24, true, 88, 32, kPassThroughModels,
                              kPassThroughModelCount};
 // The region utilities never consult the model table.
 const ProgramProfile kMere9x{Utility::Mere9x, "MERE9X", 18, false, 88, 88, nullptr, 0};
 const ProgramProfile kMere2k{Utility::Mere2k, "MERE2K", 24, true, 88, 88, nullptr, 0};
-const ProgramProfile kBeck9x{Utility::Beck9x, "BECK9X", 18, false, 35, 88, kAspiModels, kAspiModelCount};
+const ProgramProfile kBeck9x{Utility::Beck9x, "BECK9X",       18, false, 35, 88,
+                             kAspiModels,     kAspiModelCount};
 
 }  // namespace
 

@@ -83,7 +83,8 @@ TEST_F(CommandSetTest, BufferCommandsAreBigEndianModeOne) {
   ASSERT_EQ(recorder.commands.size(), 3u);
 
   const ScsiCommand& read = recorder.commands[0].command;
-  EXPECT_EQ(Cdb(read), (std::vector<uint8_t>{0x3C, 0x01, 0x80, 0x01, 0x80, 0x00, 0, 0x80, 0x00, 0}));
+  EXPECT_EQ(Cdb(read),
+            (std::vector<uint8_t>{0x3C, 0x01, 0x80, 0x01, 0x80, 0x00, 0, 0x80, 0x00, 0}));
   EXPECT_EQ(read.direction, DataDirection::In);
   EXPECT_EQ(read.timeoutSeconds, 5u);
   EXPECT_EQ(read.autoSenseLength, 0);
@@ -136,7 +137,8 @@ TEST_F(CommandSetTest, OnlyThePassThroughBuildClearsAReadBufferFirst) {
 
   DriveContext tarn2k(transport, ProfileFor(Utility::Tarn2k));
   EXPECT_NE(ReadDriveBuffer(tarn2k, kReadBackId, 0, 32, destination.data()), 0);
-  EXPECT_EQ(std::vector<uint8_t>(destination.begin(), destination.begin() + 32), std::vector<uint8_t>(32, 0));
+  EXPECT_EQ(std::vector<uint8_t>(destination.begin(), destination.begin() + 32),
+            std::vector<uint8_t>(32, 0));
   EXPECT_EQ(destination[32], 0xAB) << "only the transfer length is cleared";
 }
 

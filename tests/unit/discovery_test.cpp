@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
-#include <cstring>
-#include <string>
 
 #include "drive/aspi_discovery.h"
 #include "drive/drive_messages.h"
@@ -30,7 +30,8 @@ std::array<uint8_t, 96> Inquiry(uint8_t type, const std::string& vendor, const s
   std::array<uint8_t, 96> reply{};
   reply[0] = type;
   auto put = [&](size_t at, const std::string& text, size_t width) {
-    for (size_t i = 0; i < width; ++i) reply[at + i] = static_cast<uint8_t>(i < text.size() ? text[i] : ' ');
+    for (size_t i = 0; i < width; ++i)
+      reply[at + i] = static_cast<uint8_t>(i < text.size() ? text[i] : ' ');
   };
   put(8, vendor, 8);
   put(16, product, 16);
@@ -53,7 +54,8 @@ TEST(EntryTextRules, Tarn9xShowsTheMakersDateAndPadsOthers) {
   EXPECT_EQ(Tarn9xEntryText(kOtherDvd.data(), kOtherDvd.size(), "ID=1 : "),
             "ID=1 : OTHERCO DVD-ROM XJ-1     2.00 " + std::string(11, ' '));
   // Both forms keep the same width, so the list lines up.
-  EXPECT_EQ(Tarn9xEntryText(kKestrel.data(), 96, "")->size(), Tarn9xEntryText(kOtherDvd.data(), 96, "")->size());
+  EXPECT_EQ(Tarn9xEntryText(kKestrel.data(), 96, "")->size(),
+            Tarn9xEntryText(kOtherDvd.data(), 96, "")->size());
 }
 
 TEST(EntryTextRules, NineXRulesNeedAnOpticalDvdDevice) {
@@ -68,7 +70,8 @@ TEST(EntryTextRules, NineXRulesNeedAnOpticalDvdDevice) {
 
 TEST(EntryTextRules, MakerOnlyRules) {
   // BECK9X does not look at the device type.
-  EXPECT_EQ(Beck9xEntryText(kKestrelDisk.data(), 96, "ID=0 : "), "ID=0 : KESTREL DVD-ROM DRV-320  1.10");
+  EXPECT_EQ(Beck9xEntryText(kKestrelDisk.data(), 96, "ID=0 : "),
+            "ID=0 : KESTREL DVD-ROM DRV-320  1.10");
   EXPECT_FALSE(Beck9xEntryText(kOtherDvd.data(), 96, "ID=0 : "));
   // TARN2K does.
   EXPECT_EQ(Tarn2kEntryText(kKestrel.data(), 96, "E: "), "E: KESTREL DVD-ROM DRV-320  1.10");
@@ -84,7 +87,8 @@ TEST(EntryTextRules, MakerOnlyRules) {
 TEST(EntryTextRules, ShortRepliesAreNotListedAndNeverReadPastTheirEnd) {
   // Each rule gets exactly the bytes it is given; anything cut short of the
   // fields it shows is refused (ASan would catch a read beyond).
-  for (auto rule : {Tarn9xEntryText, Mere9xEntryText, Beck9xEntryText, Tarn2kEntryText, Mere2kEntryText}) {
+  for (auto rule :
+       {Tarn9xEntryText, Mere9xEntryText, Beck9xEntryText, Tarn2kEntryText, Mere2kEntryText}) {
     EXPECT_TRUE(rule(kKestrel.data(), 96, "")) << "full reply";
     for (size_t length : {0, 10, 18, 31}) {
       std::vector<uint8_t> cut(kKestrel.begin(), kKestrel.begin() + length);
@@ -106,10 +110,14 @@ TEST(EntryTextRules, AZeroByteEndsTheText) {
 TEST(DiscoveryRules, PerUtilityMessagesAndCapacity) {
   EXPECT_EQ(DiscoveryRuleFor(Utility::Beck9x).entryCapacity, 255u);
   EXPECT_EQ(DiscoveryRuleFor(Utility::Tarn9x).entryCapacity, 256u);
-  EXPECT_STREQ(DiscoveryRuleFor(Utility::Beck9x).noInterface->japanese, "ATAPI I/Fが見つかりませんでした。");
-  EXPECT_STREQ(DiscoveryRuleFor(Utility::Mere9x).noInterface->japanese, "ATAPI I/Fは見つかりませんでした。");
-  EXPECT_STREQ(DiscoveryRuleFor(Utility::Beck9x).notFound->english, "Supported drive was not found.\r\n");
-  EXPECT_STREQ(DiscoveryRuleFor(Utility::Tarn9x).notFound->english, "Supported drive was not found.");
+  EXPECT_STREQ(DiscoveryRuleFor(Utility::Beck9x).noInterface->japanese,
+               "ATAPI I/Fが見つかりませんでした。");
+  EXPECT_STREQ(DiscoveryRuleFor(Utility::Mere9x).noInterface->japanese,
+               "ATAPI I/Fは見つかりませんでした。");
+  EXPECT_STREQ(DiscoveryRuleFor(Utility::Beck9x).notFound->english,
+               "Supported drive was not found.\r\n");
+  EXPECT_STREQ(DiscoveryRuleFor(Utility::Tarn9x).notFound->english,
+               "Supported drive was not found.");
   EXPECT_STREQ(DiscoveryRuleFor(Utility::Tarn2k).notSupported->english,
                "Selected drive is not supported by this program.\r\n");
   EXPECT_STREQ(DiscoveryRuleFor(Utility::Tarn9x).notSupported->english,
@@ -143,7 +151,8 @@ constexpr Language kJapanese{932};
 
 std::vector<std::pair<int, int>> InquiryAddresses(sim::Bus& bus) {
   std::vector<std::pair<int, int>> out;
-  for (const auto& e : bus.GetTrace().Commands(sim::op::kInquiry)) out.emplace_back(e.adapter, e.target);
+  for (const auto& e : bus.GetTrace().Commands(sim::op::kInquiry))
+    out.emplace_back(e.adapter, e.target);
   return out;
 }
 
@@ -172,13 +181,16 @@ class AspiWalkTest : public ::testing::Test {
 const std::string kDrv320Item = "KESTREL DVD-ROM DRV-320  1.10  2003/05/12";
 
 TEST_F(AspiWalkTest, IntelataMachinesExamineOnlyAtapiAdaptersAtTwoTargets) {
-  bus.AddAdapter("intelata").AddTarget(0, sim::KestrelDrive("DRV-320")).AddTarget(2, sim::KestrelDrive("DRV-321"));
+  bus.AddAdapter("intelata")
+      .AddTarget(0, sim::KestrelDrive("DRV-320"))
+      .AddTarget(2, sim::KestrelDrive("DRV-321"));
   bus.AddAdapter("intelata").AddTarget(1, sim::KestrelDrive("DRV-331", "2.00", "2004/02/03"));
   bus.AddAdapter("AHA-2940").AddTarget(0, sim::KestrelDrive("DRV-320"));
   Discover(Utility::Tarn9x);
   EXPECT_EQ(InquiryAddresses(bus), (std::vector<std::pair<int, int>>{{0, 0}, {1, 1}}));
-  EXPECT_EQ(view.items, (std::vector<std::string>{"ID=0 : " + kDrv320Item,
-                                                  "ID=1 : KESTREL DVD-ROM DRV-331  2.00  2004/02/03"}));
+  EXPECT_EQ(view.items,
+            (std::vector<std::string>{"ID=0 : " + kDrv320Item,
+                                      "ID=1 : KESTREL DVD-ROM DRV-331  2.00  2004/02/03"}));
   EXPECT_EQ(EntryTexts(), view.items);
   EXPECT_EQ(list.At(1)->address.adapter, 1);
   EXPECT_EQ(list.At(1)->address.target, 1);
@@ -190,8 +202,12 @@ TEST_F(AspiWalkTest, IntelataMachinesExamineOnlyAtapiAdaptersAtTwoTargets) {
 }
 
 TEST_F(AspiWalkTest, WithoutIntelataOtherAdaptersGetSevenTargets) {
-  bus.AddAdapter("ESDI_506").AddTarget(0, sim::KestrelDrive("DRV-320")).AddTarget(2, sim::KestrelDrive("DRV-321"));
-  bus.AddAdapter("AHA-2940").AddTarget(6, sim::KestrelDrive("DRV-331")).AddTarget(7, sim::KestrelDrive("DRV-321"));
+  bus.AddAdapter("ESDI_506")
+      .AddTarget(0, sim::KestrelDrive("DRV-320"))
+      .AddTarget(2, sim::KestrelDrive("DRV-321"));
+  bus.AddAdapter("AHA-2940")
+      .AddTarget(6, sim::KestrelDrive("DRV-331"))
+      .AddTarget(7, sim::KestrelDrive("DRV-321"));
   Discover(Utility::Beck9x);
   EXPECT_EQ(InquiryAddresses(bus), (std::vector<std::pair<int, int>>{{0, 0}, {1, 6}}));
   EXPECT_EQ(view.items, (std::vector<std::string>{"ID=0 : KESTREL DVD-ROM DRV-320  1.10",
@@ -321,7 +337,8 @@ class LetterWalkTest : public ::testing::Test {
 };
 
 TEST_F(LetterWalkTest, Tarn2kListsTheMakersDrivesAndClosesEveryLetter) {
-  bus.AddLetter('Z', sim::KestrelDrive("DRV-331", "1.20"));  // the last letter, left open by nothing
+  bus.AddLetter('Z',
+                sim::KestrelDrive("DRV-331", "1.20"));  // the last letter, left open by nothing
   Discover(Utility::Tarn2k);
   EXPECT_EQ(view.items, (std::vector<std::string>{"F: KESTREL DVD-ROM DRV-320  1.10",
                                                   "Z: KESTREL DVD-ROM DRV-331  1.20"}));
@@ -337,7 +354,8 @@ TEST_F(LetterWalkTest, Tarn2kListsTheMakersDrivesAndClosesEveryLetter) {
 
 TEST_F(LetterWalkTest, Mere2kAlsoListsMixedCase) {
   Discover(Utility::Mere2k);
-  EXPECT_EQ(view.items, (std::vector<std::string>{"F: KESTREL DVD-ROM DRV-320 ", "H: Kestrel DVD-ROM DRV-321 "}));
+  EXPECT_EQ(view.items, (std::vector<std::string>{"F: KESTREL DVD-ROM DRV-320 ",
+                                                  "H: Kestrel DVD-ROM DRV-321 "}));
   EXPECT_EQ(list.At(1)->Letter(), 'H');
 }
 

@@ -19,7 +19,9 @@ namespace {
 using testing::FakeDriveListView;
 using testing::RecordingTransport;
 
-std::string Text(const uint8_t* bytes, size_t count) { return std::string(reinterpret_cast<const char*>(bytes), count); }
+std::string Text(const uint8_t* bytes, size_t count) {
+  return std::string(reinterpret_cast<const char*>(bytes), count);
+}
 
 template <size_t N>
 std::string Text(const std::array<uint8_t, N>& bytes, size_t from, size_t count) {
@@ -189,7 +191,8 @@ TEST_F(FirmwareTransferTest, ReportSenseTexts) {
 // Every 4 KB page of the image carries its own number, so a block shows where
 // it came from.
 void FillImage(uint8_t* image) {
-  for (uint32_t i = 0; i < kImageBufferSize; ++i) image[i] = static_cast<uint8_t>((i >> 12) ^ (i & 0xFF));
+  for (uint32_t i = 0; i < kImageBufferSize; ++i)
+    image[i] = static_cast<uint8_t>((i >> 12) ^ (i & 0xFF));
 }
 
 struct DownloadCase {
@@ -199,7 +202,8 @@ struct DownloadCase {
   uint32_t trailer;
 };
 
-class DownloadChoiceTest : public FirmwareTransferTest, public ::testing::WithParamInterface<DownloadCase> {};
+class DownloadChoiceTest : public FirmwareTransferTest,
+                           public ::testing::WithParamInterface<DownloadCase> {};
 
 TEST_P(DownloadChoiceTest, SendsThePartAndTrailerOfTheDrive) {
   const DownloadCase& c = GetParam();
@@ -220,7 +224,8 @@ TEST_P(DownloadChoiceTest, SendsThePartAndTrailerOfTheDrive) {
   for (int i = 0; i < 4; ++i) {
     const auto& block = writes[1 + i];
     EXPECT_EQ(block.bufferId(), 0xFF);
-    EXPECT_EQ(block.command.cdb[3] << 16 | block.command.cdb[4] << 8 | block.command.cdb[5], offsets[i]);
+    EXPECT_EQ(block.command.cdb[3] << 16 | block.command.cdb[4] << 8 | block.command.cdb[5],
+              offsets[i]);
     ASSERT_EQ(block.dataOut.size(), 0x8000u);
     EXPECT_EQ(0, std::memcmp(block.dataOut.data(), image() + c.base + offsets[i], 0x8000)) << i;
   }
@@ -234,10 +239,11 @@ TEST_P(DownloadChoiceTest, SendsThePartAndTrailerOfTheDrive) {
   EXPECT_TRUE(view.messages.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Generations, DownloadChoiceTest,
-                         ::testing::Values(DownloadCase{"DRV-310", "HITACHI H8_3062R", 0x20000, 0x41000},
-                                           DownloadCase{"DRV-311", "HITACHI H8_3048F", 0, 0x40000},
-                                           DownloadCase{"DRV-320", "HITACHI H8_3062R", 0, 0x20000}));
+INSTANTIATE_TEST_SUITE_P(
+    Generations, DownloadChoiceTest,
+    ::testing::Values(DownloadCase{"DRV-310", "HITACHI H8_3062R", 0x20000, 0x41000},
+                      DownloadCase{"DRV-311", "HITACHI H8_3048F", 0, 0x40000},
+                      DownloadCase{"DRV-320", "HITACHI H8_3062R", 0, 0x20000}));
 
 TEST_F(FirmwareTransferTest, ARefusedBlockEndsTheDownload) {
   Use(sim::KestrelDrive("DRV-320"));

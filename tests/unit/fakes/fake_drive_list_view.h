@@ -46,7 +46,8 @@ class RecordingDriveListView : public Base {
     events.push_back("progress-open");
   }
   void SetProgressRange(int low, int high, int step) override {
-    events.push_back("range:" + std::to_string(low) + "-" + std::to_string(high) + "/" + std::to_string(step));
+    events.push_back("range:" + std::to_string(low) + "-" + std::to_string(high) + "/" +
+                     std::to_string(step));
   }
   void StepProgress() override {
     ++progressSteps;
