@@ -107,25 +107,6 @@ TEST(EntryTextRules, AZeroByteEndsTheText) {
   EXPECT_EQ(Beck9xEntryText(reply.data(), 96, "ID=0 : "), "ID=0 : KESTREL DVD-");
 }
 
-TEST(DiscoveryRules, PerUtilityMessagesAndCapacity) {
-  EXPECT_EQ(DiscoveryRuleFor(Utility::Beck9x).entryCapacity, 255u);
-  EXPECT_EQ(DiscoveryRuleFor(Utility::Tarn9x).entryCapacity, 256u);
-  EXPECT_STREQ(DiscoveryRuleFor(Utility::Beck9x).noInterface->japanese,
-               "ATAPI I/Fが見つかりませんでした。");
-  EXPECT_STREQ(DiscoveryRuleFor(Utility::Mere9x).noInterface->japanese,
-               "ATAPI I/Fは見つかりませんでした。");
-  EXPECT_STREQ(DiscoveryRuleFor(Utility::Beck9x).notFound->english,
-               "Supported drive was not found.\r\n");
-  EXPECT_STREQ(DiscoveryRuleFor(Utility::Tarn9x).notFound->english,
-               "Supported drive was not found.");
-  EXPECT_STREQ(DiscoveryRuleFor(Utility::Tarn2k).notSupported->english,
-               "Selected drive is not supported by this program.\r\n");
-  EXPECT_STREQ(DiscoveryRuleFor(Utility::Tarn9x).notSupported->english,
-               "Selected drive is not supported by this program.");
-  EXPECT_TRUE(DiscoveryRuleFor(Utility::Tarn2k).closeWhenNoneFoundAtSetUp);
-  EXPECT_FALSE(DiscoveryRuleFor(Utility::Mere2k).closeWhenNoneFoundAtSetUp);
-}
-
 TEST(DriveMessages, EveryPairTakesTheSameArgumentsInBothLanguages) {
   ASSERT_GT(drive_messages::kAllPairCount, 0u);
   for (size_t i = 0; i < drive_messages::kAllPairCount; ++i) {
