@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstring>
-
 #include <vector>
 
 #include "drive/aspi_defs.h"
@@ -22,8 +21,8 @@ Fn Bind(HMODULE dll, const char* name) {
 }
 
 // One request to adapter 0 target 0, waited for; returns SRB_Status.
-int Run(SendFn send, const std::vector<uint8_t>& cdb, uint8_t direction, uint8_t* data, uint32_t length,
-        DWORD* elapsedMs = nullptr) {
+int Run(SendFn send, const std::vector<uint8_t>& cdb, uint8_t direction, uint8_t* data,
+        uint32_t length, DWORD* elapsedMs = nullptr) {
   HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   SRB_ExecSCSICmd srb;
   std::memset(&srb, 0, sizeof srb);
@@ -42,8 +41,16 @@ int Run(SendFn send, const std::vector<uint8_t>& cdb, uint8_t direction, uint8_t
 }
 
 std::vector<uint8_t> BufferCdb(uint8_t opcode, uint8_t id, uint32_t offset, uint32_t length) {
-  return {opcode, 1, id, static_cast<uint8_t>(offset >> 16), static_cast<uint8_t>(offset >> 8),
-          static_cast<uint8_t>(offset), 0, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length), 0};
+  return {opcode,
+          1,
+          id,
+          static_cast<uint8_t>(offset >> 16),
+          static_cast<uint8_t>(offset >> 8),
+          static_cast<uint8_t>(offset),
+          0,
+          static_cast<uint8_t>(length >> 8),
+          static_cast<uint8_t>(length),
+          0};
 }
 
 int Flash(SendFn send) {
@@ -57,7 +64,8 @@ int Flash(SendFn send) {
   for (uint32_t o = 0; o < 0x20000 && s == SS_COMP; o += 0x8000) {
     s = Run(send, BufferCdb(0x3B, 0xFF, o, 0x8000), SRB_DIR_OUT, &image[o], 0x8000);
   }
-  if (s == SS_COMP) s = Run(send, BufferCdb(0x3B, 0xFF, 0x20000, 0x1010), SRB_DIR_OUT, &image[0x20000], 0x1010);
+  if (s == SS_COMP)
+    s = Run(send, BufferCdb(0x3B, 0xFF, 0x20000, 0x1010), SRB_DIR_OUT, &image[0x20000], 0x1010);
   DWORD programMs = 0;
   if (s == SS_COMP) s = Run(send, BufferCdb(0x3B, 0x42, 0, 0), 0, nullptr, 0, &programMs);
   std::printf("download and programming status %02x after %lu ms\n", s, programMs);
@@ -66,7 +74,8 @@ int Flash(SendFn send) {
     s = Run(send, BufferCdb(0x3C, 0x80, o, 0x8000), SRB_DIR_IN, &back[o], 0x8000);
   }
   int differences = 0;
-  for (size_t i = 0; i < back.size(); ++i) differences += back[i] != image[i] && (i < 0x400 || i >= 0x450);
+  for (size_t i = 0; i < back.size(); ++i)
+    differences += back[i] != image[i] && (i < 0x400 || i >= 0x450);
   std::printf("read-back status %02x, %d differing bytes outside 400h-44Fh\n", s, differences);
   return s == SS_COMP && differences == 0 ? 0 : 3;
 }
@@ -81,7 +90,8 @@ int main(int argc, char** argv) {
   auto sendByOrdinal = Bind<SendFn>(dll, MAKEINTRESOURCEA(2));
   auto infoByName = Bind<SupportInfoFn>(dll, "GetASPI32SupportInfo");
   auto sendByName = Bind<SendFn>(dll, "SendASPI32Command");
-  if (!infoByOrdinal || !sendByOrdinal || infoByOrdinal != infoByName || sendByOrdinal != sendByName) {
+  if (!infoByOrdinal || !sendByOrdinal || infoByOrdinal != infoByName ||
+      sendByOrdinal != sendByName) {
     std::printf("entry points do not match\n");
     return 2;
   }
@@ -94,7 +104,8 @@ int main(int argc, char** argv) {
     std::memset(&ha, 0, sizeof ha);
     ha.SRB_HaId = static_cast<uint8_t>(a);
     DWORD s = sendByOrdinal(&ha);
-    std::printf("adapter %d status %02lx id %.16s\n", a, s, reinterpret_cast<char*>(ha.HA_Identifier));
+    std::printf("adapter %d status %02lx id %.16s\n", a, s,
+                reinterpret_cast<char*>(ha.HA_Identifier));
     for (int t = 0; t < 8; ++t) {
       HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
       uint8_t reply[96] = {};

@@ -43,8 +43,8 @@ std::wstring ModuleDirectory() {
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string& text) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   text.clear();
   char chunk[65536];
@@ -56,14 +56,16 @@ bool ReadWholeFile(const std::wstring& path, std::string& text) {
 
 bool WriteWholeFile(const std::wstring& path, const std::string& text) {
   std::wstring temp = path + L".new";
-  HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   BOOL ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
             written == text.size();
   CloseHandle(h);
   // Replace in one step, so that a crash never leaves half a state file.
-  return ok && MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  return ok && MoveFileExW(temp.c_str(), path.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 class WindowsEvents : public kestrel::sim::EventSignal {
@@ -79,12 +81,13 @@ class Simulator {
     const std::wstring dir = ModuleDirectory();
     statePath_ = dir + L"kestrel-sim.state";
     trace_ = CreateFileW((dir + L"kestrel-sim.trace").c_str(), FILE_APPEND_DATA,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 
     std::string text;
     const bool haveConfig = ReadWholeFile(dir + L"kestrel-sim.ini", text);
-    kestrel::sim::SimConfig config = kestrel::sim::ParseSimConfig(haveConfig ? text : std::string());
+    kestrel::sim::SimConfig config =
+        kestrel::sim::ParseSimConfig(haveConfig ? text : std::string());
     kestrel::sim::BuildBus(config, bus_);
     kestrel::sim::ApplyManagerFaults(config, manager_);
     WriteTrace(haveConfig ? "start config=kestrel-sim.ini" : "start config=built-in");
@@ -143,14 +146,16 @@ class Simulator {
 
   void RememberFlash() {
     flashGenerations_.clear();
-    for (Drive* d : bus_.AllDrives()) flashGenerations_ += std::to_string(d->FlashGeneration()) + ",";
+    for (Drive* d : bus_.AllDrives())
+      flashGenerations_ += std::to_string(d->FlashGeneration()) + ",";
   }
 
   void SaveStateIfChanged() {
     std::string before = flashGenerations_;
     RememberFlash();
     if (before == flashGenerations_) return;
-    if (!WriteWholeFile(statePath_, kestrel::sim::SaveSimState(bus_))) WriteTrace("state-error not saved");
+    if (!WriteWholeFile(statePath_, kestrel::sim::SaveSimState(bus_)))
+      WriteTrace("state-error not saved");
   }
 
   static DWORD WINAPI Worker(void* self) {
@@ -169,7 +174,9 @@ class Simulator {
         SaveStateIfChanged();
         const uint64_t next = manager_.NextCompletionMs();
         if (next != kestrel::sim::kNever) {
-          waitMs = next <= now ? 0 : static_cast<DWORD>(next - now < kIdleWaitMs ? next - now : kIdleWaitMs);
+          waitMs = next <= now
+                       ? 0
+                       : static_cast<DWORD>(next - now < kIdleWaitMs ? next - now : kIdleWaitMs);
         }
       }
       WaitForSingleObject(wake_, waitMs);

@@ -94,6 +94,14 @@ uint32_t AspiManager::SendASPI32Command(void* block) {
   }
 
   if (header->SRB_Cmd != aspi::SC_EXEC_SCSI_CMD) {
+    TraceEntry e;
+    e.kind = TraceEntry::Kind::Rejected;
+    e.adapter = header->SRB_HaId;
+    e.atMs = bus_.NowMs();
+    char text[40];
+    std::snprintf(text, sizeof text, "unsupported_srb_cmd_%02x", header->SRB_Cmd);
+    e.note = text;
+    bus_.GetTrace().Record(std::move(e));
     header->SRB_Status = aspi::SS_INVALID_CMD;
     return aspi::SS_INVALID_CMD;
   }

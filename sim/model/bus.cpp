@@ -6,7 +6,8 @@
 
 namespace kestrel::sim {
 
-Adapter::Adapter(Bus& bus, uint8_t number, const std::string& identifier) : bus_(bus), number_(number) {
+Adapter::Adapter(Bus& bus, uint8_t number, const std::string& identifier)
+    : bus_(bus), number_(number) {
   std::memcpy(identifier_.data(), identifier.data(), std::min<size_t>(identifier.size(), 16));
 }
 
@@ -54,7 +55,8 @@ char NormalLetter(char letter) {
 }
 }  // namespace
 
-Drive& Bus::AddLetter(char letter, DriveConfig config, uint8_t pathId, uint8_t targetId, uint8_t lun) {
+Drive& Bus::AddLetter(char letter, DriveConfig config, uint8_t pathId, uint8_t targetId,
+                      uint8_t lun) {
   letterDrives_.push_back(std::make_unique<Drive>(std::move(config)));
   Drive& drive = *letterDrives_.back();
   Adopt(drive);

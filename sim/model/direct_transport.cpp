@@ -5,7 +5,8 @@
 
 namespace kestrel::sim {
 
-DirectTransport::DirectTransport(Bus& bus, int32_t failureValue) : bus_(bus), failureValue_(failureValue) {}
+DirectTransport::DirectTransport(Bus& bus, int32_t failureValue)
+    : bus_(bus), failureValue_(failureValue) {}
 
 DirectTransport::~DirectTransport() { ReleaseDriveAccess(); }
 

@@ -26,8 +26,9 @@ uint8_t Bcd(const std::string& text, size_t at) {
 uint32_t Big24(const uint8_t* p) { return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2]; }
 
 std::array<uint8_t, kInquirySize> MakeInquiry(uint8_t type, const std::string& vendor,
-                                              const std::string& product, const std::string& revision,
-                                              uint8_t byte36, const std::string& date) {
+                                              const std::string& product,
+                                              const std::string& revision, uint8_t byte36,
+                                              const std::string& date) {
   std::array<uint8_t, kInquirySize> inq{};
   inq[0] = type;
   inq[1] = 0x80;  // removable medium
@@ -78,16 +79,16 @@ std::vector<uint8_t> MakeFirmwarePart(const FirmwarePartSpec& spec) {
     if (std::memcmp(&part[i], kIdentificationMarker, 4) == 0) part[i] = 0x5A;
   }
   if (spec.identificationOffset != 0 && spec.identificationOffset + kInquirySize <= kFlashSize) {
-    auto inq = MakeInquiry(spec.peripheralType, spec.vendor, spec.product, spec.revision, spec.byte36,
-                           spec.date);
+    auto inq = MakeInquiry(spec.peripheralType, spec.vendor, spec.product, spec.revision,
+                           spec.byte36, spec.date);
     inq[0] = 0x05;  // the record always starts with the marker
     std::memcpy(&part[spec.identificationOffset], inq.data(), inq.size());
   }
   return part;
 }
 
-DriveConfig KestrelDrive(const std::string& model, const std::string& revision, const std::string& date,
-                         const std::string& cpuName) {
+DriveConfig KestrelDrive(const std::string& model, const std::string& revision,
+                         const std::string& date, const std::string& cpuName) {
   DriveConfig c;
   c.product = (model.rfind("DRW", 0) == 0 ? "DVD/CDRW " : "DVD-ROM ") + model;
   c.revision = revision;
@@ -97,8 +98,8 @@ DriveConfig KestrelDrive(const std::string& model, const std::string& revision, 
   return c;
 }
 
-DriveConfig OtherDrive(const std::string& vendor, const std::string& product, const std::string& revision,
-                       uint8_t peripheralType) {
+DriveConfig OtherDrive(const std::string& vendor, const std::string& product,
+                       const std::string& revision, uint8_t peripheralType) {
   DriveConfig c;
   c.vendor = vendor;
   c.product = product;
@@ -280,17 +281,23 @@ Drive::Reply Drive::Check(Sense sense) {
 // The opcode table: one handler per command the drive answers.
 Drive::Handler Drive::HandlerFor(uint8_t opcode) {
   switch (opcode) {
-    case op::kTestUnitReady: return &Drive::TestUnitReady;
-    case op::kRequestSense: return &Drive::RequestSense;
-    case op::kInquiry: return &Drive::InquiryCommand;
-    case op::kReadBuffer: return &Drive::ReadBuffer;
-    case op::kWriteBuffer: return &Drive::WriteBuffer;
-    default: return nullptr;
+    case op::kTestUnitReady:
+      return &Drive::TestUnitReady;
+    case op::kRequestSense:
+      return &Drive::RequestSense;
+    case op::kInquiry:
+      return &Drive::InquiryCommand;
+    case op::kReadBuffer:
+      return &Drive::ReadBuffer;
+    case op::kWriteBuffer:
+      return &Drive::WriteBuffer;
+    default:
+      return nullptr;
   }
 }
 
-CommandResult Drive::Execute(const uint8_t* cdb, size_t cdbLength, DataDirection direction, uint8_t* data,
-                             uint32_t transferLength) {
+CommandResult Drive::Execute(const uint8_t* cdb, size_t cdbLength, DataDirection direction,
+                             uint8_t* data, uint32_t transferLength) {
   Update();
   const uint64_t now = NowMs();
   TraceEntry entry;
@@ -439,7 +446,8 @@ Drive::Reply Drive::WriteBuffer(const Request& request) {
       const bool trailer = nextBlock_ == 4;
       const uint32_t wantOffset = trailer ? kTrailerOffset : nextBlock_ * kDownloadBlockSize;
       const uint32_t wantLength = trailer ? kTrailerSize : kDownloadBlockSize;
-      if (offset != wantOffset || length != wantLength || request.outLength < length || !request.out) {
+      if (offset != wantOffset || length != wantLength || request.outLength < length ||
+          !request.out) {
         ResetDownload();
         return Check(kInvalidField);
       }

@@ -39,8 +39,8 @@ struct FirmwarePartSpec {
   uint8_t byte36 = ' ';
   std::string date = "2003/05/12";  // YYYY/MM/DD; also the BCD build date at bytes 6-9
   std::string cpuName = "HITACHI H8_3062A";
-  std::string firmwareTag = "DRV-320 ";  // the 8 bytes after "KESTREL " in the signature block
-  uint32_t signatureOffset = 0x1000;     // 0x1000, 0x100 or 0x2000
+  std::string firmwareTag = "DRV-320 ";    // the 8 bytes after "KESTREL " in the signature block
+  uint32_t signatureOffset = 0x1000;       // 0x1000, 0x100 or 0x2000
   uint32_t identificationOffset = 0x2100;  // 05 80 00 32 record; 0: none
   uint8_t peripheralType = 5;
   char interfaceLetter = 'A';
@@ -66,8 +66,8 @@ struct DriveConfig {
   std::string firmwareTag = "DRV-320 ";      // 8
   uint32_t romIdOffset = 0x1000;             // where the ROM id block reads: 1000h, 100h or 2000h
   uint64_t programmingMs = 20000;
-  std::string serial = "KS00000001";         // part of the drive's own bytes 400h-44Fh
-  std::vector<uint8_t> flash;                // 0x20000 bytes; empty: built from the fields above
+  std::string serial = "KS00000001";  // part of the drive's own bytes 400h-44Fh
+  std::vector<uint8_t> flash;         // 0x20000 bytes; empty: built from the fields above
   bool discPresent = true;
 };
 
@@ -112,8 +112,8 @@ class Drive {
   Drive& operator=(const Drive&) = delete;
 
   // Runs one command. Data moves only within transferLength bytes of `data`.
-  CommandResult Execute(const uint8_t* cdb, size_t cdbLength, DataDirection direction, uint8_t* data,
-                        uint32_t transferLength);
+  CommandResult Execute(const uint8_t* cdb, size_t cdbLength, DataDirection direction,
+                        uint8_t* data, uint32_t transferLength);
 
   // Clock: the drive's own until a bus attaches its shared one.
   uint64_t NowMs() const { return clock_->NowMs(); }
@@ -172,9 +172,9 @@ class Drive {
   struct Reply {
     ScsiStatus status = ScsiStatus::Good;
     Sense sense;
-    std::vector<uint8_t> in;    // data-in bytes
-    uint32_t outUsed = 0;       // data-out bytes taken
-    uint64_t durationMs = 0;    // kNever: never ends
+    std::vector<uint8_t> in;  // data-in bytes
+    uint32_t outUsed = 0;     // data-out bytes taken
+    uint64_t durationMs = 0;  // kNever: never ends
   };
   struct Request {
     const uint8_t* cdb;

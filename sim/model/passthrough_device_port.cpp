@@ -40,15 +40,16 @@ void PassThroughDevicePort::FailPassThrough(int nth, uint8_t scsiStatus, bool re
   passThroughSeen_ = 0;
 }
 
-bool PassThroughDevicePort::Control(Handle handle, uint32_t code, void* in, uint32_t inBytes, void* out,
-                                    uint32_t outBytes) {
+bool PassThroughDevicePort::Control(Handle handle, uint32_t code, void* in, uint32_t inBytes,
+                                    void* out, uint32_t outBytes) {
   auto it = open_.find(handle);
   if (it == open_.end()) return false;
   LetterDevice* device = bus_.Letter(it->second);
   if (!device || !device->drive) return false;
   switch (code) {
     case ntscsi::IOCTL_SCSI_GET_CAPABILITIES: {
-      if (device->refuseCapabilities || !out || outBytes < sizeof(ntscsi::IO_SCSI_CAPABILITIES)) return false;
+      if (device->refuseCapabilities || !out || outBytes < sizeof(ntscsi::IO_SCSI_CAPABILITIES))
+        return false;
       ntscsi::IO_SCSI_CAPABILITIES caps{};
       caps.Length = sizeof caps;
       caps.MaximumTransferLength = 0x10000;
@@ -97,7 +98,7 @@ bool PassThroughDevicePort::PassThrough(LetterDevice& device, void* in, uint32_t
   if (request.CdbLength == 0 || request.CdbLength > sizeof request.Cdb) {
     return false;  // the port driver rejects the block
   }
-  DataDirection direction = request.DataTransferLength == 0 ? DataDirection::None
+  DataDirection direction = request.DataTransferLength == 0                ? DataDirection::None
                             : request.DataIn == ntscsi::SCSI_IOCTL_DATA_IN ? DataDirection::In
                                                                            : DataDirection::Out;
   auto* data = static_cast<uint8_t*>(request.DataBuffer);

@@ -43,7 +43,7 @@ class PassThroughDevicePort : public PassThroughPort {
 
   // Inspection.
   size_t OpenHandleCount() const { return open_.size(); }
-  int OpenCount() const { return openCount_; }   // successful opens so far
+  int OpenCount() const { return openCount_; }      // successful opens so far
   int BadCloseCount() const { return badCloses_; }  // closes of handles not open
   size_t OutstandingAllocations() const { return allocations_.size(); }
   char LetterOf(Handle handle) const;

@@ -59,9 +59,10 @@ bool ParseHex(std::string s, uint32_t& value) {
   value = 0;
   for (char c : s) {
     if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-    value = value * 16 + static_cast<uint32_t>(std::isdigit(static_cast<unsigned char>(c))
-                                                   ? c - '0'
-                                                   : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
+    value = value * 16 +
+            static_cast<uint32_t>(std::isdigit(static_cast<unsigned char>(c))
+                                      ? c - '0'
+                                      : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
   }
   return true;
 }
@@ -69,7 +70,8 @@ bool ParseHex(std::string s, uint32_t& value) {
 bool ParseSense(const std::string& s, Sense& sense) {
   if (s.size() != 8 || s[2] != '/' || s[5] != '/') return false;
   uint32_t k, a, q;
-  if (!ParseHex(s.substr(0, 2), k) || !ParseHex(s.substr(3, 2), a) || !ParseHex(s.substr(6, 2), q)) return false;
+  if (!ParseHex(s.substr(0, 2), k) || !ParseHex(s.substr(3, 2), a) || !ParseHex(s.substr(6, 2), q))
+    return false;
   sense = Sense{static_cast<uint8_t>(k), static_cast<uint8_t>(a), static_cast<uint8_t>(q)};
   return true;
 }
@@ -150,7 +152,8 @@ class Parser {
   void Target(const std::vector<std::string>& words) {
     if (config_.adapters.empty()) return Error("target before any adapter");
     uint64_t number;
-    if (!ParseDecimal(words[0], number) || number >= kTargetsPerAdapter) return Error("bad target id");
+    if (!ParseDecimal(words[0], number) || number >= kTargetsPerAdapter)
+      return Error("bad target id");
     Options o = SplitOptions(words, 1);
     bool other = false;
     for (const std::string& b : o.bare) {
@@ -210,7 +213,8 @@ class Parser {
       if (!ParseDecimal(v, n) || n > 0x1F) return Error("bad type"), false;
       c.peripheralType = static_cast<uint8_t>(n);
     } else if (k == "idblock") {
-      if (!ParseHex(v, h) || (h != 0x1000 && h != 0x100 && h != 0x2000)) return Error("bad idblock"), false;
+      if (!ParseHex(v, h) || (h != 0x1000 && h != 0x100 && h != 0x2000))
+        return Error("bad idblock"), false;
       c.romIdOffset = h;
     } else if (k == "programming_ms") {
       return ProgrammingMs(spec, v);
@@ -238,8 +242,8 @@ class Parser {
 
   void Letter(const std::vector<std::string>& words) {
     uint64_t a, t;
-    if (words.size() != 3 || words[0].size() != 1 || !ParseDecimal(words[1], a) || !ParseDecimal(words[2], t) ||
-        a > 255 || t >= kTargetsPerAdapter) {
+    if (words.size() != 3 || words[0].size() != 1 || !ParseDecimal(words[1], a) ||
+        !ParseDecimal(words[2], t) || a > 255 || t >= kTargetsPerAdapter) {
       return Error("letter=X adapter target");
     }
     char l = static_cast<char>(std::toupper(static_cast<unsigned char>(words[0][0])));
@@ -255,7 +259,8 @@ class Parser {
     uint64_t n;
     if (kind == "readback_differs") {
       uint32_t offset = 0x2345;
-      if (!o.bare.empty() && (!ParseHex(o.bare[0], offset) || offset >= kFlashSize)) return Error("bad offset");
+      if (!o.bare.empty() && (!ParseHex(o.bare[0], offset) || offset >= kFlashSize))
+        return Error("bad offset");
       spec.corruptOffsets.push_back(offset);
     } else if (kind == "never_finishes") {
       spec.neverFinishes = true;
@@ -265,20 +270,23 @@ class Parser {
       }
       spec.config.romIdOffset = h;
     } else if (kind == "refuse_block") {
-      if (o.bare.empty() || !ParseDecimal(o.bare[0], n) || n > 4) return Error("refuse_block 0 to 4");
+      if (o.bare.empty() || !ParseDecimal(o.bare[0], n) || n > 4)
+        return Error("refuse_block 0 to 4");
       CommandFault f;
       f.opcode = op::kWriteBuffer;
       f.bufferId = buffer_id::kDownload;
       f.nth = static_cast<int>(n) + 1;
       f.sense = kInvalidField;
-      if (o.values.count("sense") && !ParseSense(o.values["sense"], f.sense)) return Error("bad sense");
+      if (o.values.count("sense") && !ParseSense(o.values["sense"], f.sense))
+        return Error("bad sense");
       spec.faults.push_back(f);
     } else if (kind == "fail" || kind == "garbage" || kind == "short") {
       CommandFault f;
       f.action = kind == "fail"      ? CommandFault::Action::Fail
                  : kind == "garbage" ? CommandFault::Action::Garbage
                                      : CommandFault::Action::Short;
-      if (!o.values.count("opcode") || !ParseHex(o.values["opcode"], h) || h > 0xFF) return Error("bad opcode");
+      if (!o.values.count("opcode") || !ParseHex(o.values["opcode"], h) || h > 0xFF)
+        return Error("bad opcode");
       f.opcode = static_cast<uint8_t>(h);
       if (o.values.count("id")) {
         if (!ParseHex(o.values["id"], h) || h > 0xFF) return Error("bad id");
@@ -292,7 +300,8 @@ class Parser {
         if (!ParseDecimal(o.values["count"], n) || n > 1000000) return Error("bad count");
         f.count = static_cast<int>(n);
       }
-      if (o.values.count("sense") && !ParseSense(o.values["sense"], f.sense)) return Error("bad sense");
+      if (o.values.count("sense") && !ParseSense(o.values["sense"], f.sense))
+        return Error("bad sense");
       if (f.action == CommandFault::Action::Short) {
         if (!o.values.count("bytes") || !ParseDecimal(o.values["bytes"], n) || n > 0xFFFFFF) {
           return Error("short needs bytes=");
@@ -314,7 +323,8 @@ class Parser {
         config_.refuseCount = static_cast<int>(n);
       }
     } else if (kind == "support_info") {
-      if (o.bare.empty() || !ParseHex(o.bare[0], h) || h == 0 || h > 0xFF) return Error("bad status");
+      if (o.bare.empty() || !ParseHex(o.bare[0], h) || h == 0 || h > 0xFF)
+        return Error("bad status");
       config_.supportInfoFailure = static_cast<uint8_t>(h);
     } else if (kind == "no_adapters") {
       config_.noAdapters = true;
@@ -356,7 +366,8 @@ void BuildBus(const SimConfig& config, Bus& bus) {
 
 void ApplyManagerFaults(const SimConfig& config, AspiManager& manager) {
   if (config.supportInfoFailure) manager.FailSupportInfo(config.supportInfoFailure);
-  if (config.refuseNth > 0) manager.RefuseRequests(config.refuseNth, config.refuseStatus, config.refuseCount);
+  if (config.refuseNth > 0)
+    manager.RefuseRequests(config.refuseNth, config.refuseStatus, config.refuseCount);
 }
 
 }  // namespace kestrel::sim

@@ -48,7 +48,8 @@ std::string SaveSimState(const Bus& bus) {
       const Drive* d = bus.DriveAt(a, t);
       if (!d || !d->Config().kestrelCommands) continue;
       char line[64];
-      std::snprintf(line, sizeof line, "drive %u %u\n", static_cast<unsigned>(a), static_cast<unsigned>(t));
+      std::snprintf(line, sizeof line, "drive %u %u\n", static_cast<unsigned>(a),
+                    static_cast<unsigned>(t));
       text += line;
       text += "product " + Hex(&d->Inquiry()[16], 16) + "\n";
       text += "identity " + Hex(&d->Inquiry()[32], 15) + "\n";

@@ -33,9 +33,12 @@ namespace {
 
 const char* DirectionName(DataDirection d) {
   switch (d) {
-    case DataDirection::In: return "in";
-    case DataDirection::Out: return "out";
-    case DataDirection::None: break;
+    case DataDirection::In:
+      return "in";
+    case DataDirection::Out:
+      return "out";
+    case DataDirection::None:
+      break;
   }
   return "none";
 }
@@ -43,7 +46,11 @@ const char* DirectionName(DataDirection d) {
 void AppendAddress(std::string& line, const TraceEntry& e) {
   char text[32];
   if (e.adapter >= 0) {
-    std::snprintf(text, sizeof text, " a=%d t=%d", e.adapter, e.target);
+    std::snprintf(text, sizeof text, " a=%d", e.adapter);
+    line += text;
+  }
+  if (e.target >= 0) {
+    std::snprintf(text, sizeof text, " t=%d", e.target);
     line += text;
   }
   if (e.letter != 0) {

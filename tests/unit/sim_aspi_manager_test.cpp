@@ -127,10 +127,12 @@ TEST_F(AspiFixture, FlashProgrammingStaysPendingUntilTheClockPassesIt) {
   ASSERT_EQ(send({0x3B, 1, 0x30, 0, 0, 0, 0, 0, 0, 0}, 0, nullptr, 0), SS_COMP);
   for (uint8_t top : {0x00, 0x01}) {
     for (uint8_t hi : {0x00, 0x80}) {
-      ASSERT_EQ(send({0x3B, 1, 0xFF, top, hi, 0, 0, 0x80, 0, 0}, SRB_DIR_OUT, part.data(), 0x8000), SS_COMP);
+      ASSERT_EQ(send({0x3B, 1, 0xFF, top, hi, 0, 0, 0x80, 0, 0}, SRB_DIR_OUT, part.data(), 0x8000),
+                SS_COMP);
     }
   }
-  ASSERT_EQ(send({0x3B, 1, 0xFF, 2, 0, 0, 0, 0x10, 0x10, 0}, SRB_DIR_OUT, trailer.data(), 0x1010), SS_COMP);
+  ASSERT_EQ(send({0x3B, 1, 0xFF, 2, 0, 0, 0, 0x10, 0x10, 0}, SRB_DIR_OUT, trailer.data(), 0x1010),
+            SS_COMP);
 
   auto program = Exec(0, 0, {0x3B, 1, 0x42, 0, 0, 0, 0, 0, 0, 0}, 0, nullptr, 0);
   ASSERT_EQ(manager.SendASPI32Command(&program), SS_PENDING);
@@ -180,7 +182,9 @@ TEST_F(AspiFixture, NeverEndingProgrammingIsNeverCompleted) {
 // The real AspiTransport over the emulation, through the virtual-event port.
 TEST(SimulatedAspiPort, RunsTheAspiTransportEndToEnd) {
   Bus bus;
-  bus.AddAdapter("intelata").AddTarget(0, KestrelDrive("DRV-320")).AddTarget(1, KestrelDrive("DRV-321"));
+  bus.AddAdapter("intelata")
+      .AddTarget(0, KestrelDrive("DRV-320"))
+      .AddTarget(1, KestrelDrive("DRV-321"));
   SimulatedAspiPort port(bus);
   {
     AspiTransport transport(port);

@@ -1,9 +1,10 @@
 // The DLL's configuration file and state file, read and written by portable code.
+#include "sim/model/sim_config.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "sim/model/sim_config.h"
 #include "sim/model/sim_state.h"
 
 namespace kestrel::sim {
@@ -31,7 +32,8 @@ TEST(SimConfig, AdaptersTargetsAndLetters) {
       "adapter=ASPI for WIN32\r\n"
       "target=1 other vendor=\"PIONEER \" product=\"DVD-ROM DVD-106\" rev=1.22 type=5\r\n"
       "adapter=intelata\n"
-      "target=0 kestrel model=DRV-311 rev=1.05 date=2002/11/01 cpu=\"HITACHI H8_3062R\" byte36=B idblock=100\n"
+      "target=0 kestrel model=DRV-311 rev=1.05 date=2002/11/01 cpu=\"HITACHI H8_3062R\" byte36=B "
+      "idblock=100\n"
       "programming_ms=3000\n"
       "letter=e 1 0\n");
   ASSERT_TRUE(c.errors.empty()) << c.errors[0];
@@ -101,14 +103,14 @@ TEST(SimConfig, CommandFaultsReachTheirDrive) {
 
 TEST(SimConfig, BadLinesAreReportedWithTheirNumberAndSkipped) {
   SimConfig c = ParseSimConfig(
-      "target=0 kestrel\n"          // 1: before any adapter
+      "target=0 kestrel\n"  // 1: before any adapter
       "adapter=intelata\n"
-      "target=9 kestrel\n"          // 3: no such target id
+      "target=9 kestrel\n"               // 3: no such target id
       "target=0 kestrel idblock=3000\n"  // 4
-      "fault=explode\n"             // 5
-      "fault=fail opcode=zz\n"      // 6
-      "colour=blue\n"               // 7
-      "just words\n"                // 8
+      "fault=explode\n"                  // 5
+      "fault=fail opcode=zz\n"           // 6
+      "colour=blue\n"                    // 7
+      "just words\n"                     // 8
       "target=1 kestrel rev=2.00\n");
   ASSERT_EQ(c.errors.size(), 7u);
   EXPECT_EQ(c.errors[0].rfind("line 1:", 0), 0u);

@@ -22,10 +22,20 @@ ScsiCommand Inquiry(WorkBuffers& buffers) {
 
 ScsiCommand Buffer(uint8_t opcode, uint8_t id, uint32_t offset, uint32_t length, uint8_t* data) {
   ScsiCommand c;
-  c.cdb = {opcode, 1, id, static_cast<uint8_t>(offset >> 16), static_cast<uint8_t>(offset >> 8),
-           static_cast<uint8_t>(offset), 0, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length), 0};
+  c.cdb = {opcode,
+           1,
+           id,
+           static_cast<uint8_t>(offset >> 16),
+           static_cast<uint8_t>(offset >> 8),
+           static_cast<uint8_t>(offset),
+           0,
+           static_cast<uint8_t>(length >> 8),
+           static_cast<uint8_t>(length),
+           0};
   c.cdbLength = 10;
-  c.direction = length == 0 ? DataDirection::None : opcode == 0x3C ? DataDirection::In : DataDirection::Out;
+  c.direction = length == 0      ? DataDirection::None
+                : opcode == 0x3C ? DataDirection::In
+                                 : DataDirection::Out;
   c.data = data;
   c.transferLength = length;
   return c;

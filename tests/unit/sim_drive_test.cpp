@@ -28,7 +28,8 @@ Cdb10 BufferCdb(uint8_t opcode, uint8_t id, uint32_t offset, uint32_t length) {
   return c;
 }
 
-CommandResult WriteBuf(Drive& d, uint8_t id, uint32_t offset, const uint8_t* data, uint32_t length) {
+CommandResult WriteBuf(Drive& d, uint8_t id, uint32_t offset, const uint8_t* data,
+                       uint32_t length) {
   Cdb10 c = BufferCdb(0x3B, id, offset, length);
   return d.Execute(c.b, 10, length ? DataDirection::Out : DataDirection::None,
                    const_cast<uint8_t*>(data), length);
@@ -154,13 +155,13 @@ TEST(SimDriveSense, FailureIsReportedOnceByFixedFormatRequestSense) {
   std::vector<uint8_t> raw;
   EXPECT_EQ(RequestSense(d, 18, &raw), kInvalidOpcode);
   EXPECT_EQ(raw[0], 0x70);
-  EXPECT_EQ(raw[18], 0xEE);  // 18 asked, 18 given
+  EXPECT_EQ(raw[18], 0xEE);              // 18 asked, 18 given
   EXPECT_EQ(RequestSense(d), kNoSense);  // reported once
 
   d.Execute(cdb, 6, DataDirection::None, nullptr, 0);
   RequestSense(d, 24, &raw);
   EXPECT_EQ(raw[12], 0x20);
-  EXPECT_EQ(raw[7], 16);      // 24-byte sense data
+  EXPECT_EQ(raw[7], 16);  // 24-byte sense data
   EXPECT_EQ(raw[24], 0xEE);
 }
 
@@ -389,7 +390,8 @@ TEST(SimDriveTrace, EveryCommandIsRecordedWithItsOutcome) {
   EXPECT_EQ(entries[0].transferred, 96u);
   EXPECT_EQ(entries[1].bufferId(), 0x80);
   EXPECT_EQ(d.GetTrace().CountCommands(0x3C, 0x80), 1u);
-  EXPECT_EQ(FormatTraceLine(entries[0]), "cmd cdb=12 00 00 00 60 00 dir=in len=96 moved=96 status=good");
+  EXPECT_EQ(FormatTraceLine(entries[0]),
+            "cmd cdb=12 00 00 00 60 00 dir=in len=96 moved=96 status=good");
 }
 
 }  // namespace

@@ -15,7 +15,9 @@ using namespace kestrel::ntscsi;
 
 struct PortFixture : ::testing::Test {
   PortFixture() : port(bus) {
-    bus.AddAdapter("atapi").AddTarget(0, KestrelDrive("DRV-320")).AddTarget(1, KestrelDrive("DRV-331"));
+    bus.AddAdapter("atapi")
+        .AddTarget(0, KestrelDrive("DRV-320"))
+        .AddTarget(1, KestrelDrive("DRV-331"));
     bus.MapLetter('D', 0, 1);
     bus.AddLetter('F', OtherDrive("PIONEER ", "DVD-ROM DVD-106"), 2, 3, 0);
   }
