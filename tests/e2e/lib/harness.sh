@@ -158,13 +158,14 @@ e2e_install() {
 }
 
 # e2e_start EXE [DESKTOP]: starts EXE from the case dir on its own desktop and
-# makes that desktop the probe's. Programs started through explorer are not our
+# makes that desktop the probe's. E2E_DLL_OVERRIDES replaces WINEDLLOVERRIDES
+# for the program (e.g. "mscoree,mshtml=" to give it Wine's own wnaspi32). Programs started through explorer are not our
 # children: the case's end stops them through the probe by name.
 e2e_start() {
   local exe=$1
   E2E_DESKTOP=${2:-${E2E_CASE}_$((++E2E_STARTS))}
   E2E_STARTED+=("$exe")
-  local envs=(LC_ALL="$E2E_LC" LANG="$E2E_LC")
+  local envs=(LC_ALL="$E2E_LC" LANG="$E2E_LC" WINEDLLOVERRIDES="${E2E_DLL_OVERRIDES:-$WINEDLLOVERRIDES}")
   [ "$E2E_LANG" = ja ] && [ -n "$E2E_JA_LOCPATH" ] && envs+=(LOCPATH="$E2E_JA_LOCPATH")
   (cd "$(e2e_dir)" && exec env "${envs[@]}" wine explorer "/desktop=$E2E_DESKTOP,800x600" "$exe") \
     >>"$E2E_CASE_DIR/wine.log" 2>&1 &
@@ -176,11 +177,17 @@ probe() {
   e2e_wine "$(winepath_of "$E2E_PROBE_DIR/probe.exe")" -d "$E2E_DESKTOP" "$@" 2>>"$E2E_CASE_DIR/probe.log"
 }
 
-# ptext TITLE ID: a control's text exactly, trailing line ends included.
-ptext() {
-  local out
-  out=$(probe text "$@"; printf x)
-  printf '%s' "${out%x}"
+# ptext TITLE ID: a control's text. Used as "$(ptext ...)" it loses trailing
+# line feeds, like any command substitution; use pget where they matter.
+ptext() { probe text "$@"; }
+
+# pget VAR PROBE-ARGS...: the probe's output into VAR exactly, trailing line
+# ends included.
+pget() {
+  local __var=$1 __out
+  shift
+  __out=$(probe "$@"; printf x)
+  printf -v "$__var" '%s' "${__out%x}"
 }
 
 # e2e_shot NAME: a screenshot of the whole display as $E2E_OUTPUT/NAME.png.

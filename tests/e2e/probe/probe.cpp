@@ -96,12 +96,13 @@ bool TitleMatches(const std::wstring& title, const std::wstring& pattern) {
 
 struct Search {
   const std::wstring* pattern;
+  bool hiddenToo;
   HWND found;
 };
 
 BOOL CALLBACK FindTopProc(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<Search*>(param);
-  if (window == g_replyWindow || !IsWindowVisible(window)) return TRUE;
+  if (window == g_replyWindow || (!search->hiddenToo && !IsWindowVisible(window))) return TRUE;
   if (TitleMatches(WindowTitle(window), *search->pattern)) {
     search->found = window;
     return FALSE;
@@ -109,9 +110,15 @@ BOOL CALLBACK FindTopProc(HWND window, LPARAM param) {
   return TRUE;
 }
 
-HWND FindTop(const std::wstring& pattern) {
-  Search search{&pattern, nullptr};
+// A visible window with the title; with hiddenToo, else a hidden one (a
+// dialog is hidden while it sets itself up, and may end before it shows).
+HWND FindTop(const std::wstring& pattern, bool hiddenToo = false) {
+  Search search{&pattern, false, nullptr};
   EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&search));
+  if (!search.found && hiddenToo && !pattern.empty() && pattern != L"~") {
+    search.hiddenToo = true;
+    EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&search));
+  }
   return search.found;
 }
 
@@ -360,7 +367,10 @@ struct Command {
   }
 };
 
+// The commands that read or act on a window take a hidden one too, once no
+// visible window has the title.
 HWND NeedTop(const std::wstring& title, DWORD timeoutMs = 0) {
+  if (HWND now = FindTop(title, true)) return now;
   return WaitTop(title, timeoutMs ? timeoutMs : g_timeoutMs);
 }
 

@@ -1,0 +1,45 @@
+# TARN9X refuses before writing anything: no file loaded, a file for another
+# CPU; and in Japanese, a cancelled confirmation.
+e2e_require TARN9X.EXE WNASPI32.DLL make_firmware.exe
+e2e_install TARN9X.EXE WNASPI32.DLL
+e2e_sim_ini
+wrong=$(e2e_make_hex WRONGCPU.HEX revision=1.20 cpu="HITACHI H8_3062R")
+good=$(e2e_make_hex UPDATE.HEX revision=1.20 date=2004/01/15)
+
+T="Firmware Version-Up Utility for Windows9x/Me"
+CONFIRM="Confirmation of update"
+
+e2e_start TARN9X.EXE
+check_ok "window appears" probe wait-window "$T" 20000
+probe click "$T" 1011
+check_eq "Update with no file loaded" "This file is not available." "$(ptext "$T" 1012)"
+
+probe click "$T" 1010
+probe open-file "$wrong"
+probe sync "$T"
+probe click "$T" 1011
+check_has "a file for another CPU is refused" \
+  $'Version : 1.20\r\nCPU type of HEX File does not match with internal CPU. ' "$(ptext "$T" 1012)"
+check_ok "no confirmation window" probe wait-gone "$CONFIRM" 1000
+check_eq "nothing was written to the drive" "" "$(e2e_trace | grep 'cdb=3b')"
+e2e_shot tarn9x-wrong-cpu-en
+probe click "$T" 1009
+check_ok "Exit ends the program" probe wait-exit TARN9X.EXE 15000
+
+e2e_lang ja
+e2e_start TARN9X.EXE
+check_ok "Japanese window appears" probe wait-window "$T" 20000
+probe click "$T" 1010
+probe open-file "$good"
+probe sync "$T"
+probe click "$T" 1011
+check_ok "confirmation window" probe wait-window "$CONFIRM" 10000
+check_eq "Japanese question" "選択したドライブのファームウェアをバージョンアップしますか？" "$(ptext "$CONFIRM" 1009)"
+check_has "Japanese warning" "アップグレード中は絶対に電源OFFをしないでください。" "$(ptext "$CONFIRM" 1002)"
+e2e_shot tarn9x-confirm-ja
+probe click "$CONFIRM" 2
+check_ok "Cancel closes the confirmation" probe wait-gone "$CONFIRM" 5000
+check_lacks "Cancel adds no log line" "バージョンアップを開始しました" "$(ptext "$T" 1012)"
+check_eq "nothing was written after Cancel" "" "$(e2e_trace | grep 'cdb=3b')"
+probe click "$T" 1009
+check_ok "Exit ends the program" probe wait-exit TARN9X.EXE 15000
