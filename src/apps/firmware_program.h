@@ -30,7 +30,9 @@ class FirmwareProgram final : public FirmwareOperations {
     discovery_.Discover(view_, list_, DiscoveryOccasion::WindowSetUp);
   }
   void LoadFirmwareFile() override { loader_.LoadFirmwareFile(); }
-  void UpdateFirmware() override { kestrel::UpdateFirmware(context_, view_, log_, list_, strategies_); }
+  void UpdateFirmware() override {
+    kestrel::UpdateFirmware(context_, view_, log_, list_, strategies_);
+  }
 
  private:
   DriveContext& context_;

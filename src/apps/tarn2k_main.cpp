@@ -1,5 +1,6 @@
 // TARN2K: firmware update through SCSI pass-through on the drive letters.
 #include <windows.h>
+// after <windows.h>
 #include <commctrl.h>
 
 #include "apps/firmware_program.h"

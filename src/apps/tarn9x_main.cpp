@@ -1,5 +1,6 @@
 // TARN9X: firmware update over the ASPI manager (WNASPI32.DLL).
 #include <windows.h>
+// after <windows.h>
 #include <commctrl.h>
 
 #include "apps/firmware_program.h"
@@ -41,8 +42,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   NoAfterUpdateAction afterUpdate;
   StdioFileSystem files;
 
-  FirmwareUpdateWindow window(instance, {ShellTraitsFor(ShellProgram::Tarn9x),
-                                         IDD_CONFIRM_UPDATE_WARNING});
+  FirmwareUpdateWindow window(instance,
+                              {ShellTraitsFor(ShellProgram::Tarn9x), IDD_CONFIRM_UPDATE_WARNING});
   FirmwareProgram program(context, window, discovery, {selector, wait, afterUpdate, timer}, files,
                           kTarn9xFirmwareTraits);
   window.Run(program);

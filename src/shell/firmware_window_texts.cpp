@@ -21,9 +21,9 @@ ControlTextTable FirmwareWindowControlTexts() {
 
 namespace firmware_window {
 
-const MessagePair kConfirmQuestion{
-    159, 160, "Do you want to update the firmware of selected drive ?",
-    "選択したドライブのファームウェアをバージョンアップしますか？"};
+const MessagePair kConfirmQuestion{159, 160,
+                                   "Do you want to update the firmware of selected drive ?",
+                                   "選択したドライブのファームウェアをバージョンアップしますか？"};
 
 const MessagePair kConfirmWarning{
     173, 174,

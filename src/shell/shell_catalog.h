@@ -21,15 +21,15 @@ ShellCommand ClassifySysCommand(uint32_t wParam);
 
 struct ShellTraits {
   ShellProgram program;
-  const char* name;          // file name without extension; caption of plain message boxes
-  MessagePair aboutItem;     // system-menu item, command 10h
-  MessagePair helpItem;      // system-menu item, command 20h
-  const char* helpTopic;     // page inside the help file
-  const char* aboutFormat;   // printf format with the major and minor version
+  const char* name;         // file name without extension; caption of plain message boxes
+  MessagePair aboutItem;    // system-menu item, command 10h
+  MessagePair helpItem;     // system-menu item, command 20h
+  const char* helpTopic;    // page inside the help file
+  const char* aboutFormat;  // printf format with the major and minor version
   int versionMajor;
   int versionMinor;
-  int aboutTextControlId;    // the static control of About box 100 that shows it
-  MessagePair helpMissing;   // shown when no help window comes back
+  int aboutTextControlId;   // the static control of About box 100 that shows it
+  MessagePair helpMissing;  // shown when no help window comes back
 };
 
 const ShellTraits& ShellTraitsFor(ShellProgram program);

@@ -12,8 +12,8 @@ namespace kestrel {
 
 class ConfirmUpdateDialog {
  public:
-  ConfirmUpdateDialog(HINSTANCE instance, int templateId, Language language, std::string oldFirmware,
-                      std::string newFirmware)
+  ConfirmUpdateDialog(HINSTANCE instance, int templateId, Language language,
+                      std::string oldFirmware, std::string newFirmware)
       : instance_(instance),
         templateId_(templateId),
         language_(language),

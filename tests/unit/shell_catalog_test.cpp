@@ -1,3 +1,5 @@
+#include "shell/shell_catalog.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -6,7 +8,6 @@
 
 #include "shell/firmware_window_texts.h"
 #include "shell/printf_specifiers.h"
-#include "shell/shell_catalog.h"
 #include "shell/utf8.h"
 
 namespace kestrel {

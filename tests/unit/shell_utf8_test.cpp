@@ -21,7 +21,9 @@ TEST(Utf8, WellFormedTextRoundTrips) {
 TEST(Utf8, MalformedBytesBecomeReplacementCharacters) {
   const char16_t bad = 0xFFFD;
   // Lone continuation byte, invalid lead bytes.
-  EXPECT_EQ(Utf8ToUtf16("a\x80" "b"), (std::u16string{u'a', bad, u'b'}));
+  EXPECT_EQ(Utf8ToUtf16("a\x80"
+                        "b"),
+            (std::u16string{u'a', bad, u'b'}));
   EXPECT_EQ(Utf8ToUtf16("\xFF\xC0"), (std::u16string{bad, bad}));
   // Overlong "/" and an encoded surrogate.
   EXPECT_EQ(Utf8ToUtf16("\xE0\x80\xAF"), (std::u16string{bad}));
@@ -30,7 +32,9 @@ TEST(Utf8, MalformedBytesBecomeReplacementCharacters) {
   EXPECT_EQ(Utf8ToUtf16("\xF4\x90\x80\x80"), (std::u16string{bad}));
   // A sequence cut short by the end or by an ASCII byte keeps what follows.
   EXPECT_EQ(Utf8ToUtf16("\xE7\xB5"), (std::u16string{bad}));
-  EXPECT_EQ(Utf8ToUtf16("\xE7\xB5" "A"), (std::u16string{bad, u'A'}));
+  EXPECT_EQ(Utf8ToUtf16("\xE7\xB5"
+                        "A"),
+            (std::u16string{bad, u'A'}));
 }
 
 TEST(Utf8, UnpairedSurrogatesBecomeReplacementCharacters) {
