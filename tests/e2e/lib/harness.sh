@@ -76,12 +76,17 @@ e2e_boot_prefix() {
     e2e_log "wineboot failed: $(tail -n 5 "$E2E_RUN/wineboot.log")"
     return 1
   }
-  e2e_font_registry | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$E2E_RUN/fonts.reg"
-  LC_ALL=C.UTF-8 wine regedit /S "$(winepath_of "$E2E_RUN/fonts.reg")" >>"$E2E_RUN/wineboot.log" 2>&1
-  e2e_link_wine_fonts "$WINEPREFIX"
+  e2e_prefix_fonts "$E2E_RUN" >>"$E2E_RUN/wineboot.log" 2>&1
   wineserver -k 2>/dev/null
   wineserver -w
   e2e_log "prefix ready in $((SECONDS - started)) s"
+}
+
+# e2e_prefix_fonts WORKDIR: the font set-up of the prefix $WINEPREFIX.
+e2e_prefix_fonts() {
+  e2e_font_registry | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$1/fonts.reg"
+  LC_ALL=C.UTF-8 wine regedit /S "$(winepath_of "$1/fonts.reg")"
+  e2e_link_wine_fonts "$WINEPREFIX"
 }
 
 # Wine's own fonts (Marlett draws the caption buttons) are not found in its
