@@ -5,41 +5,6 @@
 
 namespace kestrel {
 
-size_t SplitTextLine(const char* data, size_t available, bool final, TextLine& line) {
-  line.text = data;
-  line.length = 0;
-  line.endsLine = false;
-  if (available == 0) return 0;
-  // A line end within the first 256 raw bytes may still fit the 255
-  // characters of one read when it is a CR LF pair (read as one character).
-  const size_t window = available < kMaxLineRead + 1 ? available : kMaxLineRead + 1;
-  const void* found = std::memchr(data, '\n', window);
-  if (found != nullptr) {
-    const size_t at = static_cast<size_t>(static_cast<const char*>(found) - data);
-    const bool crLf = at > 0 && data[at - 1] == '\r';
-    const size_t textLength = crLf ? at - 1 : at;
-    if (textLength + 1 <= kMaxLineRead) {
-      line.length = textLength;
-      line.endsLine = true;
-      return at + 1;
-    }
-  } else if (final && available <= kMaxLineRead) {
-    // The last line of a file without a line end.
-    line.length = available;
-    return available;
-  }
-  // The length limit; the rest of the line comes back with the next read.
-  line.length = available < kMaxLineRead ? available : kMaxLineRead;
-  return line.length;
-}
-
-LineSource::Status MemoryLineSource::ReadLine(TextLine& line) {
-  const size_t consumed = SplitTextLine(data_ + position_, size_ - position_, true, line);
-  if (consumed == 0) return Status::EndOfFile;
-  position_ += consumed;
-  return Status::Line;
-}
-
 namespace {
 constexpr size_t kBlockSize = 0x10000;
 }

@@ -9,6 +9,9 @@
 #include <memory>
 #include <string>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kestrel {
 
@@ -54,17 +57,64 @@ class LineSource {
   virtual int Close() = 0;
 };
 
+// The offset of the first line feed in data[0, length), or `length`.
+inline size_t FindLineFeed(const char* data, size_t length) {
+  size_t at = 0;
+#if defined(__SSE2__)
+  const __m128i lineFeed = _mm_set1_epi8('\n');
+  for (; at + 16 <= length; at += 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+    const int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lineFeed));
+    if (hits != 0) return at + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
+  }
+#endif
+  for (; at < length; ++at) {
+    if (data[at] == '\n') return at;
+  }
+  return length;
+}
+
 // Splits the next line off `available` bytes at `data`. `final` says that no
-// more bytes follow; otherwise at least kMaxLineRead + 2 bytes must be given.
+// more bytes follow; otherwise at least kMaxLineRead + 1 bytes must be given.
 // Returns the raw bytes consumed (0 only when nothing is left).
-size_t SplitTextLine(const char* data, size_t available, bool final, TextLine& line);
+inline size_t SplitTextLine(const char* data, size_t available, bool final, TextLine& line) {
+  line.text = data;
+  line.length = 0;
+  line.endsLine = false;
+  if (available == 0) return 0;
+  // A line end within the first 256 raw bytes may still fit the 255
+  // characters of one read when it is a CR LF pair (read as one character).
+  const size_t window = available < kMaxLineRead + 1 ? available : kMaxLineRead + 1;
+  const size_t at = FindLineFeed(data, window);
+  if (at < window) {
+    const bool crLf = at > 0 && data[at - 1] == '\r';
+    const size_t textLength = crLf ? at - 1 : at;
+    if (textLength + 1 <= kMaxLineRead) {
+      line.length = textLength;
+      line.endsLine = true;
+      return at + 1;
+    }
+  } else if (final && available <= kMaxLineRead) {
+    // The last line of a file without a line end.
+    line.length = available;
+    return available;
+  }
+  // The length limit; the rest of the line comes back with the next read.
+  line.length = available < kMaxLineRead ? available : kMaxLineRead;
+  return line.length;
+}
 
 // Lines of a text held in memory (not copied: it must outlive the source).
 class MemoryLineSource final : public LineSource {
  public:
   MemoryLineSource(const void* data, size_t size)
       : data_(static_cast<const char*>(data)), size_(size) {}
-  Status ReadLine(TextLine& line) override;
+  Status ReadLine(TextLine& line) override {
+    const size_t consumed = SplitTextLine(data_ + position_, size_ - position_, true, line);
+    if (consumed == 0) return Status::EndOfFile;
+    position_ += consumed;
+    return Status::Line;
+  }
   int ErrorCause() const override { return kFileNoError; }
   int Close() override { return kFileNoError; }
 
