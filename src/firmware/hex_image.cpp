@@ -246,23 +246,26 @@ HexLoadResult LoadHexImage(LineSource& source, WorkBuffers& buffers, Language la
 }
 
 void AppendImageDescription(const uint8_t* image, std::string& log) {
-  const uint8_t* type = image + kImageTypeBlockOffset;
+  ImageTypeBlock type;
+  std::memcpy(&type, image + kImageTypeBlockOffset, sizeof type);
   log += firmware_text::kLoadSuccess;
   log += firmware_text::kFileTypePrefix;
-  if (type[0] == 'A') {
+  if (type.interfaceLetter == 'A') {
     log += firmware_text::kInterfaceAtapi;
-  } else if (type[0] == 'S') {
+  } else if (type.interfaceLetter == 'S') {
     log += firmware_text::kInterfaceScsi;
   }
-  if (type[1] == 'T') {
+  if (type.mechanismLetter == 'T') {
     log += firmware_text::kMechanismTray;
-  } else if (type[1] == 'S') {
+  } else if (type.mechanismLetter == 'S') {
     log += firmware_text::kMechanismSlot;
   }
-  if (const char* label = EditionLabelFor(type + 2)) log += label;
+  if (const char* label = EditionLabelFor(reinterpret_cast<const uint8_t*>(type.editionCode))) {
+    log += label;
+  }
   // "\r\nVersion : %.4s\r\n"
   log += "\r\nVersion : ";
-  AppendImageText(log, type + 5, 4);
+  AppendImageText(log, reinterpret_cast<const uint8_t*>(type.version), sizeof type.version);
   log += "\r\n";
 }
 

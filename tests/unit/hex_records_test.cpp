@@ -2,6 +2,7 @@
 // the refusal of damaged files without touching the loaded image.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -308,6 +309,57 @@ TEST(CheckImageSignatureTest, CountsSignedPartsAndTakesTheNamesOfTheBlockFound) 
   EXPECT_EQ(CheckImageSignature(records, none.data()), 0);
   EXPECT_EQ(records.imageCpuName, (std::array<uint8_t, 16>{}));
   EXPECT_EQ(std::string(records.imageFirmwareId.begin(), records.imageFirmwareId.end()), "KESTREL OLD-100 ");
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// Sixteen-byte records are decoded sixteen bytes at a time where the
+// processor allows: every position of such a record must be checked alike.
+TEST(HexDigitsTest, EveryDigitOfAFullRecordIsCheckedAndDecoded) {
+  std::vector<uint8_t> bytes(16);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(0x0F * i + 0xA0);
+  const std::string good = HexRecord(0, 0x0200, bytes);
+
+  // Mixed case decodes to the same bytes.
+  std::string mixed = good;
+  for (size_t i = 9; i < mixed.size(); i += 3) mixed[i] = static_cast<char>(std::tolower(mixed[i]));
+  Buffers b;
+  ASSERT_TRUE(Load(b, Lines({mixed, EndRecord()})).normal());
+  EXPECT_EQ(0, std::memcmp(&b.image[0x200], bytes.data(), bytes.size()));
+
+  // Characters just outside the digit ranges, in every data position.
+  const char bad[] = {'/', ':', '@', 'G', '`', 'g', ' ', '\x80', '\xC1', '\xE6', '\x10'};
+  for (size_t at = 9; at < 9 + 32; ++at) {
+    for (const char c : bad) {
+      std::string line = good;
+      line[at] = c;
+      Buffers bb;
+      const auto result = Load(bb, Lines({line, EndRecord()}));
+      ASSERT_EQ(result.end, HexLoadEnd::InvalidRecord) << "position " << at << " char " << int(c);
+    }
+  }
+}
+
+TEST(HexDigitsTest, ChecksumsOfLongRecordsCountEveryByte) {
+  // 100 bytes: six 16-byte blocks and a tail of four.
+  std::vector<uint8_t> bytes(100);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 3);
+  Buffers b;
+  ASSERT_TRUE(Load(b, Lines({HexRecord(0, 0, bytes), EndRecord()})).normal());
+  EXPECT_EQ(0, std::memcmp(b.image.data(), bytes.data(), bytes.size()));
+  // One byte changed anywhere, checksum kept: refused.
+  for (size_t i = 0; i < bytes.size(); i += 9) {
+    std::vector<uint8_t> changed = bytes;
+    changed[i] ^= 0x01;
+    std::string line = HexRecord(0, 0, changed);
+    line.replace(line.size() - 2, 2, HexRecord(0, 0, bytes).substr(line.size() - 2));
+    Buffers bb;
+    EXPECT_EQ(Load(bb, Lines({line, EndRecord()})).end, HexLoadEnd::ChecksumError) << i;
+  }
 }
 
 }  // namespace

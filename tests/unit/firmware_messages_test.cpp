@@ -1,0 +1,39 @@
+// The firmware utility's own message pairs.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "firmware/firmware_messages.h"
+#include "shell/printf_specifiers.h"
+
+namespace kestrel {
+namespace {
+
+TEST(FirmwareMessagesTest, PairsTakeTheSameArgumentsAndIdsAreUnique) {
+  size_t count = 0;
+  const MessagePair* pairs = firmware_text::AllPairs(count);
+  ASSERT_GT(count, 0u);
+  std::set<int> ids;
+  for (size_t i = 0; i < count; ++i) {
+    SCOPED_TRACE(pairs[i].english);
+    EXPECT_EQ(PrintfSpecifiers(pairs[i].english), PrintfSpecifiers(pairs[i].japanese));
+    if (pairs[i].englishId != 0) {
+      EXPECT_TRUE(ids.insert(pairs[i].englishId).second);
+      EXPECT_TRUE(ids.insert(pairs[i].japaneseId).second);
+    }
+  }
+  // The loader's refusals of damaged files take ids the string table has free.
+  for (int id = 175; id <= 182; ++id) EXPECT_EQ(ids.count(id), 1u) << id;
+}
+
+TEST(FirmwareMessagesTest, FileCausesHaveTheirTexts) {
+  EXPECT_STREQ(firmware_text::FileErrorCauseText(2), "File not found");
+  EXPECT_STREQ(firmware_text::FileErrorCauseText(9), "Bad seek(file pointer)");
+  EXPECT_STREQ(firmware_text::FileErrorCauseText(14), "Reach to end of file");
+  EXPECT_STREQ(firmware_text::FileErrorCauseText(0), "");
+  EXPECT_STREQ(firmware_text::FileErrorCauseText(15), "");
+}
+
+}  // namespace
+}  // namespace kestrel
