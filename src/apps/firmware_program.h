@@ -25,7 +25,7 @@ class FirmwareProgram final : public FirmwareOperations {
         log_(view),
         loader_(context, view, log_, files, traits) {}
 
-  void OnWindowSetUp(FirmwareView&, Language language) override {
+  void OnWindowSetUp(Language language) override {
     context_.language = language;
     discovery_.Discover(view_, list_, DiscoveryOccasion::WindowSetUp);
   }

@@ -63,7 +63,7 @@ BOOL FirmwareUpdateWindow::OnInitDialog() {
   language_ = shell_.SetUp(window_, FirmwareWindowControlTexts());
   // The log is never cut: lift the edit control's default limit.
   SendDlgItemMessageW(window_, IDC_STATUS, EM_SETLIMITTEXT, 0, 0);
-  RunOperation([this] { operations_->OnWindowSetUp(*this, language_); });
+  RunOperation([this] { operations_->OnWindowSetUp(language_); });
   return TRUE;  // the dialog manager sets the focus
 }
 

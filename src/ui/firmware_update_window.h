@@ -18,7 +18,7 @@ class FirmwareOperations {
  public:
   virtual ~FirmwareOperations() = default;
   // After the shell's set-up steps: keep the language, fill the drive list.
-  virtual void OnWindowSetUp(FirmwareView& view, Language language) = 0;
+  virtual void OnWindowSetUp(Language language) = 0;
   virtual void LoadFirmwareFile() = 0;  // File
   virtual void UpdateFirmware() = 0;    // Update
 };
