@@ -179,6 +179,9 @@ TEST_P(UpdateBuildTest, NothingIsWrittenUntilEveryCheckAndTheUserAgree) {
        "Don't select the avialable drive.", false},
       {"never loaded", [](UpdateRig&, auto& img) { img.assign(img.size(), 0); },
        UpdateOutcome::ImageNotAvailable, "This file is not available.", true},
+      {"CPU id unreadable",
+       [](UpdateRig& r, auto&) { r.drive_->FailCommand(0x3C, 1, sim::kHardwareError, 0x80); },
+       UpdateOutcome::CpuReadFailed, "", false},
       {"other CPU",
        [](UpdateRig&, auto& img) { std::memcpy(&img[0x1010], "HITACHI H8_3048F", 16); },
        UpdateOutcome::CpuMismatch, "CPU type of HEX File does not match with internal CPU. ", true},
@@ -206,6 +209,8 @@ TEST_P(UpdateBuildTest, NothingIsWrittenUntilEveryCheckAndTheUserAgree) {
       EXPECT_TRUE(r.view_.statusUpdates.empty());
     }
     EXPECT_EQ(r.view_.CountEvents("confirm"), c.outcome == UpdateOutcome::Cancelled ? 1 : 0);
+    // Only the failed CPU read reports itself, by its sense code.
+    EXPECT_EQ(r.view_.messages.size(), c.outcome == UpdateOutcome::CpuReadFailed ? 1u : 0u);
     EXPECT_EQ(r.view_.CountEvents("progress-open"), 0);
   }
 }
