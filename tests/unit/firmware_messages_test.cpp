@@ -27,13 +27,5 @@ TEST(FirmwareMessagesTest, PairsTakeTheSameArgumentsAndIdsAreUnique) {
   for (int id = 175; id <= 182; ++id) EXPECT_EQ(ids.count(id), 1u) << id;
 }
 
-TEST(FirmwareMessagesTest, FileCausesHaveTheirTexts) {
-  EXPECT_STREQ(firmware_text::FileErrorCauseText(2), "File not found");
-  EXPECT_STREQ(firmware_text::FileErrorCauseText(9), "Bad seek(file pointer)");
-  EXPECT_STREQ(firmware_text::FileErrorCauseText(14), "Reach to end of file");
-  EXPECT_STREQ(firmware_text::FileErrorCauseText(0), "");
-  EXPECT_STREQ(firmware_text::FileErrorCauseText(15), "");
-}
-
 }  // namespace
 }  // namespace kestrel
