@@ -72,20 +72,20 @@ e2e_boot_prefix() {
   export WINEPREFIX=$E2E_RUN/prefix WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
   export WINEDLLOVERRIDES="mscoree,mshtml=;wnaspi32=n"
   local started=$SECONDS
-  LC_ALL=C.UTF-8 wineboot -i >"$E2E_RUN/wineboot.log" 2>&1 || {
+  LC_ALL=C.UTF-8 timeout 300 wineboot -i >"$E2E_RUN/wineboot.log" 2>&1 || {
     e2e_log "wineboot failed: $(tail -n 5 "$E2E_RUN/wineboot.log")"
     return 1
   }
   e2e_prefix_fonts "$E2E_RUN" >>"$E2E_RUN/wineboot.log" 2>&1
   wineserver -k 2>/dev/null
-  wineserver -w
+  timeout 60 wineserver -w
   e2e_log "prefix ready in $((SECONDS - started)) s"
 }
 
 # e2e_prefix_fonts WORKDIR: the font set-up of the prefix $WINEPREFIX.
 e2e_prefix_fonts() {
   e2e_font_registry | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$1/fonts.reg"
-  LC_ALL=C.UTF-8 wine regedit /S "$(winepath_of "$1/fonts.reg")"
+  LC_ALL=C.UTF-8 timeout 60 wine regedit /S "$(winepath_of "$1/fonts.reg")"
   e2e_link_wine_fonts "$WINEPREFIX"
 }
 
@@ -118,7 +118,7 @@ e2e_setup() {
 }
 
 e2e_teardown() {
-  [ -n "${WINEPREFIX:-}" ] && { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
+  [ -n "${WINEPREFIX:-}" ] && { wineserver -k 2>/dev/null; timeout 60 wineserver -w 2>/dev/null; }
   [ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null && wait "$E2E_XVFB_PID" 2>/dev/null
   [ -n "${E2E_RUN:-}" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$E2E_RUN"
   return 0
