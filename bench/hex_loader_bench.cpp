@@ -23,11 +23,11 @@ using namespace kestrel;
 
 const std::string& TwoPartHex() {
   static const std::string hex = [] {
-    testing::FirmwareImageSpec spec;
-    spec.second = spec.first;
-    spec.second->cpuName = "HITACHI H8_3062R";
-    spec.second->fillSeed = 12;
-    return testing::BuildFirmwareHex(spec);
+    testing::FirmwareImageSetup setup;
+    setup.second = setup.first;
+    setup.second->cpuName = "HITACHI H8_3062R";
+    setup.second->fillSeed = 12;
+    return testing::BuildFirmwareHex(setup);
   }();
   return hex;
 }

@@ -54,10 +54,10 @@ std::vector<uint8_t> BufferCdb(uint8_t opcode, uint8_t id, uint32_t offset, uint
 }
 
 int Flash(SendFn send) {
-  kestrel::sim::FirmwarePartSpec spec;
-  spec.revision = "1.99";
-  spec.date = "2005/01/31";
-  std::vector<uint8_t> image = kestrel::sim::MakeFirmwarePart(spec);
+  kestrel::sim::FirmwarePartSetup setup;
+  setup.revision = "1.99";
+  setup.date = "2005/01/31";
+  std::vector<uint8_t> image = kestrel::sim::MakeFirmwarePart(setup);
   image.resize(0x21010, 0);
   std::memcpy(&image[0x21000], "WIN2", 4);
   int s = Run(send, BufferCdb(0x3B, 0x30, 0, 0), 0, nullptr, 0);

@@ -54,35 +54,35 @@ long FindIdentification(const std::vector<uint8_t>& part) {
 
 }  // namespace
 
-std::vector<uint8_t> MakeFirmwarePart(const FirmwarePartSpec& spec) {
+std::vector<uint8_t> MakeFirmwarePart(const FirmwarePartSetup& setup) {
   std::vector<uint8_t> part(kFlashSize);
-  uint32_t state = spec.fillSeed * 2654435761u + 12345u;
+  uint32_t state = setup.fillSeed * 2654435761u + 12345u;
   for (uint8_t& b : part) {
     state = state * 1664525u + 1013904223u;
     b = static_cast<uint8_t>(state >> 24);
   }
-  part[6] = Bcd(spec.date, 0);
-  part[7] = Bcd(spec.date, 2);
-  part[8] = Bcd(spec.date, 5);
-  part[9] = Bcd(spec.date, 8);
-  part[0x3F0] = static_cast<uint8_t>(spec.interfaceLetter);
-  part[0x3F1] = static_cast<uint8_t>(spec.mechanismLetter);
-  PutText(&part[0x3F2], 3, spec.editionCode);
-  PutText(&part[0x3F5], 4, spec.revision);
-  if (spec.signatureOffset + 32 <= kFlashSize) {
-    PutText(&part[spec.signatureOffset], 8, kMakerSignature);
-    PutText(&part[spec.signatureOffset + 8], 8, spec.firmwareTag);
-    PutText(&part[spec.signatureOffset + 16], 16, spec.cpuName);
+  part[6] = Bcd(setup.date, 0);
+  part[7] = Bcd(setup.date, 2);
+  part[8] = Bcd(setup.date, 5);
+  part[9] = Bcd(setup.date, 8);
+  part[0x3F0] = static_cast<uint8_t>(setup.interfaceLetter);
+  part[0x3F1] = static_cast<uint8_t>(setup.mechanismLetter);
+  PutText(&part[0x3F2], 3, setup.editionCode);
+  PutText(&part[0x3F5], 4, setup.revision);
+  if (setup.signatureOffset + 32 <= kFlashSize) {
+    PutText(&part[setup.signatureOffset], 8, kMakerSignature);
+    PutText(&part[setup.signatureOffset + 8], 8, setup.firmwareTag);
+    PutText(&part[setup.signatureOffset + 16], 16, setup.cpuName);
   }
   // The code pattern must not contain a stray identification marker.
   for (size_t i = kIdentificationSearchStart; i + 4 <= part.size(); ++i) {
     if (std::memcmp(&part[i], kIdentificationMarker, 4) == 0) part[i] = 0x5A;
   }
-  if (spec.identificationOffset != 0 && spec.identificationOffset + kInquirySize <= kFlashSize) {
-    auto inq = MakeInquiry(spec.peripheralType, spec.vendor, spec.product, spec.revision,
-                           spec.byte36, spec.date);
+  if (setup.identificationOffset != 0 && setup.identificationOffset + kInquirySize <= kFlashSize) {
+    auto inq = MakeInquiry(setup.peripheralType, setup.vendor, setup.product, setup.revision,
+                           setup.byte36, setup.date);
     inq[0] = 0x05;  // the record always starts with the marker
-    std::memcpy(&part[spec.identificationOffset], inq.data(), inq.size());
+    std::memcpy(&part[setup.identificationOffset], inq.data(), inq.size());
   }
   return part;
 }
@@ -122,18 +122,18 @@ Drive::Drive(DriveConfig config) : config_(std::move(config)) {
   ownData_.back() = sum;
   discPresent_ = config_.discPresent;
   if (config_.flash.empty()) {
-    FirmwarePartSpec spec;
-    spec.vendor = config_.vendor;
-    spec.product = config_.product;
-    spec.revision = config_.revision;
-    spec.byte36 = config_.byte36;
-    spec.date = config_.firmwareDate;
-    spec.cpuName = config_.cpuName;
-    spec.firmwareTag = config_.firmwareTag;
-    spec.signatureOffset = config_.romIdOffset;
-    spec.peripheralType = config_.peripheralType;
-    spec.identificationOffset = config_.romIdOffset == 0x2000 ? 0x3100 : 0x2100;
-    flash_ = MakeFirmwarePart(spec);
+    FirmwarePartSetup setup;
+    setup.vendor = config_.vendor;
+    setup.product = config_.product;
+    setup.revision = config_.revision;
+    setup.byte36 = config_.byte36;
+    setup.date = config_.firmwareDate;
+    setup.cpuName = config_.cpuName;
+    setup.firmwareTag = config_.firmwareTag;
+    setup.signatureOffset = config_.romIdOffset;
+    setup.peripheralType = config_.peripheralType;
+    setup.identificationOffset = config_.romIdOffset == 0x2000 ? 0x3100 : 0x2100;
+    flash_ = MakeFirmwarePart(setup);
     std::memcpy(&flash_[kOwnDataOffset], ownData_.data(), kOwnDataSize);
   } else {
     LoadFlash(config_.flash);

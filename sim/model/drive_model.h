@@ -32,7 +32,7 @@ constexpr uint32_t kInquirySize = 96;
 
 // What a firmware part (one CPU's 128 KB) carries, for building drive flash and
 // test images alike.
-struct FirmwarePartSpec {
+struct FirmwarePartSetup {
   std::string vendor = "KESTREL ";
   std::string product = "DVD-ROM DRV-320";
   std::string revision = "1.10";
@@ -51,7 +51,7 @@ struct FirmwarePartSpec {
 
 // A 0x20000-byte firmware part: code pattern, build date at 6-9, type block at
 // 3F0h, signature block, identification record (INQUIRY bytes 0-95).
-std::vector<uint8_t> MakeFirmwarePart(const FirmwarePartSpec& spec);
+std::vector<uint8_t> MakeFirmwarePart(const FirmwarePartSetup& setup);
 
 struct DriveConfig {
   uint8_t peripheralType = 5;

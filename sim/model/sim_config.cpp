@@ -114,7 +114,7 @@ class Parser {
     config_.errors.push_back("line " + std::to_string(lineNumber_) + ": " + what);
   }
 
-  DriveSpec& Scope() {
+  DriveSetup& Scope() {
     if (current_) return *current_;
     return config_.defaults;
   }
@@ -163,16 +163,16 @@ class Parser {
         return Error("unknown word '" + b + "'");
       }
     }
-    DriveSpec spec = config_.defaults;
-    DriveConfig& c = spec.config;
+    DriveSetup setup = config_.defaults;
+    DriveConfig& c = setup.config;
     if (other) {
       c = OtherDrive("OTHER   ", "DVD-ROM", "1.00", 5);
-      spec.faults.clear();
-      spec.corruptOffsets.clear();
-      spec.neverFinishes = false;
+      setup.faults.clear();
+      setup.corruptOffsets.clear();
+      setup.neverFinishes = false;
     }
     for (const auto& [k, v] : o.values) {
-      if (!TargetKey(spec, k, v)) return;
+      if (!TargetKey(setup, k, v)) return;
     }
     auto& targets = config_.adapters.back().targets;
     for (auto it = targets.begin(); it != targets.end(); ++it) {
@@ -181,12 +181,12 @@ class Parser {
         break;
       }
     }
-    targets.push_back({static_cast<uint8_t>(number), spec});
+    targets.push_back({static_cast<uint8_t>(number), setup});
     current_ = &targets.back().drive;
   }
 
-  bool TargetKey(DriveSpec& spec, const std::string& k, const std::string& v) {
-    DriveConfig& c = spec.config;
+  bool TargetKey(DriveSetup& setup, const std::string& k, const std::string& v) {
+    DriveConfig& c = setup.config;
     uint64_t n;
     uint32_t h;
     if (k == "model") {
@@ -217,9 +217,9 @@ class Parser {
         return Error("bad idblock"), false;
       c.romIdOffset = h;
     } else if (k == "programming_ms") {
-      return ProgrammingMs(spec, v);
+      return ProgrammingMs(setup, v);
     } else if (k == "disc") {
-      return Disc(spec, v);
+      return Disc(setup, v);
     } else {
       Error("unknown target key '" + k + "'");
       return false;
@@ -227,16 +227,16 @@ class Parser {
     return true;
   }
 
-  bool ProgrammingMs(DriveSpec& spec, const std::string& v) {
+  bool ProgrammingMs(DriveSetup& setup, const std::string& v) {
     uint64_t n;
     if (!ParseDecimal(v, n)) return Error("bad programming_ms"), false;
-    spec.config.programmingMs = n;
+    setup.config.programmingMs = n;
     return true;
   }
 
-  bool Disc(DriveSpec& spec, const std::string& v) {
+  bool Disc(DriveSetup& setup, const std::string& v) {
     if (v != "none" && v != "present") return Error("disc is none or present"), false;
-    spec.config.discPresent = v == "present";
+    setup.config.discPresent = v == "present";
     return true;
   }
 
@@ -254,21 +254,21 @@ class Parser {
   void Fault(const std::vector<std::string>& words) {
     const std::string& kind = words[0];
     Options o = SplitOptions(words, 1);
-    DriveSpec& spec = Scope();
+    DriveSetup& setup = Scope();
     uint32_t h;
     uint64_t n;
     if (kind == "readback_differs") {
       uint32_t offset = 0x2345;
       if (!o.bare.empty() && (!ParseHex(o.bare[0], offset) || offset >= kFlashSize))
         return Error("bad offset");
-      spec.corruptOffsets.push_back(offset);
+      setup.corruptOffsets.push_back(offset);
     } else if (kind == "never_finishes") {
-      spec.neverFinishes = true;
+      setup.neverFinishes = true;
     } else if (kind == "cpu_block_at") {
       if (o.bare.empty() || !ParseHex(o.bare[0], h) || (h != 0x1000 && h != 0x100 && h != 0x2000)) {
         return Error("cpu_block_at 1000, 100 or 2000");
       }
-      spec.config.romIdOffset = h;
+      setup.config.romIdOffset = h;
     } else if (kind == "refuse_block") {
       if (o.bare.empty() || !ParseDecimal(o.bare[0], n) || n > 4)
         return Error("refuse_block 0 to 4");
@@ -279,7 +279,7 @@ class Parser {
       f.sense = kInvalidField;
       if (o.values.count("sense") && !ParseSense(o.values["sense"], f.sense))
         return Error("bad sense");
-      spec.faults.push_back(f);
+      setup.faults.push_back(f);
     } else if (kind == "fail" || kind == "garbage" || kind == "short") {
       CommandFault f;
       f.action = kind == "fail"      ? CommandFault::Action::Fail
@@ -308,7 +308,7 @@ class Parser {
         }
         f.shortBytes = static_cast<uint32_t>(n);
       }
-      spec.faults.push_back(f);
+      setup.faults.push_back(f);
     } else if (kind == "refuse_request") {
       if (!o.values.count("nth") || !ParseDecimal(o.values["nth"], n) || n == 0 || n > 1000000) {
         return Error("refuse_request needs nth=");
@@ -334,14 +334,14 @@ class Parser {
   }
 
   SimConfig config_;
-  DriveSpec* current_ = nullptr;  // the target declared last
+  DriveSetup* current_ = nullptr;  // the target declared last
   int lineNumber_ = 0;
 };
 
-void Apply(const DriveSpec& spec, Drive& drive) {
-  for (const CommandFault& f : spec.faults) drive.AddFault(f);
-  for (uint32_t offset : spec.corruptOffsets) drive.CorruptReadBack(offset);
-  drive.ProgrammingNeverFinishes(spec.neverFinishes);
+void Apply(const DriveSetup& setup, Drive& drive) {
+  for (const CommandFault& f : setup.faults) drive.AddFault(f);
+  for (uint32_t offset : setup.corruptOffsets) drive.CorruptReadBack(offset);
+  drive.ProgrammingNeverFinishes(setup.neverFinishes);
 }
 
 }  // namespace

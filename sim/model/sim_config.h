@@ -40,7 +40,7 @@
 
 namespace kestrel::sim {
 
-struct DriveSpec {
+struct DriveSetup {
   DriveConfig config = KestrelDrive("DRV-320");
   std::vector<CommandFault> faults;
   std::vector<uint32_t> corruptOffsets;
@@ -48,22 +48,22 @@ struct DriveSpec {
 };
 
 struct SimConfig {
-  struct TargetSpec {
+  struct TargetSetup {
     uint8_t target = 0;
-    DriveSpec drive;
+    DriveSetup drive;
   };
-  struct AdapterSpec {
+  struct AdapterSetup {
     std::string identifier;
-    std::vector<TargetSpec> targets;
+    std::vector<TargetSetup> targets;
   };
-  struct LetterSpec {
+  struct LetterSetup {
     char letter = 0;
     uint8_t adapter = 0;
     uint8_t target = 0;
   };
-  std::vector<AdapterSpec> adapters;
-  std::vector<LetterSpec> letters;
-  DriveSpec defaults;
+  std::vector<AdapterSetup> adapters;
+  std::vector<LetterSetup> letters;
+  DriveSetup defaults;
   bool noAdapters = false;
   uint8_t supportInfoFailure = 0;
   int refuseNth = 0;

@@ -48,7 +48,7 @@ std::vector<LineSpan> SplitLines(const std::string& file) {
 
 }  // namespace
 
-FirmwareImageSpec::FirmwareImageSpec() {
+FirmwareImageSetup::FirmwareImageSetup() {
   first.product = "DVD-ROM DRV-320";
   first.revision = "1.20";
   first.date = "2003/07/15";
@@ -58,23 +58,23 @@ FirmwareImageSpec::FirmwareImageSpec() {
   first.fillSeed = 11;
 }
 
-std::vector<uint8_t> BuildFirmwareImage(const FirmwareImageSpec& spec) {
+std::vector<uint8_t> BuildFirmwareImage(const FirmwareImageSetup& setup) {
   std::vector<uint8_t> image(kTestImageSize, 0xFF);
-  const std::vector<uint8_t> first = sim::MakeFirmwarePart(spec.first);
+  const std::vector<uint8_t> first = sim::MakeFirmwarePart(setup.first);
   std::memcpy(image.data(), first.data(), kPartSize);
-  if (spec.second) {
-    const std::vector<uint8_t> second = sim::MakeFirmwarePart(*spec.second);
+  if (setup.second) {
+    const std::vector<uint8_t> second = sim::MakeFirmwarePart(*setup.second);
     std::memcpy(image.data() + kPartSize, second.data(), kPartSize);
-    FillTrailer(image.data() + kFirstTrailer, spec.trailerSeed, "TRAILER FIRST CPU");
-    FillTrailer(image.data() + kSecondTrailer, spec.trailerSeed + 1, "TRAILER SECOND CPU");
+    FillTrailer(image.data() + kFirstTrailer, setup.trailerSeed, "TRAILER FIRST CPU");
+    FillTrailer(image.data() + kSecondTrailer, setup.trailerSeed + 1, "TRAILER SECOND CPU");
   } else {
-    FillTrailer(image.data() + kPartSize, spec.trailerSeed, "TRAILER ONE PART");
+    FillTrailer(image.data() + kPartSize, setup.trailerSeed, "TRAILER ONE PART");
   }
   return image;
 }
 
-std::vector<HexRegion> FirmwareRegions(const FirmwareImageSpec& spec) {
-  if (spec.second) {
+std::vector<HexRegion> FirmwareRegions(const FirmwareImageSetup& setup) {
+  if (setup.second) {
     return {{0, 0, 2 * kPartSize},
             {kFirstTrailer, kFirstTrailer, kTrailerSize},
             {kSecondTrailerFileAddress, kSecondTrailer, kTrailerSize}};
@@ -82,8 +82,8 @@ std::vector<HexRegion> FirmwareRegions(const FirmwareImageSpec& spec) {
   return {{0, 0, kPartSize + kTrailerSize}};
 }
 
-std::string BuildFirmwareHex(const FirmwareImageSpec& spec, const HexWriteOptions& options) {
-  return HexRecordsFor(BuildFirmwareImage(spec), FirmwareRegions(spec), options);
+std::string BuildFirmwareHex(const FirmwareImageSetup& setup, const HexWriteOptions& options) {
+  return HexRecordsFor(BuildFirmwareImage(setup), FirmwareRegions(setup), options);
 }
 
 std::string HexRecord(uint8_t type, uint16_t loadOffset, const std::vector<uint8_t>& data,

@@ -3,11 +3,11 @@
 // (sim::MakeFirmwarePart), so an image built here fits a simulated drive
 // configured from the same fields.
 //
-//   FirmwareImageSpec spec;                  // one part, CPU "HITACHI H8_3062A"
-//   spec.second = spec.first;                // two parts
-//   spec.second->cpuName = "HITACHI H8_3062R";
-//   std::string hex = BuildFirmwareHex(spec);
-//   std::vector<uint8_t> image = BuildFirmwareImage(spec);  // what the loader leaves
+//   FirmwareImageSetup setup;                  // one part, CPU "HITACHI H8_3062A"
+//   setup.second = setup.first;                // two parts
+//   setup.second->cpuName = "HITACHI H8_3062R";
+//   std::string hex = BuildFirmwareHex(setup);
+//   std::vector<uint8_t> image = BuildFirmwareImage(setup);  // what the loader leaves
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -24,10 +24,10 @@ constexpr uint32_t kTestImageSize = 0x42000;
 constexpr uint32_t kPartSize = 0x20000;
 constexpr uint32_t kTrailerSize = 0x1000;
 
-struct FirmwareImageSpec {
-  FirmwareImageSpec();
-  sim::FirmwarePartSpec first;
-  std::optional<sim::FirmwarePartSpec> second;  // set: a two-part image
+struct FirmwareImageSetup {
+  FirmwareImageSetup();
+  sim::FirmwarePartSetup first;
+  std::optional<sim::FirmwarePartSetup> second;  // set: a two-part image
   uint32_t trailerSeed = 7;
 };
 
@@ -48,10 +48,10 @@ struct HexWriteOptions {
 
 // The image as the loader leaves it in ImageBuffer: 0x42000 bytes, FFh where
 // the file has no data.
-std::vector<uint8_t> BuildFirmwareImage(const FirmwareImageSpec& spec);
+std::vector<uint8_t> BuildFirmwareImage(const FirmwareImageSetup& setup);
 // The file spans of an image: part(s) and trailer(s).
-std::vector<HexRegion> FirmwareRegions(const FirmwareImageSpec& spec);
-std::string BuildFirmwareHex(const FirmwareImageSpec& spec, const HexWriteOptions& options = {});
+std::vector<HexRegion> FirmwareRegions(const FirmwareImageSetup& setup);
+std::string BuildFirmwareHex(const FirmwareImageSetup& setup, const HexWriteOptions& options = {});
 
 // Records for the given spans of `image`, with a segment record (type 02)
 // before each 64 KB block of file addresses.

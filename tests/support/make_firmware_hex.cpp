@@ -30,7 +30,7 @@ int Usage(const char* why) {
 
 int main(int argc, char** argv) {
   using namespace kestrel::testing;
-  FirmwareImageSpec spec;
+  FirmwareImageSetup setup;
   HexWriteOptions options;
   std::string out, corrupt, cpu2 = "HITACHI H8_3062R";
   int parts = 1;
@@ -48,23 +48,23 @@ int main(int argc, char** argv) {
       parts = value == "2" ? 2 : value == "1" ? 1 : 0;
       if (parts == 0) return Usage("--parts is 1 or 2");
     } else if (option == "--cpu") {
-      spec.first.cpuName = value;
+      setup.first.cpuName = value;
     } else if (option == "--cpu2") {
       cpu2 = value;
     } else if (option == "--firmware-id") {
-      spec.first.firmwareTag = value.rfind("KESTREL ", 0) == 0 ? value.substr(8) : value;
+      setup.first.firmwareTag = value.rfind("KESTREL ", 0) == 0 ? value.substr(8) : value;
     } else if (option == "--product") {
-      spec.first.product = value;
+      setup.first.product = value;
     } else if (option == "--revision") {
-      spec.first.revision = value;
+      setup.first.revision = value;
     } else if (option == "--date") {
-      spec.first.date = value;
+      setup.first.date = value;
     } else if (option == "--edition") {
-      spec.first.editionCode = value;
+      setup.first.editionCode = value;
     } else if (option == "--interface") {
-      spec.first.interfaceLetter = value.empty() ? ' ' : value[0];
+      setup.first.interfaceLetter = value.empty() ? ' ' : value[0];
     } else if (option == "--mechanism") {
-      spec.first.mechanismLetter = value.empty() ? ' ' : value[0];
+      setup.first.mechanismLetter = value.empty() ? ' ' : value[0];
     } else if (option == "--corrupt") {
       if (value != "checksum" && value != "truncated" && value != "start") {
         return Usage("--corrupt is checksum, truncated or start");
@@ -76,12 +76,12 @@ int main(int argc, char** argv) {
   }
   if (out.empty()) return Usage("--out is required");
   if (parts == 2) {
-    spec.second = spec.first;
-    spec.second->cpuName = cpu2;
-    spec.second->fillSeed = spec.first.fillSeed + 1;
+    setup.second = setup.first;
+    setup.second->cpuName = cpu2;
+    setup.second->fillSeed = setup.first.fillSeed + 1;
   }
 
-  std::string file = BuildFirmwareHex(spec, options);
+  std::string file = BuildFirmwareHex(setup, options);
   // Damage lands half-way through the file, well before its end.
   const size_t line = CountLines(file) / 2;
   if (corrupt == "checksum") {

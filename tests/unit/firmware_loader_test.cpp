@@ -34,7 +34,7 @@ class LoaderTest : public ::testing::TestWithParam<Utility> {
         log(view),
         loader(context, view, log, files, Tarn9x() ? kTarn9xFirmwareTraits : kTarn2kFirmwareTraits) {
     transport.InitDriveAccess();
-    files.files[kPath].text = testing::BuildFirmwareHex(spec);
+    files.files[kPath].text = testing::BuildFirmwareHex(setup);
   }
   bool Tarn9x() const { return GetParam() == Utility::Tarn9x; }
   uint8_t* Image() { return context.buffers().image; }
@@ -46,7 +46,7 @@ class LoaderTest : public ::testing::TestWithParam<Utility> {
     loader.LoadFirmwareFile();
   }
 
-  testing::FirmwareImageSpec spec;
+  testing::FirmwareImageSetup setup;
   sim::Bus bus;
   sim::DirectTransport transport{bus};
   DriveContext context;
@@ -78,7 +78,7 @@ TEST_P(LoaderTest, TheFileDialogIsAskedForHexFilesFromTheCurrentDirectory) {
 
 TEST_P(LoaderTest, ANormalLoadFillsTheImageAndDescribesIt) {
   LoadFile(kPath);
-  const std::vector<uint8_t> expect = testing::BuildFirmwareImage(spec);
+  const std::vector<uint8_t> expect = testing::BuildFirmwareImage(setup);
   EXPECT_EQ(0, std::memcmp(Image(), expect.data(), kImageLoadSize));
   EXPECT_EQ(view.fileNameField, kPath);
   EXPECT_EQ(loader.fileNameBuffer(), kPath);
@@ -109,7 +109,7 @@ TEST_P(LoaderTest, ADamagedFileLeavesTheEarlierImageInPlace) {
   const std::vector<uint8_t> loaded = ImageCopy();
 
   const std::string damaged = "D:\\DAMAGED.HEX";
-  files.files[damaged].text = testing::CorruptChecksum(testing::BuildFirmwareHex(spec), 100);
+  files.files[damaged].text = testing::CorruptChecksum(testing::BuildFirmwareHex(setup), 100);
   context.language.oemCodePage = 932;
   LoadFile(damaged);
   EXPECT_EQ(ImageCopy(), loaded);
@@ -124,7 +124,7 @@ TEST_P(LoaderTest, ADamagedFileLeavesTheEarlierImageInPlace) {
 TEST_P(LoaderTest, ATruncatedFileIsIncomplete) {
   LoadFile(kPath);
   const std::vector<uint8_t> loaded = ImageCopy();
-  files.files["cut.hex"].text = testing::KeepLines(testing::BuildFirmwareHex(spec), 2000);
+  files.files["cut.hex"].text = testing::KeepLines(testing::BuildFirmwareHex(setup), 2000);
   LoadFile("cut.hex");
   EXPECT_EQ(ImageCopy(), loaded);
   EXPECT_EQ(log.text(),
@@ -179,7 +179,7 @@ TEST_P(LoaderTest, AReadErrorIsLoggedWithItsCause) {
   LoadFile(kPath);
   const std::vector<uint8_t> loaded = ImageCopy();
   auto& file = files.files["bad-sector.hex"];
-  file.text = testing::BuildFirmwareHex(spec);
+  file.text = testing::BuildFirmwareHex(setup);
   file.failAfterLines = 500;
   file.readCause = kFileHardwareIo;
   LoadFile("bad-sector.hex");
@@ -195,7 +195,7 @@ TEST_P(LoaderTest, ACloseErrorAfterANormalEndFollowsTheDescription) {
   LoadFile(kPath);
   EXPECT_EQ(log.text(), std::string("File Name : ") + kPath + kDescription +
                             "\r\nFile Exception Error 5 : File access denied");
-  EXPECT_EQ(0, std::memcmp(Image(), testing::BuildFirmwareImage(spec).data(), kImageLoadSize));
+  EXPECT_EQ(0, std::memcmp(Image(), testing::BuildFirmwareImage(setup).data(), kImageLoadSize));
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, LoaderTest, ::testing::Values(Utility::Tarn9x, Utility::Tarn2k),

@@ -23,7 +23,7 @@ namespace kestrel {
 namespace {
 
 using testing::FakeFirmwareView;
-using testing::FirmwareImageSpec;
+using testing::FirmwareImageSetup;
 
 constexpr uint8_t kWriteBuffer = 0x3B;
 constexpr int kProgramId = 0x42;
@@ -121,8 +121,8 @@ bool SamePart(const std::vector<uint8_t>& flash, const uint8_t* part) {
 class UpdateBuildTest : public ::testing::TestWithParam<Utility> {
  protected:
   UpdateRig rig{GetParam(), Drv320()};
-  FirmwareImageSpec spec;
-  std::vector<uint8_t> image = testing::BuildFirmwareImage(spec);
+  FirmwareImageSetup setup;
+  std::vector<uint8_t> image = testing::BuildFirmwareImage(setup);
 };
 
 TEST_P(UpdateBuildTest, ASuccessfulUpdateProgramsTheDriveAndReportsIt) {
@@ -278,7 +278,7 @@ TEST(PolledWaitTest, FinishedWithFewerThanFiveSecondsLeftEndsTheWaitAtOnce) {
     SCOPED_TRACE(c.programmingMs);
     UpdateRig r(Utility::Tarn9x, Drv320());
     r.drive_->SetProgrammingMs(c.programmingMs);
-    r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSpec()));
+    r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
     r.Run();
     ASSERT_FALSE(r.Labels().empty());
     EXPECT_EQ(r.Labels().front(), Label(29));
@@ -290,7 +290,7 @@ TEST(PolledWaitTest, FinishedWithFewerThanFiveSecondsLeftEndsTheWaitAtOnce) {
 
 TEST(PolledWaitTest, TheLabelIsSetAgainAfterEachPause) {
   UpdateRig r(Utility::Tarn9x, Drv320());
-  r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSpec()));
+  r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   r.Run();
   // Each countdown value is set once with the steps and once after the pause;
   // nothing is set before the first whole second.
@@ -304,7 +304,7 @@ TEST(PolledWaitTest, TheLabelIsSetAgainAfterEachPause) {
 
 TEST(ContinuousWaitTest, Tarn2kReadsTheClockContinuouslyAndNeverPolls) {
   UpdateRig r(Utility::Tarn2k, Drv320());
-  r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSpec()));
+  r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   r.Run();
   EXPECT_EQ(r.transport_.PingCount(), 0);
   // Far more readings than seconds: no one-second pauses.
@@ -315,7 +315,7 @@ TEST(ContinuousWaitTest, Tarn2kReadsTheClockContinuouslyAndNeverPolls) {
 TEST(ContinuousWaitTest, AFailedProgrammingCommandStopsTheUpdateAndRediscovers) {
   UpdateRig r(Utility::Tarn2k, Drv320());
   r.drive_->FailCommand(kWriteBuffer, 1, sim::kHardwareError, kProgramId);
-  r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSpec()));
+  r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   EXPECT_EQ(r.Run(), UpdateOutcome::ProgrammingFailed);
   EXPECT_EQ(r.log_.text(), "Start update !\r\n");
   EXPECT_TRUE(r.WaitEvents().empty());
@@ -325,7 +325,7 @@ TEST(ContinuousWaitTest, AFailedProgrammingCommandStopsTheUpdateAndRediscovers) 
 
 TEST(AfterUpdateTest, Tarn2kClosesTheDriveAndListsItsNewRevision) {
   UpdateRig r(Utility::Tarn2k, Drv320());
-  r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSpec()));
+  r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   r.Run();
   EXPECT_EQ(r.transport_.OpenLetter(), 0);
   ASSERT_EQ(r.view_.items.size(), 1u);
@@ -340,7 +340,7 @@ TEST(AfterUpdateTest, Tarn2kClosesTheDriveAndListsItsNewRevision) {
 TEST(AfterUpdateTest, Tarn2kLeavesTheDriveOpenWhenAStopComesBeforeTheTransfer) {
   UpdateRig r(Utility::Tarn2k, Drv320());
   r.view_.confirmAnswer = false;
-  r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSpec()));
+  r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   r.Run();
   EXPECT_EQ(r.transport_.OpenLetter(), 'E');
   EXPECT_EQ(r.view_.CountEvents("range:0-23/1"), 0);
@@ -359,15 +359,15 @@ class PartChoiceTest : public ::testing::TestWithParam<PartCase> {};
 
 TEST_P(PartChoiceTest, PartAndTrailerFitGenerationAndCpu) {
   const PartCase& c = GetParam();
-  FirmwareImageSpec spec;
-  spec.first.firmwareTag = std::string(c.model) + " ";
-  spec.first.product = std::string("DVD-ROM ") + c.model;
+  FirmwareImageSetup setup;
+  setup.first.firmwareTag = std::string(c.model) + " ";
+  setup.first.product = std::string("DVD-ROM ") + c.model;
   if (c.twoParts) {
-    spec.second = spec.first;
-    spec.second->cpuName = "HITACHI H8_3062R";
-    spec.second->fillSeed = 99;
+    setup.second = setup.first;
+    setup.second->cpuName = "HITACHI H8_3062R";
+    setup.second->fillSeed = 99;
   }
-  const auto image = testing::BuildFirmwareImage(spec);
+  const auto image = testing::BuildFirmwareImage(setup);
   UpdateRig r(Utility::Tarn9x, sim::KestrelDrive(c.model, "1.10", "2003/05/12", c.driveCpu));
   r.LoadImage(image);
   ASSERT_EQ(r.Run(), UpdateOutcome::Updated);
@@ -390,8 +390,8 @@ TEST(CpuCheckTest, AOnePartImageNeverMatchesOnItsMissingSecondName) {
   sim::DriveConfig drive = Drv320();
   drive.cpuName = std::string(16, '\0');
   UpdateRig r(Utility::Tarn9x, drive);
-  FirmwareImageSpec spec;
-  r.LoadImage(testing::BuildFirmwareImage(spec));
+  FirmwareImageSetup setup;
+  r.LoadImage(testing::BuildFirmwareImage(setup));
   EXPECT_EQ(r.Run(), UpdateOutcome::CpuMismatch);
   EXPECT_EQ(r.Writes(), 0u);
 }

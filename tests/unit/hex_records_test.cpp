@@ -16,7 +16,7 @@ namespace {
 using testing::BuildFirmwareHex;
 using testing::BuildFirmwareImage;
 using testing::EndRecord;
-using testing::FirmwareImageSpec;
+using testing::FirmwareImageSetup;
 using testing::HexRecord;
 using testing::SegmentRecord;
 
@@ -102,23 +102,23 @@ TEST(HexRecordsTest, TheEndRecordEndsReadingAndLaterLinesAreNeverRead) {
 TEST(HexRecordsTest, ReadingEndsNormallyOnce0x42000DataBytesAreLoaded) {
   // A full two-part image has exactly 0x42000 data bytes and ends without
   // reading its end-of-file record.
-  FirmwareImageSpec spec;
-  spec.second = spec.first;
-  spec.second->cpuName = "HITACHI H8_3062R";
-  std::string hex = BuildFirmwareHex(spec);
+  FirmwareImageSetup setup;
+  setup.second = setup.first;
+  setup.second->cpuName = "HITACHI H8_3062R";
+  std::string hex = BuildFirmwareHex(setup);
   hex += "anything after the image is never read\r\n";
   Buffers b;
   const auto result = Load(b, hex);
   ASSERT_TRUE(result.normal());
   EXPECT_EQ(result.loadedByteCount, kImageLoadSize);
-  const auto expect = BuildFirmwareImage(spec);
+  const auto expect = BuildFirmwareImage(setup);
   EXPECT_EQ(0, std::memcmp(b.image.data(), expect.data(), kImageLoadSize));
 
   // Without its end record too.
   testing::HexWriteOptions noEnd;
   noEnd.endRecord = false;
   Buffers b2;
-  EXPECT_TRUE(Load(b2, BuildFirmwareHex(spec, noEnd)).normal());
+  EXPECT_TRUE(Load(b2, BuildFirmwareHex(setup, noEnd)).normal());
 }
 
 TEST(HexRecordsTest, RecordsBetweenTheImageAndTheBufferEndNeverReachTheImage) {

@@ -138,11 +138,11 @@ TEST(SimState, ProgrammedFirmwareSurvivesARestart) {
   Bus before;
   makeBus(before);
   Drive& d = *before.DriveAt(0, 0);
-  FirmwarePartSpec spec;
-  spec.revision = "1.30";
-  spec.date = "2004/01/20";
-  spec.fillSeed = 9;
-  std::vector<uint8_t> part = MakeFirmwarePart(spec);
+  FirmwarePartSetup setup;
+  setup.revision = "1.30";
+  setup.date = "2004/01/20";
+  setup.fillSeed = 9;
+  std::vector<uint8_t> part = MakeFirmwarePart(setup);
   part[0x10] = 0xFF;
   d.LoadFlash(part);
   ASSERT_EQ(d.Revision(), "1.30");

@@ -67,11 +67,11 @@ struct Download {
 };
 
 Download MakeDownload(const std::string& revision, const std::string& date) {
-  FirmwarePartSpec spec;
-  spec.revision = revision;
-  spec.date = date;
-  spec.fillSeed = 77;
-  Download d{MakeFirmwarePart(spec), std::vector<uint8_t>(kTrailerSize, 0x11)};
+  FirmwarePartSetup setup;
+  setup.revision = revision;
+  setup.date = date;
+  setup.fillSeed = 77;
+  Download d{MakeFirmwarePart(setup), std::vector<uint8_t>(kTrailerSize, 0x11)};
   std::memcpy(&d.trailer[0x1000], "WIN2", 4);
   return d;
 }
@@ -248,10 +248,10 @@ TEST(SimDriveFlash, OwnBytesSurviveProgrammingUnchanged) {
 TEST(SimDriveFlash, ImageWithoutIdentificationRecordKeepsRevision) {
   Drive d(KestrelDrive("DRV-320", "1.10"));
   d.SetProgrammingMs(0);
-  FirmwarePartSpec spec;
-  spec.revision = "9.99";
-  spec.identificationOffset = 0;
-  Download dl{MakeFirmwarePart(spec), std::vector<uint8_t>(kTrailerSize, 0)};
+  FirmwarePartSetup setup;
+  setup.revision = "9.99";
+  setup.identificationOffset = 0;
+  Download dl{MakeFirmwarePart(setup), std::vector<uint8_t>(kTrailerSize, 0)};
   std::memcpy(&dl.trailer[0x1000], "WIN2", 4);
   SendDownload(d, dl);
   ASSERT_TRUE(WriteBuf(d, 0x42, 0, nullptr, 0).good());

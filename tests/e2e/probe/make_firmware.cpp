@@ -53,8 +53,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: make_firmware OUT.HEX [key=value...]\n");
     return 2;
   }
-  kestrel::sim::FirmwarePartSpec spec;
-  spec.editionCode = "KST";
+  kestrel::sim::FirmwarePartSetup setup;
+  setup.editionCode = "KST";
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
     size_t eq = arg.find('=');
@@ -63,22 +63,22 @@ int main(int argc, char** argv) {
       return 2;
     }
     std::string key = arg.substr(0, eq), value = arg.substr(eq + 1);
-    if (key == "product") spec.product = value;
-    else if (key == "revision") spec.revision = value;
-    else if (key == "date") spec.date = value;
-    else if (key == "cpu") spec.cpuName = value;
-    else if (key == "tag") spec.firmwareTag = value;
-    else if (key == "edition") spec.editionCode = value;
-    else if (key == "iface" && !value.empty()) spec.interfaceLetter = value[0];
-    else if (key == "mech" && !value.empty()) spec.mechanismLetter = value[0];
-    else if (key == "seed") spec.fillSeed = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
-    else if (key == "sig") spec.signatureOffset = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 16));
+    if (key == "product") setup.product = value;
+    else if (key == "revision") setup.revision = value;
+    else if (key == "date") setup.date = value;
+    else if (key == "cpu") setup.cpuName = value;
+    else if (key == "tag") setup.firmwareTag = value;
+    else if (key == "edition") setup.editionCode = value;
+    else if (key == "iface" && !value.empty()) setup.interfaceLetter = value[0];
+    else if (key == "mech" && !value.empty()) setup.mechanismLetter = value[0];
+    else if (key == "seed") setup.fillSeed = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
+    else if (key == "sig") setup.signatureOffset = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 16));
     else {
       std::fprintf(stderr, "make_firmware: unknown key %s\n", key.c_str());
       return 2;
     }
   }
-  std::vector<uint8_t> image = kestrel::sim::MakeFirmwarePart(spec);
+  std::vector<uint8_t> image = kestrel::sim::MakeFirmwarePart(setup);
   // The trailer block the drive takes after the part.
   for (uint32_t i = 0; i < kestrel::sim::kTrailerSize; ++i) image.push_back(static_cast<uint8_t>(i * 7 + 3));
   FILE* out = std::fopen(argv[1], "wb");

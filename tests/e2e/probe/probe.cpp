@@ -608,14 +608,14 @@ int CmdKill(const Command& c) {
   return 0;
 }
 
-struct CommandSpec {
+struct CommandSetup {
   const wchar_t* name;
   size_t minArgs;
   int (*run)(const Command&);
   const wchar_t* help;
 };
 
-const CommandSpec kCommands[] = {
+const CommandSetup kCommands[] = {
     {L"wait-window", 1, CmdWaitWindow, L"TITLE [MS]          wait until a visible window has the title"},
     {L"wait-gone", 1, CmdWaitGone, L"TITLE [MS]            wait until no visible window has the title"},
     {L"text", 2, CmdText, L"TITLE ID                   print a control's text (ID - : the window's own)"},
@@ -639,7 +639,7 @@ const CommandSpec kCommands[] = {
 
 int Usage() {
   std::wstring text = L"usage: probe.exe [-d DESKTOP] [-t TIMEOUT_MS] COMMAND [ARGS]\n";
-  for (const auto& spec : kCommands) text += L"  " + std::wstring(spec.name) + L" " + spec.help + L"\n";
+  for (const auto& setup : kCommands) text += L"  " + std::wstring(setup.name) + L" " + setup.help + L"\n";
   WriteHandle(STD_ERROR_HANDLE, ToUtf8(text));
   return 2;
 }
@@ -661,17 +661,17 @@ int wmain(int argc, wchar_t** argv) {
       return Usage();
   }
   if (i >= argc) return Usage();
-  const CommandSpec* spec = nullptr;
+  const CommandSetup* setup = nullptr;
   for (const auto& candidate : kCommands)
-    if (wcscmp(candidate.name, argv[i]) == 0) spec = &candidate;
-  if (!spec) return Usage();
+    if (wcscmp(candidate.name, argv[i]) == 0) setup = &candidate;
+  if (!setup) return Usage();
   Command command;
   for (int k = i + 1; k < argc; ++k) command.args.push_back(argv[k]);
-  if (command.args.size() < spec->minArgs) return Usage();
+  if (command.args.size() < setup->minArgs) return Usage();
 
   // Windows of a program started on a named desktop are seen only from it.
   if (!desktop.empty() && !SwitchDesktop(desktop, g_timeoutMs))
     return Fail(L"desktop '" + desktop + L"' did not appear");
   if (!CreateReplyWindow()) return Fail(L"cannot create the reply window");
-  return spec->run(command);
+  return setup->run(command);
 }
