@@ -108,7 +108,13 @@ bool AspiTransport::Send(const ScsiCommand& command) {
   finalStatus_ = aspi::SS_ERR;
   if (requestBlock_ == nullptr || !managerLoaded_) return false;
   // One request block serves every command: never overwrite one in flight.
-  if (completionEvent_ != nullptr) return false;
+  // A submitted request that has ended without being polled (the programming
+  // wait gave up on it) no longer owns the block.
+  if (completionEvent_ != nullptr) {
+    if (!port_.WaitForEvent(completionEvent_, 0)) return false;
+    port_.CloseEvent(completionEvent_);
+    completionEvent_ = nullptr;
+  }
   if (!ValidCdbLength(command.cdbLength)) return false;
   if (command.transferLength != 0 && command.data == nullptr) return false;
 

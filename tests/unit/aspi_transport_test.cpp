@@ -444,6 +444,18 @@ TEST_F(AspiTransportTest, NoSecondRequestOverwritesOneInFlight) {
   EXPECT_EQ(transport.Poll(), 0);
 }
 
+TEST_F(AspiTransportTest, ARequestThatEndedUnpolledGivesTheBlockBack) {
+  StartWithAdapters({"intelata"});
+  port.exec.completeAtOnce = false;
+  transport.Submit(ZeroLengthWriteBuffer(0x42));
+  port.CompletePending();
+  // Nobody polled; the next command still goes out, and the old event is closed.
+  port.exec.completeAtOnce = true;
+  EXPECT_EQ(transport.Execute(Inquiry(transport.Buffers().data)), 0);
+  EXPECT_EQ(port.sentRequests.size(), 2u);
+  EXPECT_EQ(port.OpenEventCount(), 0u);
+}
+
 TEST_F(AspiTransportTest, PingAdapterSendsAnInquiryOfAdapterZeroAndReturnsItsCode) {
   StartWithAdapters({"intelata", "ESDI_506"});
   port.haInquiryIds.clear();
