@@ -1,6 +1,6 @@
 // make_firmware.exe: writes a firmware file of hexadecimal records for the
-// end-to-end tests, built from the same firmware part as the simulated drive's
-// flash, so an image and a drive agree unless a test says otherwise.
+// end-to-end tests, with the test image builder that the unit tests use, so an
+// image and a simulated drive agree unless a test says otherwise.
 //
 //   make_firmware.exe OUT.HEX [key=value...]
 //     product= revision= date=YYYY/MM/DD cpu= tag= edition= iface= mech= seed=
@@ -10,51 +10,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
-#include "sim/model/drive_model.h"
-
-namespace {
-
-constexpr uint32_t kRowBytes = 32;
-
-void Record(FILE* out, uint8_t type, uint16_t offset, const uint8_t* data, uint32_t count) {
-  unsigned sum = count + (offset >> 8) + (offset & 0xFF) + type;
-  std::fprintf(out, ":%02X%04X%02X", count, offset, type);
-  for (uint32_t i = 0; i < count; ++i) {
-    std::fprintf(out, "%02X", data[i]);
-    sum += data[i];
-  }
-  std::fprintf(out, "%02X\r\n", (0x100 - (sum & 0xFF)) & 0xFF);
-}
-
-// Rows that are all FFh are left out: the loader starts from FFh.
-void WriteImage(FILE* out, const std::vector<uint8_t>& image) {
-  uint32_t segment = 0xFFFFFFFF;
-  for (uint32_t at = 0; at < image.size(); at += kRowBytes) {
-    uint32_t count = std::min<uint32_t>(kRowBytes, static_cast<uint32_t>(image.size()) - at);
-    bool blank = true;
-    for (uint32_t i = 0; i < count; ++i) blank = blank && image[at + i] == 0xFF;
-    if (blank) continue;
-    if (at >> 16 != segment) {
-      segment = at >> 16;
-      uint8_t seg[2] = {static_cast<uint8_t>((segment << 12) >> 8), 0};
-      Record(out, 0x02, 0, seg, 2);
-    }
-    Record(out, 0x00, static_cast<uint16_t>(at & 0xFFFF), &image[at], count);
-  }
-  Record(out, 0x01, 0, nullptr, 0);
-}
-
-}  // namespace
+#include "tests/support/firmware_image_builder.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: make_firmware OUT.HEX [key=value...]\n");
     return 2;
   }
-  kestrel::sim::FirmwarePartSetup setup;
-  setup.editionCode = "KST";
+  kestrel::testing::FirmwareImageSetup image;
+  kestrel::sim::FirmwarePartSetup& setup = image.first;
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
     size_t eq = arg.find('=');
@@ -78,14 +43,12 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  std::vector<uint8_t> image = kestrel::sim::MakeFirmwarePart(setup);
-  // The trailer block the drive takes after the part.
-  for (uint32_t i = 0; i < kestrel::sim::kTrailerSize; ++i) image.push_back(static_cast<uint8_t>(i * 7 + 3));
+  const std::string hex = kestrel::testing::BuildFirmwareHex(image);
   FILE* out = std::fopen(argv[1], "wb");
   if (!out) {
     std::fprintf(stderr, "make_firmware: cannot write %s\n", argv[1]);
     return 1;
   }
-  WriteImage(out, image);
-  return std::fclose(out) == 0 ? 0 : 1;
+  const bool written = std::fwrite(hex.data(), 1, hex.size(), out) == hex.size();
+  return std::fclose(out) == 0 && written ? 0 : 1;
 }
