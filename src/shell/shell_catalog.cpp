@@ -87,9 +87,10 @@ const MessagePair* const kPairs[] = {
 }  // namespace
 
 ShellCommand ClassifySysCommand(uint32_t wParam) {
-  const uint32_t command = wParam & 0xFFF0u;
-  if (command == kSysCommandAbout) return ShellCommand::About;
-  if (command == kSysCommandHelp) return ShellCommand::Help;
+  // About is matched without the low four bits that Windows keeps for itself;
+  // Help only on its exact value.
+  if ((wParam & ~0xFu) == kSysCommandAbout) return ShellCommand::About;
+  if (wParam == kSysCommandHelp) return ShellCommand::Help;
   return ShellCommand::Other;
 }
 

@@ -12,7 +12,8 @@ namespace kestrel {
 enum class ShellProgram { Tarn9x, Tarn2k, Mere9x, Mere2k, Beck9x, Fell32 };
 
 // System commands that main windows append to their system menu. Windows keeps
-// the low four bits of a system command for itself, so they are masked off.
+// the low four bits of a system command for itself; About is matched with them
+// masked off, Help on its exact value.
 constexpr uint32_t kSysCommandAbout = 0x10;
 constexpr uint32_t kSysCommandHelp = 0x20;
 

@@ -59,7 +59,7 @@ TEST(ShellCatalog, FirmwareProgramsMenuItems) {
     EXPECT_EQ(traits->helpItem.englishId, 103);
     EXPECT_EQ(traits->helpItem.japaneseId, 15);
     EXPECT_STREQ(Pick(traits->helpItem, kEnglish), "&Help (Firmware Update)");
-    // A full-width space before the parenthesis.
+    // Full-width parentheses after an ordinary space.
     EXPECT_STREQ(Pick(traits->helpItem, kJapanese), "ヘルプ \xEF\xBC\x88&H\xEF\xBC\x89");
     EXPECT_STREQ(traits->helpTopic, "UpdateUtility.htm");
     EXPECT_EQ(traits->aboutTextControlId, 1000);
@@ -138,11 +138,12 @@ TEST(ShellCatalog, HelpFailureMessage) {
   EXPECT_EQ(std::string(beck.japanese), std::string(usual.japanese) + "\r\n");
 }
 
-TEST(ShellCatalog, SystemCommandsAreMatchedWithoutTheirLowBits) {
+TEST(ShellCatalog, AboutIsMatchedWithoutItsLowBitsHelpOnlyExactly) {
   EXPECT_EQ(ClassifySysCommand(0x10), ShellCommand::About);
   EXPECT_EQ(ClassifySysCommand(0x1F), ShellCommand::About);
   EXPECT_EQ(ClassifySysCommand(0x20), ShellCommand::Help);
-  EXPECT_EQ(ClassifySysCommand(0x2A), ShellCommand::Help);
+  EXPECT_EQ(ClassifySysCommand(0x2A), ShellCommand::Other);
+  EXPECT_EQ(ClassifySysCommand(0x10010), ShellCommand::Other);
   EXPECT_EQ(ClassifySysCommand(0x30), ShellCommand::Other);
   EXPECT_EQ(ClassifySysCommand(0x00), ShellCommand::Other);
   EXPECT_EQ(ClassifySysCommand(0xF060), ShellCommand::Other);  // SC_CLOSE
