@@ -222,7 +222,9 @@ std::optional<std::string> FirmwareUpdateWindow::ChooseFile(const OpenFileReques
   dialog.nMaxFile = static_cast<DWORD>(fileName.size());
   dialog.lpstrInitialDir = initialDirectory.c_str();
   dialog.lpstrTitle = title.c_str();
-  dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+  // Only the read-only box is hidden: a name typed for a file that does not
+  // exist comes back, and the loader reports it in the file-error box.
+  dialog.Flags = OFN_HIDEREADONLY;
   if (!GetOpenFileNameW(&dialog)) return std::nullopt;
   return Narrow(fileName.data());
 }

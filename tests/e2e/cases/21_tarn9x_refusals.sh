@@ -14,6 +14,19 @@ check_ok "window appears" probe wait-window "$T" 20000
 probe click "$T" 1011
 check_eq "Update with no file loaded" "This file is not available." "$(ptext "$T" 1012)"
 
+# A typed name of a file that does not exist leaves the Open dialog and ends
+# in the file-error box; the log keeps only the file name line.
+missing=$(e2e_dir)/MISSING.HEX
+probe click "$T" 1010
+check_ok "the Open dialog returns a name that does not exist" probe open-file "$missing"
+pget box msgbox ok 10000
+check_eq "file-error box caption" "TARN9X" "${box%%$'\n'*}"
+check_has "file-error box names the file" "$(winepath_of "$missing")" "$box"
+check_has "file-error box names the cause" "File not found" "$box"
+probe sync "$T"
+check_eq "log after a file that cannot be opened" "File Name : $(winepath_of "$missing")" "$(ptext "$T" 1012)"
+check_eq "information field untouched" "" "$(ptext "$T" 1002)"
+
 probe click "$T" 1010
 probe open-file "$wrong"
 probe sync "$T"
