@@ -26,7 +26,7 @@ Function* BindExport(HMODULE module, const char* name, WORD ordinal) {
 }  // namespace
 
 bool Win32AspiPort::LoadManager() {
-  if (manager_) return true;
+  if (manager_ != nullptr) return true;
   UniqueModule module(::LoadLibraryW(L"WNASPI32.DLL"));
   if (!module) return false;
   auto* getSupportInfo =
@@ -35,7 +35,7 @@ bool Win32AspiPort::LoadManager() {
       BindExport<decltype(wnaspi32::SendASPI32Command)>(module.get(), "SendASPI32Command", 2);
   // A library without both entry points is no ASPI manager.
   if (getSupportInfo == nullptr || sendCommand == nullptr) return false;
-  manager_ = std::move(module);
+  manager_ = module.release();  // kept loaded for the life of the process
   getSupportInfo_ = getSupportInfo;
   sendCommand_ = sendCommand;
   return true;

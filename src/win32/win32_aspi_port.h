@@ -28,9 +28,9 @@ class Win32AspiPort : public AspiPort {
   using GetSupportInfoFunction = DWORD __cdecl();
   using SendCommandFunction = DWORD __cdecl(void*);
 
-  // The manager stays loaded as long as the port lives, which is the life of
-  // the program.
-  UniqueModule manager_;
+  // Never freed: the manager may still own a request (flash programming that
+  // the wait gave up on) and its own threads when the program ends.
+  HMODULE manager_ = nullptr;
   GetSupportInfoFunction* getSupportInfo_ = nullptr;
   SendCommandFunction* sendCommand_ = nullptr;
   std::map<HANDLE, UniqueEvent> events_;
