@@ -71,15 +71,8 @@ std::string IdentificationText(const uint8_t* record, size_t length) {
 }
 
 std::string FormattedInfoField(const uint8_t* record) {
-  std::string text;
-  AppendImageText(text, record, 8);
-  text += ' ';
-  AppendImageText(text, record + 8, 16);
-  text += ' ';
-  AppendImageText(text, record + 24, 5);
-  text += ' ';
-  AppendImageText(text, record + 29, 10);
-  return text;
+  // "%.8s %.16s %.5s %.10s": vendor, product, revision with the byte after it, date.
+  return ImageFields(record, {{0, 8}, {8, 16}, {24, 5}, {29, 10}});
 }
 
 size_t Utf16Length(const std::string& text) {

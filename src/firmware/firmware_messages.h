@@ -61,10 +61,6 @@ inline constexpr MessagePair kUpdateFailed{170, 169, "Update operation failed.\r
 inline constexpr MessagePair kRemainingTime{0, 0, "Remaining time to complete about %d sec",
                                             "バージョンアップが完了するまで残り約%d秒です"};
 
-// The confirmation window's firmware lines.
-inline constexpr const char* kFirmwareLineFormat = "%.24s %.4s %.11s";
-// TARN9X's information field.
-inline constexpr const char* kInfoFieldFormat = "%.8s %.16s %.5s %.10s";
 
 // The text after "File Exception Error %x : " for a cause of the file layer;
 // "" for a cause it does not name.

@@ -313,6 +313,15 @@ void AppendImageText(std::string& out, const uint8_t* bytes, size_t maxLength) {
   }
 }
 
+std::string ImageFields(const uint8_t* record, std::initializer_list<ImageField> fields) {
+  std::string text;
+  for (const ImageField& field : fields) {
+    if (&field != fields.begin()) text += ' ';
+    AppendImageText(text, record + field.offset, field.maxLength);
+  }
+  return text;
+}
+
 int32_t CheckImageSignature(DriveRecords& records, const uint8_t* image) {
   int32_t parts = 0;
   uint32_t blockOffset = 0;

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "drive/drive_context.h"
@@ -81,6 +82,14 @@ void AppendFileException(int cause, std::string& log);
 // Appends at most `maxLength` bytes of image text, stopping at a zero byte as
 // "%.*s" does. Bytes from 80h up are taken as Latin-1 so the log stays UTF-8.
 void AppendImageText(std::string& out, const uint8_t* bytes, size_t maxLength);
+
+// Fields of an identification record, each as AppendImageText takes it, joined
+// by single spaces: {{0, 8}, {8, 16}} is "%.8s %.16s".
+struct ImageField {
+  size_t offset;
+  size_t maxLength;
+};
+std::string ImageFields(const uint8_t* record, std::initializer_list<ImageField> fields);
 
 // The number of image parts that carry the maker signature (0, 1 or 2); sets
 // imageCpuName and imageSecondCpuName, and imageFirmwareId unless 0.

@@ -31,13 +31,8 @@ void CloseAndRediscover::Run(StatusLog& log, FirmwareView& view, DriveList& list
 }
 
 std::string FirmwareLine(const uint8_t* identification) {
-  std::string line;
-  AppendImageText(line, identification, 24);
-  line += ' ';
-  AppendImageText(line, identification + 24, 4);
-  line += ' ';
-  AppendImageText(line, identification + 28, 11);
-  return line;
+  // "%.24s %.4s %.11s": vendor and product, revision, the bytes after it.
+  return ImageFields(identification, {{0, 24}, {24, 4}, {28, 11}});
 }
 
 UpdateOutcome UpdateFirmware(DriveContext& context, FirmwareView& view, StatusLog& log,
