@@ -66,6 +66,6 @@ UpdateOutcome UpdateFirmware(DriveContext& context, FirmwareView& view, StatusLo
                              DriveList& list, const UpdateStrategies& strategies);
 
 // "%.24s %.4s %.11s": vendor and product, revision, the 11 bytes after it.
-std::string FirmwareLine(const uint8_t* identification);
+std::string FirmwareLine(const uint8_t* identification, const Language& language);
 
 }  // namespace kestrel

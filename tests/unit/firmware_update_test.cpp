@@ -14,6 +14,7 @@
 #include "drive/letter_discovery.h"
 #include "drive/program_profile.h"
 #include "fakes/fake_firmware_view.h"
+#include "fakes/marking_ansi_decoder.h"
 #include "firmware/firmware_loader.h"
 #include "firmware/update_procedure.h"
 #include "sim/model/direct_transport.h"
@@ -280,6 +281,21 @@ TEST_P(UpdateBuildTest, AReadBackBlockThatMovesNoDataFailsVerification) {
   EXPECT_TRUE(SamePart(rig.Flash(), image.data()));
   const auto reads = rig.bus_.GetTrace().CountCommands(0x3C, 0x80);
   EXPECT_EQ(reads, 1u + 4u);  // the CPU block, then the four read-back blocks
+}
+
+TEST_P(UpdateBuildTest, TheConfirmationShowsDriveAndFileBytesAlike) {
+  // One byte from 80h up in both revisions: both lines decode it the same way.
+  UpdateRig r(GetParam(), sim::KestrelDrive("DRV-320", "1.1\xB5", "2003/05/12"));
+  FirmwareImageSetup marked;
+  marked.first.revision = "1.2\xB5";
+  const testing::MarkingAnsiDecoder ansi;
+  r.context_.language.ansi = &ansi;
+  r.view_.confirmAnswer = false;
+  r.LoadImage(testing::BuildFirmwareImage(marked));
+  EXPECT_EQ(r.Run(), UpdateOutcome::Cancelled);
+  ASSERT_EQ(r.view_.confirmations.size(), 1u);
+  EXPECT_NE(r.view_.confirmations[0].first.find("1.1<b5>"), std::string::npos);
+  EXPECT_NE(r.view_.confirmations[0].second.find("1.2<b5>"), std::string::npos);
 }
 
 TEST_P(UpdateBuildTest, MessagesFollowTheLanguage) {
