@@ -15,8 +15,8 @@ const MessagePair kUnsupportedPlatform{
     "このオペレーティングシステムはサポートされていません。\r\nPlatform #%d\r\nVersion : "
     "%1d.%02d.%08d"};
 
-const MessagePair* const kAllPairs[] = {&kOsHeader,      &kUnknownPlatform, &kAlreadyRunning,
-                                        &kCaution,       &kTerminateFirst,  &kUnsupportedPlatform};
+const MessagePair* const kAllPairs[] = {&kOsHeader, &kUnknownPlatform, &kAlreadyRunning,
+                                        &kCaution,  &kTerminateFirst,  &kUnsupportedPlatform};
 const size_t kAllPairCount = sizeof kAllPairs / sizeof kAllPairs[0];
 
 }  // namespace kestrel::launcher_texts

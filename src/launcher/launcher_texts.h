@@ -8,11 +8,11 @@
 
 namespace kestrel::launcher_texts {
 
-extern const MessagePair kOsHeader;          // "[OS information]\r\n"
-extern const MessagePair kUnknownPlatform;   // any platform id but 1 and 2
-extern const MessagePair kAlreadyRunning;    // a second press while it runs
-extern const MessagePair kCaution;           // caption of the two boxes above and below
-extern const MessagePair kTerminateFirst;    // closing while utilities run
+extern const MessagePair kOsHeader;         // "[OS information]\r\n"
+extern const MessagePair kUnknownPlatform;  // any platform id but 1 and 2
+extern const MessagePair kAlreadyRunning;   // a second press while it runs
+extern const MessagePair kCaution;          // caption of the two boxes above and below
+extern const MessagePair kTerminateFirst;   // closing while utilities run
 extern const MessagePair kUnsupportedPlatform;
 
 // Caption of the launcher's other boxes: the program's name.

@@ -17,7 +17,7 @@ struct PlatformInfo {
   uint32_t minorVersion = 0;
   uint32_t buildNumber = 0;  // Windows 9x keeps the version in the high 16 bits
   uint32_t platformId = 0;
-  std::string servicePack;   // e.g. "Service Pack 3", may be empty
+  std::string servicePack;  // e.g. "Service Pack 3", may be empty
 };
 
 // `osInformation`: the header line and at most one platform line.

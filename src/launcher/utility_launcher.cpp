@@ -100,8 +100,7 @@ void UtilityLauncher::LaunchUtility(Utility utility) {
 void UtilityLauncher::ReportStartError(const UtilityRow& row, uint32_t error) {
   std::string text;
   uint32_t lookupError = 0;
-  if (!host_.SystemMessage(error, row.messageLanguageId, row.messageMaxChars, text,
-                           lookupError)) {
+  if (!host_.SystemMessage(error, row.messageLanguageId, row.messageMaxChars, text, lookupError)) {
     char line[64];
     std::snprintf(line, sizeof line, launcher_texts::kFormatMessageFailed,
                   static_cast<int>(lookupError));
@@ -113,9 +112,9 @@ void UtilityLauncher::ReportStartError(const UtilityRow& row, uint32_t error) {
 void UtilityLauncher::Close() {
   const bool anyFlag = std::any_of(std::begin(slots_), std::end(slots_),
                                    [](const UtilitySlot& slot) { return slot.running; });
-  const bool anyRunning =
-      std::any_of(runningUtilities_.begin(), runningUtilities_.end(),
-                  [this](ProcessToken process) { return host_.Test(process) != ProcessState::Ended; });
+  const bool anyRunning = std::any_of(
+      runningUtilities_.begin(), runningUtilities_.end(),
+      [this](ProcessToken process) { return host_.Test(process) != ProcessState::Ended; });
   if (anyFlag && anyRunning) {
     view_.ShowMessageBox(Pick(launcher_texts::kTerminateFirst, language_),
                          Pick(launcher_texts::kCaution, language_));

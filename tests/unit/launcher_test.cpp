@@ -61,9 +61,11 @@ TEST(LauncherInformation, ShowsTheLineOfEveryKnownPlatformAfterTheHeader) {
 TEST(LauncherInformation, JapaneseHeaderAndUnknownLineButTheSamePlatformLines) {
   EXPECT_EQ("[オペレーティングシステム情報]\r\nWindows XP (Build 5.1.2600)\r\nService Pack 3\r\n",
             InformationOn(kWindowsXp, kJapanese));
-  EXPECT_EQ("[オペレーティングシステム情報]\r\nサポートしていないオペレーティングシステムです。\r\n",
-            InformationOn({5, 1, 2600, 0, ""}, kJapanese));
-  EXPECT_EQ("[オペレーティングシステム情報]\r\n", InformationOn({6, 2, 9200, kPlatformNt, ""}, kJapanese));
+  EXPECT_EQ(
+      "[オペレーティングシステム情報]\r\nサポートしていないオペレーティングシステムです。\r\n",
+      InformationOn({5, 1, 2600, 0, ""}, kJapanese));
+  EXPECT_EQ("[オペレーティングシステム情報]\r\n",
+            InformationOn({6, 2, 9200, kPlatformNt, ""}, kJapanese));
 }
 
 TEST(LauncherTexts, EveryPairTakesTheSameArgumentsInBothLanguages) {
@@ -83,8 +85,8 @@ class LauncherTest : public ::testing::Test {
     launcher_->OnWindowSetUp(language);
   }
   void PutAllUtilities() {
-    for (const char* name : {"TARN9X.EXE", "MERE9X.EXE", "BECK9X.EXE", "TARN2K.EXE",
-                             "MERE2K.EXE", "BECK2K.EXE"}) {
+    for (const char* name :
+         {"TARN9X.EXE", "MERE9X.EXE", "BECK9X.EXE", "TARN2K.EXE", "MERE2K.EXE", "BECK2K.EXE"}) {
       host_.files.insert(name);
     }
   }
@@ -264,7 +266,8 @@ TEST_F(LauncherTest, JapaneseCloseMessage) {
 }
 
 TEST_F(LauncherTest, MissingFileShowsTheSystemTextWithTheRowsLookup) {
-  host_.messageTable[testing::kErrorFileNotFound] = "The system cannot find the file specified.\r\n";
+  host_.messageTable[testing::kErrorFileNotFound] =
+      "The system cannot find the file specified.\r\n";
   SetUpLauncher(kWindowsXp);
   launcher_->LaunchUtility(Utility::Speed);
   launcher_->LaunchUtility(Utility::Update);

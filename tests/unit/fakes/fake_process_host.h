@@ -29,8 +29,8 @@ class FakeProcessHost : public ProcessHost {
   };
 
   std::string currentDirectory = "C:\\Utils";
-  std::set<std::string> files;              // bare names in the current directory
-  std::map<std::string, uint32_t> startErrors;  // full path -> error of CreateProcess
+  std::set<std::string> files;                   // bare names in the current directory
+  std::map<std::string, uint32_t> startErrors;   // full path -> error of CreateProcess
   std::map<uint32_t, std::string> messageTable;  // error code -> system text
   uint32_t lookupError = 1815;                   // when the table has no text
 
