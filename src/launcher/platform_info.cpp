@@ -7,7 +7,8 @@
 namespace kestrel {
 namespace {
 
-std::string Format9x(const char* name, const PlatformInfo& p) {
+// "NAME (Build major.minor.build)\r\n", with the low 16 bits of the build.
+std::string BuildLine(const char* name, const PlatformInfo& p) {
   char line[128];
   std::snprintf(line, sizeof line, "%s (Build %d.%d.%d)\r\n", name,
                 static_cast<int>(p.majorVersion), static_cast<int>(p.minorVersion),
@@ -15,12 +16,9 @@ std::string Format9x(const char* name, const PlatformInfo& p) {
   return line;
 }
 
+// The NT family adds the service-pack text on a line of its own.
 std::string FormatNt(const char* name, const PlatformInfo& p) {
-  char line[128];
-  std::snprintf(line, sizeof line, "%s (Build %d.%d.%d)\r\n", name,
-                static_cast<int>(p.majorVersion), static_cast<int>(p.minorVersion),
-                static_cast<int>(p.buildNumber & 0xFFFF));
-  return line + p.servicePack + "\r\n";
+  return BuildLine(name, p) + p.servicePack + "\r\n";
 }
 
 std::string PlatformLine(const PlatformInfo& p, Language language) {
@@ -28,11 +26,11 @@ std::string PlatformLine(const PlatformInfo& p, Language language) {
     case kPlatformWin9x:
       switch (p.minorVersion) {
         case 0:
-          return Format9x("Windows 98", p);
+          return BuildLine("Windows 98", p);
         case 10:
-          return Format9x("Windows 98 Second Edition", p);
+          return BuildLine("Windows 98 Second Edition", p);
         case 90:
-          return Format9x("Windows Millenium Edition", p);
+          return BuildLine("Windows Millenium Edition", p);
       }
       return {};
     case kPlatformNt:
