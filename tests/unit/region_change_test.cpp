@@ -29,8 +29,9 @@ TEST(ChangeRegion, NeverSetDriveTakesItsFirstRegionWithoutADisc) {
   EXPECT_EQ(rig.Commands(),
             (Words{"SEND KEY", "REPORT KEY", "READ DVD STRUCTURE !02/3a/00", "SENSE"}));
   EXPECT_EQ(rig.ParameterLists(), (std::vector<Bytes>{{0x00, 0x06, 0x00, 0x00, 0xFB, 0, 0, 0}}));
-  EXPECT_EQ(rig.NewLog(), "Success to set regional code.\r\nDrive's region is 3.\r\n"
-                          "Get disc region is failed.\r\n");
+  EXPECT_EQ(rig.NewLog(),
+            "Success to set regional code.\r\nDrive's region is 3.\r\n"
+            "Get disc region is failed.\r\n");
   EXPECT_EQ(rig.view.controls.countLabel, "Regional code can be changed 4time(s)");
   EXPECT_EQ(rig.Drive().Region().Rpc(), (sim::RpcState{1, 4, 4, 0xFB, 1}));
 }
@@ -62,8 +63,9 @@ TEST(ChangeRegion, FourChangesLeftAndNoDiscAsksForOneAndCancels) {
   EXPECT_EQ(rig.view.questions[0].text, "Disc is not present !\r\nPlease insert approproiate disc");
   EXPECT_EQ(rig.view.questions[0].caption, "Attention");
   EXPECT_EQ(rig.view.questions[0].icon, BoxIcon::Exclamation);
-  EXPECT_EQ(rig.NewLog(), "Operation is canceled.\r\nDrive has no region.\r\n"
-                          "Get disc region is failed.\r\n");
+  EXPECT_EQ(rig.NewLog(),
+            "Operation is canceled.\r\nDrive has no region.\r\n"
+            "Get disc region is failed.\r\n");
   EXPECT_EQ(rig.Drive().Region().Rpc().userChanges, 4);
 }
 
@@ -93,8 +95,9 @@ TEST(ChangeRegion, PermanentRegionSendsNothingBeyondTheReport) {
   rig.Mark();
   EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Permanent);
   EXPECT_EQ(rig.Commands(), (Words{"REPORT KEY", "READ DVD STRUCTURE"}));
-  EXPECT_EQ(rig.NewLog(), "Drive regional code is already permanent state.\r\n"
-                          "Drive's region is 1.\r\nThis disc is allowed region 1 2 3 4 5 6\r\n");
+  EXPECT_EQ(rig.NewLog(),
+            "Drive regional code is already permanent state.\r\n"
+            "Drive's region is 1.\r\nThis disc is allowed region 1 2 3 4 5 6\r\n");
 }
 
 TEST(ChangeRegion, TheDriveCountsAndTheFifthChangeIsTheLast) {
@@ -127,10 +130,11 @@ TEST(ChangeRegion, RefusalOfTheDriveIsAFailedChange) {
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Mark();
   EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Refused);
-  EXPECT_EQ(rig.Commands(), (Words{"TUR", "SEND KEY !05/6f/04", "SENSE", "REPORT KEY",
-                                   "READ DVD STRUCTURE"}));
-  EXPECT_EQ(rig.NewLog(), "Failed to set regional code.\r\nDrive has no region.\r\n"
-                          "This disc is allowed region 1\r\n");
+  EXPECT_EQ(rig.Commands(),
+            (Words{"TUR", "SEND KEY !05/6f/04", "SENSE", "REPORT KEY", "READ DVD STRUCTURE"}));
+  EXPECT_EQ(rig.NewLog(),
+            "Failed to set regional code.\r\nDrive has no region.\r\n"
+            "This disc is allowed region 1\r\n");
   EXPECT_EQ(rig.Drive().Region().Rpc().userChanges, 4);
 }
 
@@ -154,8 +158,8 @@ TEST(ChangeRegion, NoSelectionIsToldTwice) {
 }
 
 TEST(ChangeRegion, AnotherSelectionIsReportedFirst) {
-  RegionRig rig(Utility::Mere9x, {RegionDrive(0xFF, 5, 0, nullptr),
-                                  RegionDrive(0xEF, 2, 1, &kUnprotected)});
+  RegionRig rig(Utility::Mere9x,
+                {RegionDrive(0xFF, 5, 0, nullptr), RegionDrive(0xEF, 2, 1, &kUnprotected)});
   rig.operations->ReportRegion();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.view.SelectListItem(1);  // without the list's own report
@@ -182,11 +186,13 @@ TEST(ChangeRegionMere2k, EveryReportAndChangeOpensAndClosesTheDrive) {
   // The sense data comes back with the failed request: no REQUEST SENSE.
   EXPECT_EQ(rig.Commands(), (Words{"TUR !02/3a/00", "REPORT KEY", "READ DVD STRUCTURE !02/3a/00"}));
   ASSERT_EQ(rig.view.questions.size(), 1u);
-  EXPECT_EQ(rig.view.questions[0].text, "ディスクがありません\r\n適切なディスクを挿入してください。");
+  EXPECT_EQ(rig.view.questions[0].text,
+            "ディスクがありません\r\n適切なディスクを挿入してください。");
   EXPECT_EQ(rig.view.questions[0].caption, "注意");
-  EXPECT_EQ(rig.NewLog(), "処理は中断されました。\r\n"
-                          "ドライブのリージョンコードは未設定です.\r\n"
-                          "ディスクのリージョンコードの取得に失敗しました。\r\n");
+  EXPECT_EQ(rig.NewLog(),
+            "処理は中断されました。\r\n"
+            "ドライブのリージョンコードは未設定です.\r\n"
+            "ディスクのリージョンコードの取得に失敗しました。\r\n");
   EXPECT_EQ(rig.letterPort->OpenCount(), 3);  // report, change, closing report
   EXPECT_EQ(rig.letterPort->OpenHandleCount(), 0u);
 

@@ -25,7 +25,8 @@ TEST(ReportRegion, EachSingleRegionMaskEnablesAndChecksOnlyItsButton) {
     rig.operations->ReportRegion();
 
     const std::string line = "Drive's region is " + std::to_string(region) + ".\r\n";
-    EXPECT_EQ(rig.view.LogText(), line + "No copyright protrction disc.\r\nAll region is allowed.\r\n");
+    EXPECT_EQ(rig.view.LogText(),
+              line + "No copyright protrction disc.\r\nAll region is allowed.\r\n");
     std::string only(6, '.');
     only[region - 1] = static_cast<char>('0' + region);
     EXPECT_EQ(rig.view.EnabledButtons(), only);
@@ -39,8 +40,9 @@ TEST(ReportRegion, EachSingleRegionMaskEnablesAndChecksOnlyItsButton) {
 TEST(ReportRegion, NoRegionEnablesAllSixButtonsAndChecksNone) {
   RegionRig rig(Utility::Mere9x, RegionDrive(0xFF, 5, 0, &kUnprotected));
   rig.operations->ReportRegion();
-  EXPECT_EQ(rig.view.LogText(), "Drive has no region.\r\nNo copyright protrction disc.\r\n"
-                                "All region is allowed.\r\n");
+  EXPECT_EQ(rig.view.LogText(),
+            "Drive has no region.\r\nNo copyright protrction disc.\r\n"
+            "All region is allowed.\r\n");
   EXPECT_EQ(rig.view.EnabledButtons(), "123456");
   EXPECT_EQ(rig.view.CheckedButtons(), "......");
   // No blank between the number and the word.
@@ -54,8 +56,9 @@ TEST(ReportRegion, MasksWithoutMeaningAreInvalidInLowerCaseHex) {
     rig.operations->ReportRegion();
     char line[64];
     std::snprintf(line, sizeof line, "Invalid or Unknown region (%02xh).\r\n", mask);
-    EXPECT_EQ(rig.view.LogText(), std::string(line) + "No copyright protrction disc.\r\n"
-                                                     "All region is allowed.\r\n");
+    EXPECT_EQ(rig.view.LogText(), std::string(line) +
+                                      "No copyright protrction disc.\r\n"
+                                      "All region is allowed.\r\n");
     EXPECT_EQ(rig.view.EnabledButtons(), "......") << std::hex << int{mask};
   }
 }
@@ -82,8 +85,7 @@ TEST(ReportRegion, ProtectedDiscListsItsRegionsAndEnablesTheirButtons) {
   rig.Drive().Region().SetDisc(sim::CssDisc(0xC0));
   rig.Mark();
   rig.operations->ReportRegion();
-  EXPECT_EQ(rig.NewLog(),
-            "Drive's region is 2.\r\nThis disc is allowed region 1 2 3 4 5 6\r\n");
+  EXPECT_EQ(rig.NewLog(), "Drive's region is 2.\r\nThis disc is allowed region 1 2 3 4 5 6\r\n");
   EXPECT_EQ(rig.view.CheckedDiscBoxes(), "123456");
 
   // CPRM counts as protected too; a disc for no region of the six.
@@ -104,7 +106,8 @@ TEST(ReportRegion, UnprotectedAndUnknownDiscsEnableNoRegionButton) {
   rig.Mark();
   rig.operations->ReportRegion();
   EXPECT_EQ(rig.NewLog(),
-            "Invalid or Unknown region (7fh).\r\nThis DVD has the unknown copyright protection type.\r\n");
+            "Invalid or Unknown region (7fh).\r\nThis DVD has the unknown copyright protection "
+            "type.\r\n");
   EXPECT_EQ(rig.view.CheckedDiscBoxes(), "......");
   EXPECT_EQ(rig.view.EnabledButtons(), "......");
 }
@@ -121,9 +124,8 @@ TEST(ReportRegion, ASecondDiscLeavesNoMarkOfTheFirst) {
   rig.Mark();
   rig.operations->ReportRegion();  // the unit attention of the change meets REPORT KEY
   rig.operations->ReportRegion();
-  EXPECT_EQ(rig.Commands(),
-            (Words{"REPORT KEY !06/28/00", "SENSE", "READ DVD STRUCTURE", "REPORT KEY",
-                   "READ DVD STRUCTURE"}));
+  EXPECT_EQ(rig.Commands(), (Words{"REPORT KEY !06/28/00", "SENSE", "READ DVD STRUCTURE",
+                                   "REPORT KEY", "READ DVD STRUCTURE"}));
   EXPECT_EQ(rig.view.CheckedDiscBoxes(), "..3...");
 
   rig.Drive().RemoveDisc();

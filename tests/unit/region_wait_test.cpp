@@ -38,8 +38,9 @@ TEST(ReadinessWait, OtherSenseEndsTheAttemptWithUnknownError) {
     EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::NotReady);
     EXPECT_EQ(rig.Commands().at(1), "SENSE");
     EXPECT_EQ(rig.SendKeys(), 0u);
-    EXPECT_EQ(rig.NewLog(), "Unknown error is occurred.\r\nDrive's region is 1.\r\n"
-                            "This disc is allowed region 1 2 3 4 5 6\r\n");
+    EXPECT_EQ(rig.NewLog(),
+              "Unknown error is occurred.\r\nDrive's region is 1.\r\n"
+              "This disc is allowed region 1 2 3 4 5 6\r\n");
   }
 }
 
@@ -98,10 +99,11 @@ TEST(ReadinessWait, BecomingReadyPausesWithTheWindowPaintedAndGoesOn) {
             (Words{"TUR !06/28/00", "SENSE", "TUR !02/04/01", "SENSE", "TUR !02/04/01", "SENSE",
                    "TUR !02/04/01", "SENSE", "TUR !02/04/01", "SENSE", "TUR", "SEND KEY",
                    "REPORT KEY", "READ DVD STRUCTURE"}));
-  EXPECT_EQ(rig.NewLog(), "Now toc read in progress...\r\nNow toc read in progress...\r\n"
-                          "Now toc read in progress...\r\nNow toc read in progress...\r\n"
-                          "Success to set regional code.\r\nDrive's region is 1.\r\n"
-                          "This disc is allowed region 1 2 3 4 5 6\r\n");
+  EXPECT_EQ(rig.NewLog(),
+            "Now toc read in progress...\r\nNow toc read in progress...\r\n"
+            "Now toc read in progress...\r\nNow toc read in progress...\r\n"
+            "Success to set regional code.\r\nDrive's region is 1.\r\n"
+            "This disc is allowed region 1 2 3 4 5 6\r\n");
   // The progress lines leave the caret where it was, and the window is
   // pumped all through each pause, never asleep for long.
   const std::vector<std::string> events(rig.view.events.begin() + eventsBefore,
@@ -138,8 +140,8 @@ TEST(ReadinessWait, BecomingReadyForMoreThanAMinuteEndsIt) {
 // drive and lets the drive decide.
 TEST(UnknownRpcState, StalePermanenceOfAnotherDriveIsNotBelieved) {
   const sim::DiscContent regions12 = sim::CssDisc(0xFC);
-  RegionRig rig(Utility::Mere9x, {RegionDrive(0xFE, 0, 3, &kAllSix),
-                                  RegionDrive(0xFF, 5, 0, &regions12)});
+  RegionRig rig(Utility::Mere9x,
+                {RegionDrive(0xFE, 0, 3, &kAllSix), RegionDrive(0xFF, 5, 0, &regions12)});
   rig.operations->ReportRegion();  // drive 0: permanent
   rig.Drive(1).FailCommand(0xA4, 1, sim::kHardwareError);
   rig.view.SelectListItem(1);
@@ -147,15 +149,14 @@ TEST(UnknownRpcState, StalePermanenceOfAnotherDriveIsNotBelieved) {
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Mark();
   EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Changed);
-  EXPECT_EQ(rig.Commands(),
-            (Words{"TUR", "SEND KEY", "REPORT KEY", "READ DVD STRUCTURE"}));
+  EXPECT_EQ(rig.Commands(), (Words{"TUR", "SEND KEY", "REPORT KEY", "READ DVD STRUCTURE"}));
   EXPECT_EQ(rig.Drive(1).Region().Rpc().regionMask, 0xFD);
 }
 
 TEST(UnknownRpcState, NoNeverSetShortcutAndThePermanentDriveRefuses) {
   const sim::DiscContent regions12 = sim::CssDisc(0xFC);
-  RegionRig rig(Utility::Mere9x, {RegionDrive(0xFF, 5, 0, nullptr),
-                                  RegionDrive(0xFE, 0, 3, &regions12)});
+  RegionRig rig(Utility::Mere9x,
+                {RegionDrive(0xFF, 5, 0, nullptr), RegionDrive(0xFE, 0, 3, &regions12)});
   rig.operations->ReportRegion();  // drive 0: never set
   rig.Drive(1).FailCommand(0xA4, 1, sim::kHardwareError);
   rig.view.SelectListItem(1);
@@ -163,10 +164,11 @@ TEST(UnknownRpcState, NoNeverSetShortcutAndThePermanentDriveRefuses) {
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Mark();
   EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Refused);
-  EXPECT_EQ(rig.Commands(), (Words{"TUR", "SEND KEY !05/6f/05", "SENSE", "REPORT KEY",
-                                   "READ DVD STRUCTURE"}));
-  EXPECT_EQ(rig.NewLog(), "Failed to set regional code.\r\nDrive's region is 1.\r\n"
-                          "This disc is allowed region 1 2\r\n");
+  EXPECT_EQ(rig.Commands(),
+            (Words{"TUR", "SEND KEY !05/6f/05", "SENSE", "REPORT KEY", "READ DVD STRUCTURE"}));
+  EXPECT_EQ(rig.NewLog(),
+            "Failed to set regional code.\r\nDrive's region is 1.\r\n"
+            "This disc is allowed region 1 2\r\n");
 }
 
 }  // namespace

@@ -96,8 +96,7 @@ TEST(RegionWalk, SendKeyOnlyBySetRegionWithACheckedButtonOncePerPress) {
          region.ChangeRegion();
        },
        1},
-      {"select 1 once more, accepted",
-       [&] { region.ChangeRegion(); }, 1},
+      {"select 1 once more, accepted", [&] { region.ChangeRegion(); }, 1},
   };
 
   size_t before = 0;

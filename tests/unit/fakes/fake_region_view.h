@@ -78,8 +78,7 @@ class FakeRegionView : public RecordingDriveListView<RegionView> {
   }
   std::string CheckedButtons() const {
     std::string text;
-    for (int i = 0; i < kRegionCount; ++i)
-      text += checked[i] ? static_cast<char>('1' + i) : '.';
+    for (int i = 0; i < kRegionCount; ++i) text += checked[i] ? static_cast<char>('1' + i) : '.';
     return text;
   }
   // The disc check boxes that are enabled and checked, in the same form.
