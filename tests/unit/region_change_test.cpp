@@ -169,7 +169,9 @@ TEST(ChangeRegion, AnotherSelectionIsReportedFirst) {
   EXPECT_EQ(rig.Commands(), (Words{"REPORT KEY", "READ DVD STRUCTURE", "TUR", "SEND KEY",
                                    "REPORT KEY", "READ DVD STRUCTURE"}));
   for (const auto& e : rig.bus.GetTrace().Entries()) {
-    if (e.opcode() == 0xA3) EXPECT_EQ(e.target, 1);
+    if (e.opcode() == 0xA3) {
+      EXPECT_EQ(e.target, 1);
+    }
   }
   EXPECT_EQ(rig.ParameterLists().at(0)[4], 0xEF);
   EXPECT_EQ(rig.Drive(1).Region().Rpc().userChanges, 1);
