@@ -147,7 +147,7 @@ class Simulator {
   void RememberFlash() {
     flashGenerations_.clear();
     for (Drive* d : bus_.AllDrives())
-      flashGenerations_ += std::to_string(d->FlashGeneration()) + ",";
+      flashGenerations_ += std::to_string(d->StateGeneration()) + ",";
   }
 
   void SaveStateIfChanged() {

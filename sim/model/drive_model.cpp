@@ -112,7 +112,7 @@ DriveConfig OtherDrive(const std::string& vendor, const std::string& product,
   return c;
 }
 
-Drive::Drive(DriveConfig config) : config_(std::move(config)) {
+Drive::Drive(DriveConfig config) : config_(std::move(config)), region_(config_.region) {
   BuildInquiry();
   std::string own = "SERIAL " + config_.serial;
   PutText(ownData_.data(), 0x20, own);
@@ -291,6 +291,7 @@ Drive::Reply Drive::Check(Sense sense) {
 
 // The opcode table: one handler per command the drive answers.
 Drive::Handler Drive::HandlerFor(uint8_t opcode) {
+  if (RegionState::Handles(opcode)) return &Drive::RegionCommand;
   switch (opcode) {
     case op::kTestUnitReady:
       return &Drive::TestUnitReady;

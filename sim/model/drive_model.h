@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "drive/command_transport.h"
+#include "sim/model/region_state.h"
 #include "sim/model/sim_types.h"
 #include "sim/model/trace.h"
 
@@ -69,6 +70,8 @@ struct DriveConfig {
   std::string serial = "KS00000001";  // part of the drive's own bytes 400h-44Fh
   std::vector<uint8_t> flash;         // 0x20000 bytes; empty: built from the fields above
   bool discPresent = true;
+  // Region playback control and the disc's region information.
+  RegionSetup region;
 };
 
 // A Kestrel drive of the given model, e.g. "DRV-320" (product "DVD-ROM DRV-320")
@@ -172,6 +175,10 @@ class Drive {
   // Changes whenever the flash content changes (programming done or begun).
   uint32_t FlashGeneration() const { return flashGeneration_; }
   Sense PendingSense() const { return lastSense_; }
+  RegionState& Region() { return region_; }
+  const RegionState& Region() const { return region_; }
+  // Changes whenever something the machine keeps across restarts changes.
+  uint32_t StateGeneration() const { return flashGeneration_ + region_.ChangeCount(); }
   void ClearPendingSense() { lastSense_ = kNoSense; }
 
  private:
@@ -198,6 +205,7 @@ class Drive {
   Reply InquiryCommand(const Request&);
   Reply ReadBuffer(const Request&);
   Reply WriteBuffer(const Request&);
+  Reply RegionCommand(const Request&);  // drive_region.cpp
 
   CommandFault* MatchFault(uint8_t opcode, int bufferId, int64_t offset);
   void FinishProgramming();
@@ -230,6 +238,7 @@ class Drive {
   int adapter_ = -1;
   int target_ = -1;
   char letter_ = 0;
+  RegionState region_;
 };
 
 }  // namespace kestrel::sim

@@ -139,6 +139,10 @@ class Parser {
       Disc(Scope(), words[0]);
       return;
     }
+    if (IsRegionSetting(key)) {
+      RegionSetting(Scope(), key, words[0]);
+      return;
+    }
     Error("unknown key '" + key + "'");
   }
 
@@ -220,6 +224,8 @@ class Parser {
       return ProgrammingMs(setup, v);
     } else if (k == "disc") {
       return Disc(setup, v);
+    } else if (IsRegionSetting(k)) {
+      return RegionSetting(setup, k, v);
     } else {
       Error("unknown target key '" + k + "'");
       return false;
@@ -235,8 +241,19 @@ class Parser {
   }
 
   bool Disc(DriveSetup& setup, const std::string& v) {
-    if (v != "none" && v != "present") return Error("disc is none or present"), false;
+    if (DiscContentFor(v, setup.config.region)) {
+      setup.config.discPresent = true;
+      return true;
+    }
+    if (v != "none" && v != "present")
+      return Error("disc is none, present, unprotected, css or unknown"), false;
     setup.config.discPresent = v == "present";
+    return true;
+  }
+
+  bool RegionSetting(DriveSetup& setup, const std::string& k, const std::string& v) {
+    std::string error;
+    if (!ApplyRegionSetting(k, v, setup.config.region, error)) return Error(error), false;
     return true;
   }
 

@@ -10,12 +10,22 @@
 //
 // Target keys: kestrel | other, model=, vendor=, product=, rev=, date=, cpu=,
 // tag= (8 bytes after "KESTREL " in the ROM id block), byte36=, type=,
-// idblock= (hex: 1000, 100 or 2000), serial=, programming_ms=, disc=present|none.
+// idblock= (hex: 1000, 100 or 2000), serial=, programming_ms=, disc=present|none,
+// and the region keys below.
 //
 // Drive settings apply to the target declared last; written before any target
 // they are defaults for every target declared later (and for the built-in drive):
 //   programming_ms=3000
-//   disc=none | present
+//   disc=none | present | unprotected | css | unknown
+//   disc_rmi=3E                 (hex) the disc's region management byte (bit n-1: not region n)
+//   disc_cpst=03                (hex) the disc's copy protection type
+//   rpc_type=0                  the drive's RPC state: type code 0-3, user changes
+//   rpc_changes=5                 left 0-7, vendor resets 0-7, scheme (1: RPC Phase II),
+//   rpc_resets=4                  all decimal; the mask in hex
+//   rpc_scheme=1
+//   rpc_mask=FF
+//   rpc_strict=on               refuse a region the protected disc does not allow
+//   rpc_attention_after_change=on   unit attention after an accepted change
 //   fault=readback_differs [offset(hex), default 2345]
 //   fault=refuse_block N [sense=KK/AA/QQ]   N: 0-3 the 8000h blocks, 4 the trailer
 //   fault=readback_empty N                  N: 0-3, that read-back block moves no data

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <sstream>
 
 namespace kestrel::sim {
@@ -39,6 +40,24 @@ bool Unhex(const std::string& s, std::vector<uint8_t>& out) {
 
 constexpr size_t kRow = 64;
 
+std::string RpcLine(const RpcState& rpc) {
+  char line[48];
+  std::snprintf(line, sizeof line, "rpc %x %x %x %02x %x\n", rpc.typeCode, rpc.userChanges,
+                rpc.vendorResets, rpc.regionMask, rpc.scheme);
+  return line;
+}
+
+// False for a line that is not five hex numbers in their ranges.
+bool ParseRpc(std::istringstream& words, RpcState& rpc) {
+  unsigned type = 0, changes = 0, resets = 0, mask = 0, scheme = 0;
+  if (!(words >> std::hex >> type >> changes >> resets >> mask >> scheme)) return false;
+  if (type > 3 || changes > 7 || resets > 7 || mask > 0xFF || scheme > 0xFF) return false;
+  rpc = RpcState{static_cast<uint8_t>(type), static_cast<uint8_t>(changes),
+                 static_cast<uint8_t>(resets), static_cast<uint8_t>(mask),
+                 static_cast<uint8_t>(scheme)};
+  return true;
+}
+
 }  // namespace
 
 std::string SaveSimState(const Bus& bus) {
@@ -53,6 +72,7 @@ std::string SaveSimState(const Bus& bus) {
       text += line;
       text += "product " + Hex(&d->Inquiry()[16], 16) + "\n";
       text += "identity " + Hex(&d->Inquiry()[32], 15) + "\n";
+      text += RpcLine(d->Region().Rpc());
       const auto& flash = d->Flash();
       for (size_t o = 0; o + kRow <= flash.size(); o += kRow) {
         bool erased = true;
@@ -74,6 +94,7 @@ bool LoadSimState(const std::string& text, Bus& bus) {
   Drive* drive = nullptr;
   bool matches = false;
   std::vector<uint8_t> flash, identity, bytes;
+  std::optional<RpcState> rpc;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::istringstream words(line);
@@ -86,6 +107,7 @@ bool LoadSimState(const std::string& text, Bus& bus) {
       matches = drive && drive->Config().kestrelCommands;
       flash.assign(kFlashSize, 0xFF);
       identity.clear();
+      rpc.reset();
     } else if (key == "product" && drive) {
       std::string hex;
       words >> hex;
@@ -95,6 +117,9 @@ bool LoadSimState(const std::string& text, Bus& bus) {
       std::string hex;
       words >> hex;
       if (!Unhex(hex, identity) || identity.size() != 15) identity.clear();
+    } else if (key == "rpc" && drive) {
+      RpcState parsed;
+      if (ParseRpc(words, parsed)) rpc = parsed;
     } else if (key == "flash" && drive) {
       std::string offsetText, hex;
       words >> offsetText >> hex;
@@ -112,6 +137,7 @@ bool LoadSimState(const std::string& text, Bus& bus) {
           std::memcpy(id.data(), identity.data(), 15);
           drive->SetInquiryIdentity(id);
         }
+        if (rpc) drive->Region().SetRpc(*rpc);
       }
       drive = nullptr;
     }

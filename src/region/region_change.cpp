@@ -1,0 +1,82 @@
+// ChangeRegion: sets the drive's region to the checked region button with
+// SEND KEY. The drive counts and limits the changes; the program only skips
+// what the drive's last reported state makes pointless.
+#include "drive/region_commands.h"
+#include "region/readiness_wait.h"
+#include "region/region_messages.h"
+#include "region/region_operations.h"
+
+namespace kestrel {
+
+ChangeOutcome RegionOperations::ChangeRegion() {
+  std::string message;
+  const ChangeOutcome outcome = AttemptChange(message);
+  log_.appendToLog(message);
+  // The window always ends showing the drive's state after the attempt.
+  ReportRegion();
+  return outcome;
+}
+
+ChangeOutcome RegionOperations::AttemptChange(std::string& message) {
+  const Language language = context_.language;
+  int index = -1;
+  const DriveEntry* entry = SelectedEntry(index);
+  if (entry == nullptr) {
+    message = Pick(*strategies_.traits.noSelection, language);
+    return ChangeOutcome::NoSelection;
+  }
+  if (index != session_.lastReportedIndex) ReportRegion();
+  if (strategies_.access.Open(*entry) != 0) {
+    message = Pick(region_text::kDeviceOpenFailed, language);
+    return ChangeOutcome::OpenFailed;
+  }
+  const ChangeOutcome outcome = ChangeOpenDrive(message);
+  strategies_.access.Close();
+  return outcome;
+}
+
+ChangeOutcome RegionOperations::ChangeOpenDrive(std::string& message) {
+  const Language language = context_.language;
+  // Without a reply to the last REPORT KEY nothing is known of the drive's
+  // state: the drive decides, after the readiness wait.
+  const bool known = session_.rpcStateValid;
+  const RpcStateFields rpc = DecodeRpcState(session_.rpcStateReply);
+  if (known && rpc.Permanent()) {
+    message = Pick(region_text::kAlreadyPermanent, language);
+    return ChangeOutcome::Permanent;
+  }
+  // A drive that never had a region takes its first one without a disc.
+  if (!(known && rpc.NeverSet())) {
+    switch (WaitUntilReady(context_, view_, log_, strategies_.access, strategies_.timer)) {
+      case Readiness::Ready:
+        break;
+      case Readiness::Cancelled:
+        message = Pick(region_text::kCanceled, language);
+        return ChangeOutcome::Cancelled;
+      case Readiness::Failed:
+        message = Pick(region_text::kUnknownError, language);
+        return ChangeOutcome::NotReady;
+    }
+  }
+  const int region = CheckedRegion();
+  if (region == 0) {
+    message = Pick(region_text::kRegionNotSelected, language);
+    return ChangeOutcome::RegionNotSelected;
+  }
+  if (SetDriveRegion(context_, RegionMask(region)) != 0) {
+    strategies_.access.FetchSense(context_);
+    message = Pick(region_text::kSetFailed, language);
+    return ChangeOutcome::Refused;
+  }
+  message = Pick(region_text::kSetSucceeded, language);
+  return ChangeOutcome::Changed;
+}
+
+int RegionOperations::CheckedRegion() const {
+  for (int region = 1; region <= kRegionCount; ++region) {
+    if (view_.RegionButtonChecked(region)) return region;
+  }
+  return 0;
+}
+
+}  // namespace kestrel

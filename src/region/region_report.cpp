@@ -1,0 +1,62 @@
+// ReportRegion: the drive's RPC state and the disc's regions, into the log and
+// the region controls.
+#include <string>
+
+#include "drive/region_commands.h"
+#include "region/region_lines.h"
+#include "region/region_messages.h"
+#include "region/region_operations.h"
+
+namespace kestrel {
+
+void RegionOperations::ReportRegion() {
+  const Language language = context_.language;
+  RegionDriveAccess& access = strategies_.access;
+
+  int index = -1;
+  const DriveEntry* entry = SelectedEntry(index);
+  if (entry == nullptr) {
+    log_.appendToLog(Pick(*strategies_.traits.noSelection, language));
+    return;
+  }
+
+  session_.lastReportedIndex = index;
+  session_.rpcStateValid = false;
+  RegionControls& controls = session_.controls;
+  controls.Reset();
+  if (access.Open(*entry) != 0) {
+    view_.ShowRegionControls(controls);
+    log_.appendToLog(Pick(region_text::kDeviceOpenFailed, language));
+    return;
+  }
+
+  std::string message;
+  if (ReadRpcState(context_, session_.rpcStateReply) == 0) {
+    session_.rpcStateValid = true;
+    const RpcStateFields rpc = DecodeRpcState(session_.rpcStateReply);
+    controls.countLabel = CountLabelText(rpc, language);
+    const DriveRegion region = DecodeRegionMask(rpc.regionMask);
+    controls.ShowDriveRegion(region);
+    message = DriveRegionLine(region, language);
+  } else {
+    access.FetchSense(context_);
+    message = Pick(region_text::kGetDriveRegionFailed, language);
+  }
+  // The drive part reaches the log before the disc is read.
+  log_.appendToLog(message);
+
+  RegionReply disc{};
+  if (ReadDiscRegionInfo(context_, disc) == 0) {
+    const DiscRegions regions = DecodeDiscRegionInfo(disc);
+    controls.ShowDiscRegions(regions);
+    message = DiscRegionLine(regions, language);
+  } else {
+    access.FetchSense(context_);
+    message = Pick(region_text::kGetDiscRegionFailed, language);
+  }
+  access.Close();
+  view_.ShowRegionControls(controls);
+  log_.appendToLog(message);
+}
+
+}  // namespace kestrel

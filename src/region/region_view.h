@@ -1,0 +1,32 @@
+// What the region operations read from and do to RegionWindow. The Win32
+// window implements it; native tests use a recording fake.
+#pragma once
+#include <string>
+
+#include "drive/drive_list_view.h"
+#include "region/region_controls.h"
+
+namespace kestrel {
+
+enum class BoxIcon { None, Exclamation };
+enum class BoxAnswer { Ok, Cancel };
+
+class RegionView : public DriveListView {
+ public:
+  // Moves the six drive-region buttons (1002, 1008-1012), the six disc
+  // check boxes (1007, 1013-1017) and the count label (1022, unless it is
+  // still empty) into the controls.
+  virtual void ShowRegionControls(const RegionControls& controls) = 0;
+  // Whether the drive-region button of region 1-6 is checked now: the user
+  // may have clicked another enabled one since the last report.
+  virtual bool RegionButtonChecked(int region) const = 0;
+  // Puts the whole log into the log box (1006). With caretToEnd the caret is
+  // placed at its end and scrolled into view (appendToLog); without, the
+  // caret stays where it was.
+  virtual void SetLogText(const std::string& log, bool caretToEnd) = 0;
+  // A message box with OK and Cancel buttons.
+  virtual BoxAnswer AskOkCancel(const std::string& text, const std::string& caption,
+                                BoxIcon icon) = 0;
+};
+
+}  // namespace kestrel

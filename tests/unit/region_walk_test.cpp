@@ -1,0 +1,153 @@
+// A region change is spent only when the user asks for it: a walk through
+// start-up, Get Region, selection changes, the no-disc box and every failure
+// path, counting the SEND KEYs each step sends. Also the window set-up of
+// both programs.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "drive/aspi_discovery.h"
+#include "drive/letter_discovery.h"
+#include "region_rig.h"
+
+namespace kestrel {
+namespace {
+
+using testing::RegionDrive;
+using testing::RegionRig;
+
+const sim::DiscContent kUnprotected = sim::UnprotectedDisc();
+
+TEST(RegionWalk, SendKeyOnlyBySetRegionWithACheckedButtonOncePerPress) {
+  // 0: never set, no disc; 1: region 1, no disc; 2: invalid mask, a disc;
+  // 3: permanent.
+  RegionRig rig(Utility::Mere9x,
+                {RegionDrive(0xFF, 5, 0, nullptr), RegionDrive(0xFE, 4, 1, nullptr),
+                 RegionDrive(0x7F, 4, 1, &kUnprotected), RegionDrive(0xFB, 0, 3, &kUnprotected)});
+  AspiDiscovery discovery(*rig.context, *rig.aspi);
+  RegionOperations& region = *rig.operations;
+  auto select = [&](int index) {
+    rig.view.SelectListItem(index);
+    region.ReportRegion();  // the list's selection change
+  };
+
+  struct Step {
+    const char* what;
+    std::function<void()> run;
+    size_t sendKeys;
+  };
+  const std::vector<Step> steps = {
+      {"start-up", [&] { region.SetUpWindow(Language{}, discovery); }, 0},
+      {"Get Region", [&] { region.ReportRegion(); }, 0},
+      {"select 1", [&] { select(1); }, 0},
+      {"no disc, Cancel",
+       [&] {
+         rig.view.answers = {BoxAnswer::Cancel};
+         region.ChangeRegion();
+       },
+       0},
+      {"no disc, OK then Cancel",
+       [&] {
+         rig.view.answers = {BoxAnswer::Ok, BoxAnswer::Cancel};
+         region.ChangeRegion();
+       },
+       0},
+      {"unknown sense",
+       [&] {
+         rig.Drive(1).FailCommand(0x00, 1, sim::kHardwareError);
+         region.ChangeRegion();
+       },
+       0},
+      {"select 2, nothing checkable", [&] { select(2); }, 0},
+      {"no region checked", [&] { region.ChangeRegion(); }, 0},
+      {"select 3, permanent", [&] { select(3); }, 0},
+      {"permanent", [&] { region.ChangeRegion(); }, 0},
+      {"nothing selected",
+       [&] {
+         rig.view.selection = -1;
+         region.ChangeRegion();
+       },
+       0},
+      {"select 0, Get Region twice",
+       [&] {
+         select(0);
+         region.ReportRegion();
+       },
+       0},
+      {"Set Region, region 4",
+       [&] {
+         ASSERT_TRUE(rig.view.ClickRegion(4));
+         region.ChangeRegion();
+       },
+       1},
+      {"again: now a disc is needed, Cancel",
+       [&] {
+         rig.view.answers = {BoxAnswer::Cancel};
+         region.ChangeRegion();
+       },
+       0},
+      {"select 1, refused by the drive",
+       [&] {
+         select(1);
+         rig.Drive(1).InsertDisc();
+         rig.Drive(1).FailCommand(0xA3, 1, sim::Sense{0x05, 0x6F, 0x05});
+         region.ChangeRegion();
+       },
+       1},
+      {"select 1 once more, accepted", [&] { region.ChangeRegion(); }, 1},
+  };
+
+  size_t before = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.run();
+    EXPECT_EQ(rig.SendKeys() - before, step.sendKeys);
+    before = rig.SendKeys();
+  }
+  EXPECT_EQ(rig.view.questions.size(), 4u);
+  EXPECT_EQ(rig.Drive(0).Region().Rpc().regionMask, 0xF7);
+  EXPECT_EQ(rig.Drive(1).Region().Rpc().userChanges, 3);
+}
+
+TEST(RegionSetUp, Mere9xWithoutAMakerDriveEndsAfterItsBox) {
+  RegionRig rig(Utility::Mere9x, std::vector<sim::DriveConfig>{});
+  rig.bus.AddAdapter("intelata").AddTarget(0, sim::OtherDrive("PIONEER ", "DVD-ROM DVD-106"));
+  rig.aspi->InitDriveAccess();  // the inventory with the adapter
+  AspiDiscovery discovery(*rig.context, *rig.aspi);
+  rig.operations->SetUpWindow(Language{}, discovery);
+  ASSERT_EQ(rig.view.messages.size(), 1u);
+  EXPECT_EQ(rig.view.messages[0].caption, "Supported drive did not found");
+  EXPECT_TRUE(rig.view.closed);
+  EXPECT_EQ(rig.SendKeys(), 0u);
+}
+
+TEST(RegionSetUp, Mere9xReportsTheFirstEntryAtTheEnd) {
+  const sim::DiscContent region2 = sim::CssDisc(0x3D);
+  RegionRig rig(Utility::Mere9x, RegionDrive(0xFF, 5, 0, &region2));
+  AspiDiscovery discovery(*rig.context, *rig.aspi);
+  rig.operations->SetUpWindow(Language{}, discovery);
+  ASSERT_EQ(rig.view.items.size(), 1u);
+  EXPECT_EQ(rig.view.selection, 0);
+  EXPECT_EQ(rig.view.LogText(), "Drive has no region.\r\nThis disc is allowed region 2\r\n");
+  EXPECT_EQ(rig.view.EnabledButtons(), "123456");
+  EXPECT_EQ(rig.view.CheckedDiscBoxes(), ".2....");
+}
+
+TEST(RegionSetUp, Mere2kWithNoDriveStaysOpenWithAnEmptyList) {
+  RegionRig rig(Utility::Mere2k, std::vector<sim::DriveConfig>{});
+  LetterDiscovery discovery(*rig.context, *rig.passThrough);
+  rig.operations->SetUpWindow(Language{}, discovery);
+  EXPECT_TRUE(rig.view.items.empty());
+  EXPECT_FALSE(rig.view.closed);
+  EXPECT_TRUE(rig.view.messages.empty());
+  EXPECT_EQ(rig.view.LogText(), "");
+  EXPECT_FALSE(rig.view.controls.countLabel.has_value()) << "the template's text stays";
+
+  rig.operations->ReportRegion();
+  EXPECT_EQ(rig.view.LogText(), "Don't select the valid item.");
+}
+
+}  // namespace
+}  // namespace kestrel
