@@ -20,7 +20,7 @@ check_eq "the drive is listed" "E: KESTREL DVD-ROM DRV-320  1.10" "$(probe combo
 probe click "$T" 1010
 check_ok "the Open dialog takes the file" probe open-file "$hex"
 probe sync "$T"
-check_eq "information field" "KESTREL  DVD-ROM DRV-320  1.20  2004/01/15" "$(ptext "$T" 1002)"
+check_eq "information field: the text as found in the file" "KESTREL DVD-ROM DRV-320 1.20 2004/01/15" "$(ptext "$T" 1002)"
 
 probe click "$T" 1011
 check_ok "confirmation window" probe wait-window "$CONFIRM" 15000
