@@ -33,6 +33,7 @@ void FirmwareLoader::LoadFirmwareFile() {
 
   const std::string& path = *chosen;
   fileNameBuffer_ = path;
+  context_.records.imageLoadFailed = true;  // until this load reaches its end
   log_.Replace(std::string(firmware_text::kFileNamePrefix) + path);
   view_.SetFileNameField(path);
   log_.Show(false);
@@ -47,6 +48,7 @@ void FirmwareLoader::LoadFirmwareFile() {
   std::string added;
   lastResult_ = LoadHexImage(*source, context_.buffers(), context_.language, added);
   if (lastResult_.normal()) {
+    context_.records.imageLoadFailed = false;
     FindFileIdentification(context_);
     const auto& record = context_.records.fileIdentification;
     view_.SetInfoField(IdentificationText(record.data(), record.size()));

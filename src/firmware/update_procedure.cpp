@@ -47,7 +47,7 @@ UpdateOutcome UpdateFirmware(DriveContext& context, FirmwareView& view, StatusLo
   }
 
   const int32_t imageParts = CheckImageSignature(records, context.buffers().image);
-  if (imageParts == 0) {
+  if (imageParts == 0 || records.imageLoadFailed) {
     log.showLog(Pick(firmware_text::kFileNotAvailable, language));
     return UpdateOutcome::ImageNotAvailable;
   }

@@ -50,14 +50,14 @@ struct UpdateStrategies {
 
 // How far a run got; the window does not need it, tests do.
 enum class UpdateOutcome {
-  NoDrive,             // CheckSelectedDrive refused
-  ImageNotAvailable,   // no maker signature in the image
+  NoDrive,            // CheckSelectedDrive refused
+  ImageNotAvailable,  // no maker signature in the image, or the last load failed
   CpuReadFailed,
   CpuMismatch,
   DriveMismatch,
   Cancelled,
   DownloadFailed,
-  ProgrammingFailed,   // TARN2K: StartFlashProgramming failed
+  ProgrammingFailed,  // TARN2K: StartFlashProgramming failed
   VerifyFailed,
   Updated,
 };

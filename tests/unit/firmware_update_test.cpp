@@ -14,10 +14,12 @@
 #include "drive/letter_discovery.h"
 #include "drive/program_profile.h"
 #include "fakes/fake_firmware_view.h"
+#include "firmware/firmware_loader.h"
 #include "firmware/update_procedure.h"
 #include "sim/model/direct_transport.h"
 #include "sim/model/sim_timer.h"
 #include "tests/support/firmware_image_builder.h"
+#include "tests/support/memory_file_system.h"
 
 namespace kestrel {
 namespace {
@@ -102,9 +104,13 @@ class UpdateRig {
   std::unique_ptr<AfterUpdateAction> after_;
 };
 
-sim::DriveConfig Drv320() { return sim::KestrelDrive("DRV-320", "1.10", "2003/05/12", "HITACHI H8_3062A"); }
+sim::DriveConfig Drv320() {
+  return sim::KestrelDrive("DRV-320", "1.10", "2003/05/12", "HITACHI H8_3062A");
+}
 
-std::string Label(int seconds) { return "Remaining time to complete about " + std::to_string(seconds) + " sec"; }
+std::string Label(int seconds) {
+  return "Remaining time to complete about " + std::to_string(seconds) + " sec";
+}
 
 std::vector<std::string> CountdownLabels() {
   std::vector<std::string> labels;
@@ -136,12 +142,13 @@ TEST_P(UpdateBuildTest, ASuccessfulUpdateProgramsTheDriveAndReportsIt) {
   EXPECT_EQ(rig.view_.confirmations[0].second, "KESTREL DVD-ROM DRV-320  1.20  2003/07/15");
 
   EXPECT_EQ(rig.log_.text(),
-            "Start update !\r\nSuccess to verify new firmware.\r\nUpdate operation completed successfully.\r\n");
+            "Start update !\r\nSuccess to verify new firmware.\r\nUpdate operation completed "
+            "successfully.\r\n");
   // Logged, shown from the top, logged; TARN2K then scrolls to the end again.
   std::vector<bool> scrolls;
   for (const auto& update : rig.view_.statusUpdates) scrolls.push_back(update.scrollToEnd);
-  const std::vector<bool> expected =
-      rig.tarn9x_ ? std::vector<bool>{true, false, true} : std::vector<bool>{true, false, true, true};
+  const std::vector<bool> expected = rig.tarn9x_ ? std::vector<bool>{true, false, true}
+                                                 : std::vector<bool>{true, false, true, true};
   EXPECT_EQ(scrolls, expected);
 
   // The wait: 30 steps of range, the label counting down 29 to 1, 29 steps,
@@ -166,6 +173,18 @@ TEST_P(UpdateBuildTest, TheWaitLastsThirtySecondsOfTheClock) {
   EXPECT_LT(waited, 31200u);
 }
 
+TEST_P(UpdateBuildTest, TheWaitLastsThirtySecondsAcrossTheCounterWrap) {
+  // The millisecond counter passes 2^32 ten seconds into the wait.
+  rig.simTimer_.SetBaseMs(0xFFFFFFFFu - 10000u + 1u);
+  rig.LoadImage(image);
+  const uint64_t before = rig.bus_.NowMs();
+  EXPECT_EQ(rig.Run(), UpdateOutcome::Updated);
+  const uint64_t waited = rig.bus_.NowMs() - before;
+  EXPECT_GE(waited, 30000u);
+  EXPECT_LT(waited, 31200u);
+  EXPECT_EQ(rig.Labels(), CountdownLabels());
+}
+
 TEST_P(UpdateBuildTest, NothingIsWrittenUntilEveryCheckAndTheUserAgree) {
   struct Case {
     const char* name;
@@ -185,11 +204,10 @@ TEST_P(UpdateBuildTest, NothingIsWrittenUntilEveryCheckAndTheUserAgree) {
       {"other CPU",
        [](UpdateRig&, auto& img) { std::memcpy(&img[0x1010], "HITACHI H8_3048F", 16); },
        UpdateOutcome::CpuMismatch, "CPU type of HEX File does not match with internal CPU. ", true},
-      {"other model",
-       [](UpdateRig&, auto& img) { std::memcpy(&img[0x1008], "DRV-331 ", 8); },
+      {"other model", [](UpdateRig&, auto& img) { std::memcpy(&img[0x1008], "DRV-331 ", 8); },
        UpdateOutcome::DriveMismatch, "Selected file is inappropriate to this drive.", true},
-      {"cancelled", [](UpdateRig& r, auto&) { r.view_.confirmAnswer = false; }, UpdateOutcome::Cancelled,
-       "", false},
+      {"cancelled", [](UpdateRig& r, auto&) { r.view_.confirmAnswer = false; },
+       UpdateOutcome::Cancelled, "", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -234,17 +252,34 @@ TEST_P(UpdateBuildTest, ARefusedBlockStopsTheTransferBeforeProgramming) {
   EXPECT_EQ(rig.log_.text(), "Start update !\r\n");
   ASSERT_EQ(rig.view_.messages.size(), 1u);
   EXPECT_EQ(rig.view_.messages[0].text, "Sense Code : 05-24-00");
-  EXPECT_EQ(rig.view_.CountEvents("progress-open"), rig.tarn9x_ ? 0 : 1);  // TARN2K: rediscovery only
+  EXPECT_EQ(rig.view_.CountEvents("progress-open"),
+            rig.tarn9x_ ? 0 : 1);  // TARN2K: rediscovery only
 }
 
 TEST_P(UpdateBuildTest, AFailedVerificationIsShownThenLogged) {
   rig.drive_->CorruptReadBack(0x9000);
   rig.LoadImage(image);
   EXPECT_EQ(rig.Run(), UpdateOutcome::VerifyFailed);
-  EXPECT_EQ(rig.log_.text(), "Start update !\r\nFailed to verify new firmware.\r\nUpdate operation failed.\r\n");
+  EXPECT_EQ(rig.log_.text(),
+            "Start update !\r\nFailed to verify new firmware.\r\nUpdate operation failed.\r\n");
   ASSERT_GE(rig.view_.statusUpdates.size(), 3u);
   EXPECT_FALSE(rig.view_.statusUpdates[1].scrollToEnd);
   EXPECT_TRUE(rig.view_.statusUpdates[2].scrollToEnd);
+}
+
+TEST_P(UpdateBuildTest, AReadBackBlockThatMovesNoDataFailsVerification) {
+  // The loader leaves its own copy of the image in DataBuffer, where the
+  // read-back lands: a block that never arrives must not pass for equal.
+  rig.LoadImage(image);
+  std::memcpy(rig.transport_.Buffers().data, image.data(), 0x20000);
+  rig.drive_->EmptyReadBack(1);
+  EXPECT_EQ(rig.Run(), UpdateOutcome::VerifyFailed);
+  EXPECT_EQ(rig.log_.text(),
+            "Start update !\r\nFailed to verify new firmware.\r\nUpdate operation failed.\r\n");
+  // The flash itself was programmed; only the check could not see it.
+  EXPECT_TRUE(SamePart(rig.Flash(), image.data()));
+  const auto reads = rig.bus_.GetTrace().CountCommands(0x3C, 0x80);
+  EXPECT_EQ(reads, 1u + 4u);  // the CPU block, then the four read-back blocks
 }
 
 TEST_P(UpdateBuildTest, MessagesFollowTheLanguage) {
@@ -257,7 +292,8 @@ TEST_P(UpdateBuildTest, MessagesFollowTheLanguage) {
   EXPECT_EQ(rig.Labels().front(), "バージョンアップが完了するまで残り約29秒です");
 }
 
-INSTANTIATE_TEST_SUITE_P(Builds, UpdateBuildTest, ::testing::Values(Utility::Tarn9x, Utility::Tarn2k),
+INSTANTIATE_TEST_SUITE_P(Builds, UpdateBuildTest,
+                         ::testing::Values(Utility::Tarn9x, Utility::Tarn2k),
                          [](const ::testing::TestParamInfo<Utility>& info) {
                            return info.param == Utility::Tarn9x ? "Tarn9x" : "Tarn2k";
                          });
@@ -297,8 +333,8 @@ TEST(PolledWaitTest, TheLabelIsSetAgainAfterEachPause) {
   const auto events = r.WaitEvents();
   EXPECT_EQ(std::count(events.begin(), events.end(), "label:" + Label(29)), 2);
   EXPECT_EQ(std::count(events.begin(), events.end(), "label:" + Label(1)), 2);
-  const auto firstLabel = std::find_if(events.begin(), events.end(),
-                                       [](const std::string& e) { return e.rfind("label:", 0) == 0; });
+  const auto firstLabel = std::find_if(
+      events.begin(), events.end(), [](const std::string& e) { return e.rfind("label:", 0) == 0; });
   EXPECT_EQ(*(firstLabel - 1), "step");
 }
 
@@ -382,7 +418,85 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PartCase{"DRV-310", "HITACHI H8_3062R", true, 0x20000, 0x41000},
                       PartCase{"DRV-310", "HITACHI H8_3062A", true, 0x00000, 0x40000},
                       PartCase{"DRV-320", "HITACHI H8_3062A", false, 0x00000, 0x20000},
-                      PartCase{"DRV-331", "HITACHI H8_3062R", true, 0x00000, 0x20000}));
+                      PartCase{"DRV-331", "HITACHI H8_3062R", true, 0x00000, 0x20000}),
+    [](const ::testing::TestParamInfo<PartCase>& info) {
+      const PartCase& c = info.param;
+      std::string name =
+          std::string(c.model) + "_" + (c.driveCpu + 12) + (c.twoParts ? "_TwoParts" : "_OnePart");
+      std::replace(name.begin(), name.end(), '-', '_');
+      return name;
+    });
+
+// File, then Update, as the window runs them: an image stays in ImageBuffer
+// after a failed load, but it is not the file the user chose last.
+class ReloadTest : public ::testing::TestWithParam<Utility> {
+ protected:
+  ReloadTest() {
+    FirmwareImageSetup older;
+    older.first.revision = "1.05";
+    older.first.fillSeed = 7;
+    files.files["A.HEX"].text = testing::BuildFirmwareHex(FirmwareImageSetup());
+    files.files["B.HEX"].text = testing::BuildFirmwareHex(older);
+  }
+  void Load(const std::optional<std::string>& path) {
+    rig.view_.chosenFile = path;
+    loader.LoadFirmwareFile();
+  }
+  UpdateRig rig{GetParam(), Drv320()};
+  testing::MemoryFileSystem files;
+  FirmwareLoader loader{
+      rig.context_, rig.view_, rig.log_, files,
+      GetParam() == Utility::Tarn9x ? kTarn9xFirmwareTraits : kTarn2kFirmwareTraits};
+};
+
+TEST_P(ReloadTest, AFailedLoadWithdrawsTheEarlierImageUntilALoadSucceeds) {
+  const std::string b = files.files["B.HEX"].text;
+  struct Case {
+    const char* name;
+    std::function<void(testing::MemoryFileSystem::File&)> spoil;
+  } const cases[] = {
+      {"bad checksum",
+       [&](auto& f) {
+         f.text = b;
+         f.text[f.text.find(":10") + 9] ^= 1;
+       }},
+      {"no end record", [&](auto& f) { f.text = b.substr(0, b.rfind(":00000001FF")); }},
+      {"bad start character",
+       [&](auto& f) {
+         f.text = b;
+         f.text[f.text.find(":10")] = ';';
+       }},
+      {"read error", [&](auto& f) { f.text = b, f.failAfterLines = 20; }},
+      {"cannot be opened", [&](auto& f) { f.openCause = kFileAccessDenied; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::MemoryFileSystem::File spoiled;
+    c.spoil(spoiled);
+    files.files["B.HEX"] = spoiled;
+    Load("A.HEX");
+    ASSERT_FALSE(rig.context_.records.imageLoadFailed);
+    Load("B.HEX");
+    const size_t writesBefore = rig.Writes();
+    EXPECT_EQ(rig.Run(), UpdateOutcome::ImageNotAvailable);
+    EXPECT_EQ(rig.Writes(), writesBefore);
+    const std::string& log = rig.log_.text();
+    ASSERT_GE(log.size(), 27u);
+    EXPECT_EQ(log.substr(log.size() - 27), "This file is not available.");
+  }
+  // Cancel in the dialog changes nothing; the good file loaded again is sent.
+  Load(std::nullopt);
+  EXPECT_EQ(rig.Run(), UpdateOutcome::ImageNotAvailable);
+  Load("A.HEX");
+  Load(std::nullopt);
+  EXPECT_EQ(rig.Run(), UpdateOutcome::Updated);
+  EXPECT_EQ(rig.drive_->Revision(), "1.20");
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, ReloadTest, ::testing::Values(Utility::Tarn9x, Utility::Tarn2k),
+                         [](const ::testing::TestParamInfo<Utility>& info) {
+                           return info.param == Utility::Tarn9x ? "Tarn9x" : "Tarn2k";
+                         });
 
 TEST(CpuCheckTest, AOnePartImageNeverMatchesOnItsMissingSecondName) {
   // A drive whose ROM reports a CPU name of zeros must not pass against the
