@@ -16,7 +16,7 @@ as_root() {
 KESTREL_PACKAGES=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  mingw-w64 g++-mingw-w64-i686
+  mingw-w64 g++-mingw-w64-i686 gcc-multilib
   wine wine32:i386 fonts-wine
   xvfb x11-utils imagemagick fonts-ipafont-gothic locales fp-utils
 )
@@ -81,6 +81,16 @@ build_asan() {
     "-DCMAKE_C_FLAGS=$KESTREL_SANITIZE_FLAGS -O1" "-DCMAKE_CXX_FLAGS=$KESTREL_SANITIZE_FLAGS -O1" \
     "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined" &&
     kestrel_ninja "$KESTREL_BUILD/asan"
+}
+
+# The drive-letter server and the SG_IO preload library (both builds) that
+# the NT programs under Wine reach the simulated drive through.
+build_letter_sim() {
+  kestrel_configure "$KESTREL_BUILD/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo || return 1
+  local targets=(kestrel-sim-server kestrel_sg)
+  ninja -C "$KESTREL_BUILD/native" -t targets all 2>/dev/null | grep -q '^kestrel_sg32:' &&
+    targets+=(kestrel_sg32)
+  kestrel_ninja "$KESTREL_BUILD/native" "${targets[@]}"
 }
 
 build_cross() {

@@ -10,6 +10,8 @@ E2E_ROOT=${E2E_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)}
 E2E_WIN32_BUILD=${E2E_WIN32_BUILD:-$E2E_ROOT/build/win32}
 E2E_OUTPUT=${E2E_OUTPUT:-$E2E_ROOT/build/e2e-output}
 E2E_LOCALE_DIR=${E2E_LOCALE_DIR:-$E2E_ROOT/build/e2e-locale}
+# The native build: the drive-letter server and the SG_IO preload library.
+E2E_NATIVE_BUILD=${E2E_NATIVE_BUILD:-$E2E_ROOT/build/native}
 
 # ---- logging ---------------------------------------------------------------
 
@@ -171,6 +173,8 @@ e2e_start() {
   E2E_DESKTOP=${2:-${E2E_CASE}_$((++E2E_STARTS))}
   E2E_STARTED+=("$exe")
   local envs=(LC_ALL="$E2E_LC" LANG="$E2E_LC" WINEDLLOVERRIDES="${E2E_DLL_OVERRIDES:-$WINEDLLOVERRIDES}")
+  # With a drive-letter server running, every program reaches it (NT programs).
+  [ -n "${E2E_SG_DEVICES:-}" ] && envs+=("LD_PRELOAD=$(sg_preload_path)" "KESTREL_SIM_DEVICES=$E2E_SG_DEVICES")
   [ "$E2E_LANG" = ja ] && [ -n "$E2E_JA_LOCPATH" ] && envs+=(LOCPATH="$E2E_JA_LOCPATH")
   (cd "$(e2e_dir)" && exec env "${envs[@]}" wine explorer "/desktop=$E2E_DESKTOP,800x600" "$exe") \
     >>"$E2E_CASE_DIR/wine.log" 2>&1 &
@@ -202,7 +206,8 @@ e2e_shot() {
     e2e_log "screenshot $E2E_OUTPUT/$1.png"
 }
 
-# Ends what the case started: its programs by name, its explorers by pid.
+# Ends what the case started: its programs by name, its explorers by pid,
+# its drive-letter server, and the letters it set up.
 e2e_stop_all() {
   local exe pid
   for exe in "${E2E_STARTED[@]}"; do
@@ -214,6 +219,9 @@ e2e_stop_all() {
   done
   E2E_STARTED=()
   E2E_EXPLORER_PIDS=()
+  sg_server_stop
+  [ -n "${E2E_LETTERS:-}" ] && sg_letters_remove $E2E_LETTERS
+  E2E_LETTERS=
 }
 
 # ---- checks --------------------------------------------------------------------
@@ -296,4 +304,105 @@ e2e_make_hex() {
   tool=$(e2e_artifact make_firmware.exe)
   e2e_wine "$tool" "$(winepath_of "$(e2e_dir)/$name")" "$@" >>"$E2E_CASE_DIR/probe.log" 2>&1 &&
     printf '%s' "$(e2e_dir)/$name"
+}
+
+# ---- the simulated drive behind drive letters (the NT programs) ----------------
+#
+# Wine opens \\.\E: as $WINEPREFIX/dosdevices/e:: and sends IOCTL_SCSI_* to
+# Linux SG_IO on it. With e:: a plain file and libkestrel-sg.so preloaded, the
+# kestrel-sim-server answers those requests. These helpers need only
+# $WINEPREFIX, so scripts/run uses them too:
+#   sg_letters_setup E F        entries, link, registry, fresh wineserver
+#   sg_server_start DIR E F     the server of DIR/kestrel-sim.ini for E: and F:
+#   env LD_PRELOAD="$(sg_preload_path)" KESTREL_SIM_DEVICES="$SG_DEVICES" wine ...
+#   sg_server_stop; sg_letters_remove E F
+# In a case: e2e_sim_ini with "letter=E 0 0" lines, then e2e_drive_letters E F;
+# e2e_start then starts every program with the library (any NT program).
+
+# The preload library with a literal $LIB: the loader picks i386 or x86_64.
+sg_preload_path() { printf '%s/sim/passthrough/$LIB/libkestrel-sg.so' "$E2E_NATIVE_BUILD"; }
+
+sg_server_binary() { printf '%s/sim/passthrough/kestrel-sim-server' "$E2E_NATIVE_BUILD"; }
+
+# sg_letters_setup LETTER...: for each letter a plain file dosdevices/x::
+# (the device wineserver opens), a dosdevices/x: link to an empty folder and
+# HKLM\Software\Wine\Drives "x:"="cdrom" (so GetDriveTypeW says CD-ROM);
+# then a fresh wineserver, since the mount manager reads them at its start.
+sg_letters_setup() {
+  local letter l dev=$WINEPREFIX/dosdevices reg
+  reg=$(mktemp "${TMPDIR:-/tmp}/kestrel-letters.XXXXXX")
+  { printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\r\n'
+    for letter in "$@"; do
+      l=$(tr '[:upper:]' '[:lower:]' <<<"$letter")
+      printf '"%s:"="cdrom"\r\n' "$l"
+    done
+  } >"$reg"
+  wineserver -k 2>/dev/null
+  timeout 60 wineserver -w 2>/dev/null
+  for letter in "$@"; do
+    l=$(tr '[:upper:]' '[:lower:]' <<<"$letter")
+    rm -rf "${dev:?}/$l::" "$dev/$l:"
+    : >"$dev/$l::"
+    mkdir -p "$WINEPREFIX/kestrel-letters/$l"
+    ln -s "$WINEPREFIX/kestrel-letters/$l" "$dev/$l:"
+  done
+  LC_ALL=C.UTF-8 timeout 60 wine regedit /S "$(winepath_of "$reg")" >/dev/null 2>&1
+  rm -f "$reg"
+  wineserver -k 2>/dev/null
+  timeout 60 wineserver -w 2>/dev/null
+}
+
+# sg_letters_remove LETTER...: the entries go; the registry values stay (a
+# letter without its entries is not listed).
+sg_letters_remove() {
+  local letter l
+  for letter in "$@"; do
+    l=$(tr '[:upper:]' '[:lower:]' <<<"$letter")
+    rm -f "$WINEPREFIX/dosdevices/$l::" "$WINEPREFIX/dosdevices/$l:"
+  done
+}
+
+# sg_server_start DIR [DEFAULT-LETTER]: starts kestrel-sim-server on DIR's
+# kestrel-sim.ini (state and trace there too), waits until it listens, and sets
+# SG_SERVER_PID and SG_DEVICES (the KESTREL_SIM_DEVICES value for its letters).
+# It ends with the shell that started it, or with sg_server_stop.
+sg_server_start() {
+  local dir=$1 default=${2:-} line letter l
+  SG_SOCKETS=$(mktemp -d "${TMPDIR:-/tmp}/ksg.XXXXXX")
+  coproc SG_SERVER { exec "$(sg_server_binary)" "$dir" "$SG_SOCKETS" $default 2>>"$dir/kestrel-sim-server.log"; }
+  SG_SERVER_PID=$SG_SERVER_PID
+  read -r -t 10 line <&"${SG_SERVER[0]}" || line=
+  case $line in
+    ready*) ;;
+    *) e2e_log "kestrel-sim-server did not start: $(cat "$dir/kestrel-sim-server.log" 2>/dev/null)"
+       return 1 ;;
+  esac
+  SG_DEVICES=
+  SG_SERVED=${line#ready}
+  for letter in $SG_SERVED; do
+    l=$(tr '[:upper:]' '[:lower:]' <<<"$letter")
+    SG_DEVICES+="${SG_DEVICES:+;}$WINEPREFIX/dosdevices/$l::=$SG_SOCKETS/$letter.sock"
+  done
+}
+
+sg_server_stop() {
+  if [ -n "${SG_SERVER_PID:-}" ]; then
+    kill "$SG_SERVER_PID" 2>/dev/null
+    wait "$SG_SERVER_PID" 2>/dev/null
+  fi
+  SG_SERVER_PID=
+  [ -n "${SG_SOCKETS:-}" ] && rm -rf "$SG_SOCKETS"
+  SG_SOCKETS=
+}
+
+# e2e_drive_letters LETTER...: the case's letters and its server; call after
+# e2e_sim_ini (whose "letter=X A T" lines put the drives behind the letters).
+# The programs started afterwards reach the simulated drive through them.
+e2e_drive_letters() {
+  [ -x "$(sg_server_binary)" ] || { e2e_log "not built: $(sg_server_binary)"; return 1; }
+  E2E_LETTERS="$*"
+  sg_letters_setup "$@"
+  sg_server_start "$(e2e_dir)" || return 1
+  E2E_SG_DEVICES=$SG_DEVICES
 }
