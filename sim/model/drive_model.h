@@ -18,6 +18,7 @@
 
 #include "drive/command_transport.h"
 #include "sim/model/sim_types.h"
+#include "sim/model/speed_state.h"
 #include "sim/model/trace.h"
 
 namespace kestrel::sim {
@@ -69,6 +70,7 @@ struct DriveConfig {
   std::string serial = "KS00000001";  // part of the drive's own bytes 400h-44Fh
   std::vector<uint8_t> flash;         // 0x20000 bytes; empty: built from the fields above
   bool discPresent = true;
+  SpeedSetup speed;  // read speeds, drive mode, medium type
 };
 
 // A Kestrel drive of the given model, e.g. "DRV-320" (product "DVD-ROM DRV-320")
@@ -166,6 +168,8 @@ class Drive {
   // Changes whenever the flash content changes (programming done or begun).
   uint32_t FlashGeneration() const { return flashGeneration_; }
   Sense PendingSense() const { return lastSense_; }
+  SpeedState& Speed() { return speed_; }
+  const SpeedState& Speed() const { return speed_; }
   void ClearPendingSense() { lastSense_ = kNoSense; }
 
  private:
@@ -192,6 +196,7 @@ class Drive {
   Reply InquiryCommand(const Request&);
   Reply ReadBuffer(const Request&);
   Reply WriteBuffer(const Request&);
+  Reply SpeedCommand(const Request&);
 
   CommandFault* MatchFault(uint8_t opcode, int bufferId);
   void FinishProgramming();
@@ -224,6 +229,7 @@ class Drive {
   int adapter_ = -1;
   int target_ = -1;
   char letter_ = 0;
+  SpeedState speed_{config_.speed};
 };
 
 }  // namespace kestrel::sim

@@ -139,6 +139,10 @@ class Parser {
       Disc(Scope(), words[0]);
       return;
     }
+    if (IsSpeedKey(key)) {
+      SpeedKey(Scope(), key, words[0]);
+      return;
+    }
     Error("unknown key '" + key + "'");
   }
 
@@ -220,6 +224,8 @@ class Parser {
       return ProgrammingMs(setup, v);
     } else if (k == "disc") {
       return Disc(setup, v);
+    } else if (IsSpeedKey(k)) {
+      return SpeedKey(setup, k, v);
     } else {
       Error("unknown target key '" + k + "'");
       return false;
@@ -237,6 +243,12 @@ class Parser {
   bool Disc(DriveSetup& setup, const std::string& v) {
     if (v != "none" && v != "present") return Error("disc is none or present"), false;
     setup.config.discPresent = v == "present";
+    return true;
+  }
+
+  bool SpeedKey(DriveSetup& setup, const std::string& k, const std::string& v) {
+    std::string error;
+    if (!ParseSpeedKey(setup.config.speed, k, v, error)) return Error(error), false;
     return true;
   }
 

@@ -16,6 +16,13 @@
 // they are defaults for every target declared later (and for the built-in drive):
 //   programming_ms=3000
 //   disc=none | present
+//   max_speed=7056 max_dvd_speed=22160      performance-mode maximum read speeds, kbytes/s
+//   quiet_max_speed=4234 quiet_max_dvd_speed=11080   the same in the quiet mode
+//   read_speed=65535                        the selected read speed (65535: the maximum)
+//   medium=cd | dvd | 41                    medium type in the MODE SENSE header (hex)
+//   drive_mode=performance | quiet          the permanent mode the drive starts in
+//   spindown_ms=0                           how long START STOP UNIT takes to stop a disc
+//   (these speed keys also work on a target line)
 //   fault=readback_differs [offset(hex), default 2345]
 //   fault=refuse_block N [sense=KK/AA/QQ]   N: 0-3 the 8000h blocks, 4 the trailer
 //   fault=never_finishes

@@ -53,6 +53,8 @@ std::string SaveSimState(const Bus& bus) {
       text += line;
       text += "product " + Hex(&d->Inquiry()[16], 16) + "\n";
       text += "identity " + Hex(&d->Inquiry()[32], 15) + "\n";
+      text +=
+          d->Speed().PermanentMode() == DriveMode::Quiet ? "mode quiet\n" : "mode performance\n";
       const auto& flash = d->Flash();
       for (size_t o = 0; o + kRow <= flash.size(); o += kRow) {
         bool erased = true;
@@ -74,6 +76,7 @@ bool LoadSimState(const std::string& text, Bus& bus) {
   Drive* drive = nullptr;
   bool matches = false;
   std::vector<uint8_t> flash, identity, bytes;
+  std::string mode;  // the permanent drive mode; empty: as configured
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::istringstream words(line);
@@ -86,6 +89,7 @@ bool LoadSimState(const std::string& text, Bus& bus) {
       matches = drive && drive->Config().kestrelCommands;
       flash.assign(kFlashSize, 0xFF);
       identity.clear();
+      mode.clear();
     } else if (key == "product" && drive) {
       std::string hex;
       words >> hex;
@@ -95,6 +99,8 @@ bool LoadSimState(const std::string& text, Bus& bus) {
       std::string hex;
       words >> hex;
       if (!Unhex(hex, identity) || identity.size() != 15) identity.clear();
+    } else if (key == "mode" && drive) {
+      words >> mode;
     } else if (key == "flash" && drive) {
       std::string offsetText, hex;
       words >> offsetText >> hex;
@@ -111,6 +117,10 @@ bool LoadSimState(const std::string& text, Bus& bus) {
           std::array<uint8_t, 15> id;
           std::memcpy(id.data(), identity.data(), 15);
           drive->SetInquiryIdentity(id);
+        }
+        if (mode == "quiet" || mode == "performance") {
+          drive->Speed().SetPermanentMode(mode == "quiet" ? DriveMode::Quiet
+                                                          : DriveMode::Performance);
         }
       }
       drive = nullptr;

@@ -1,11 +1,12 @@
 // The lasting state of simulated drives (kestrel-sim.state beside the DLL): a
 // drive's flash and its firmware identity, so that a restart lists the revision
-// that was programmed, as a real drive would.
+// that was programmed and keeps a permanent drive mode, as a real drive would.
 //
 //   kestrel-sim-state 1
 //   drive 0 0
 //   product 4456442d524f4d204452562d33323020      (16 bytes, hex)
 //   identity 312e3230202032303033...              (INQUIRY bytes 32-46, hex)
+//   mode quiet                                    (the permanent drive mode)
 //   flash 000000 <64 bytes in hex>                (rows that are all FFh are left out)
 //   end
 #pragma once
