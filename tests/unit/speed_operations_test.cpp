@@ -92,6 +92,8 @@ class SpeedRig {
     return cdbs;
   }
   const std::vector<sim::TraceEntry>& Entries() { return bus_.GetTrace().Entries(); }
+  // The text appended last; "" before any.
+  std::string LastLog() const { return view_.appended.empty() ? "" : view_.appended.back(); }
   std::string Message(size_t index) const {
     return Pick(speed_text::kSpeedMessages[index], context_.language);
   }
@@ -147,7 +149,7 @@ TEST(ChangeSpeedTest, EachChoiceSendsItsSpeedBigEndianWithoutDataAndNamesItsMult
     EXPECT_EQ(rig.Entries()[0].direction, DataDirection::None);
     EXPECT_EQ(rig.Entries()[0].transferLength, 0u);
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{c.cdb});
-    EXPECT_EQ(rig.View().appended.back(), rig.Message(speed_text::kSpeedChanged) + c.line);
+    EXPECT_EQ(rig.LastLog(), rig.Message(speed_text::kSpeedChanged) + c.line);
   }
   // The log only grows.
   EXPECT_EQ(rig.View().appended.size(), std::size(cases));
@@ -157,10 +159,10 @@ TEST(ChangeSpeedTest, FourXIsFourInTheSpeedLineAndCd399InTheReport) {
   SpeedRig rig(Drive320(), kJapanese);
   rig.View().speedSelection = 1;
   rig.Operations().ChangeSpeed();
-  EXPECT_EQ(rig.View().appended.back(),
+  EXPECT_EQ(rig.LastLog(),
             rig.Message(speed_text::kSpeedChanged) + "設定速度 : 704kbytes/s (4X).\r\n");
   rig.Operations().ReportSpeed();
-  EXPECT_EQ(rig.View().appended.back(),
+  EXPECT_EQ(rig.LastLog(),
             "ドライブは現在パフォーマンスモードです。\r\n"
             "\r\nCurrent Speed = 704kbytes/s(CD 3.99X, DVD 0.51X)\r\n"
             "Maximum Speed = 7056kbytes/s(CD 39.98X, DVD 5.09X)\r\n");
@@ -492,15 +494,14 @@ TEST(Beck2kSpeedTest, FailuresAskForTwentyFourBytesOfSenseAndAnUnopenedLetterSay
   rig.Drive().FailCommand(0xBB, 1, sim::Sense{0x05, 0x24, 0x00});
   rig.Operations().ChangeSpeed();
   EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kSetMaximum, kRequestSense24}));
-  EXPECT_EQ(rig.View().appended.back(),
-            "Failed to change the CD-DA extraction speed. (05-24-00)\r\n");
+  EXPECT_EQ(rig.LastLog(), "Failed to change the CD-DA extraction speed. (05-24-00)\r\n");
   EXPECT_EQ(rig.Transport().OpenLetter(), 0);
 
   rig.List().Add({"F: KESTREL DVD-ROM DRV-320  1.10", {}});  // no such drive
   rig.View().selection = 1;
   rig.Operations().ReportSpeed();
   EXPECT_TRUE(rig.Sent().empty());
-  EXPECT_EQ(rig.View().appended.back(), "Device open API is failed.\r\n");
+  EXPECT_EQ(rig.LastLog(), "Device open API is failed.\r\n");
 }
 
 }  // namespace
