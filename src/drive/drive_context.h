@@ -22,6 +22,9 @@ struct DriveRecords {
   std::array<uint8_t, 16> imageFirmwareId{};
   std::array<uint8_t, 16> imageCpuName{};
   std::array<uint8_t, 16> imageSecondCpuName{};
+  // The last file chosen in the dialog did not load to its end: ImageBuffer
+  // still holds an earlier file, which must not be sent in its place.
+  bool imageLoadFailed = false;
 };
 
 struct DriveContext {

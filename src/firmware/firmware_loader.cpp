@@ -33,6 +33,7 @@ void FirmwareLoader::LoadFirmwareFile() {
 
   const std::string& path = *chosen;
   fileNameBuffer_ = path;
+  context_.records.imageLoadFailed = true;  // until this load reaches its end
   log_.Replace(std::string(firmware_text::kFileNamePrefix) + path);
   view_.SetFileNameField(path);
   log_.Show(false);
@@ -47,9 +48,10 @@ void FirmwareLoader::LoadFirmwareFile() {
   std::string added;
   lastResult_ = LoadHexImage(*source, context_.buffers(), context_.language, added);
   if (lastResult_.normal()) {
+    context_.records.imageLoadFailed = false;
     FindFileIdentification(context_);
     const auto& record = context_.records.fileIdentification;
-    view_.SetInfoField(IdentificationText(record.data(), record.size()));
+    view_.SetInfoField(IdentificationText(record.data(), record.size(), context_.language));
   }
   const int closeCause = source->Close();
   if (lastResult_.normal() && closeCause != kFileNoError) AppendFileException(closeCause, added);
@@ -61,18 +63,19 @@ void FirmwareLoader::LoadFirmwareFile() {
 void FirmwareLoader::RefreshFormattedInfoField() {
   if (!traits_.formatInfoFieldAfterLoad) return;
   if (FindFileIdentification(context_) != 0) return;
-  view_.SetInfoField(FormattedInfoField(context_.records.fileIdentification.data()));
+  view_.SetInfoField(
+      FormattedInfoField(context_.records.fileIdentification.data(), context_.language));
 }
 
-std::string IdentificationText(const uint8_t* record, size_t length) {
+std::string IdentificationText(const uint8_t* record, size_t length, const Language& language) {
   std::string text;
-  AppendImageText(text, record, length);
+  AppendImageText(text, record, length, language);
   return text;
 }
 
-std::string FormattedInfoField(const uint8_t* record) {
+std::string FormattedInfoField(const uint8_t* record, const Language& language) {
   // "%.8s %.16s %.5s %.10s": vendor, product, revision with the byte after it, date.
-  return ImageFields(record, {{0, 8}, {8, 16}, {24, 5}, {29, 10}});
+  return ImageFields(record, {{0, 8}, {8, 16}, {24, 5}, {29, 10}}, language);
 }
 
 size_t Utf16Length(const std::string& text) {

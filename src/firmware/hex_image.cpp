@@ -61,11 +61,14 @@ inline __m128i Nibbles(__m128i c, __m128i& valid) {
 inline bool Decode16(const uint8_t* digits, uint8_t* out, uint32_t& sum) {
   __m128i validLow, validHigh;
   const __m128i low = Nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(digits)), validLow);
-  const __m128i high = Nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(digits + 16)), validHigh);
+  const __m128i high =
+      Nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(digits + 16)), validHigh);
   // Each 16-bit lane holds the first digit's value low, the second's high.
   const __m128i mask = _mm_set1_epi16(0x00FF);
-  const __m128i lowBytes = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(low, mask), 4), _mm_srli_epi16(low, 8));
-  const __m128i highBytes = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(high, mask), 4), _mm_srli_epi16(high, 8));
+  const __m128i lowBytes =
+      _mm_or_si128(_mm_slli_epi16(_mm_and_si128(low, mask), 4), _mm_srli_epi16(low, 8));
+  const __m128i highBytes =
+      _mm_or_si128(_mm_slli_epi16(_mm_and_si128(high, mask), 4), _mm_srli_epi16(high, 8));
   const __m128i bytes = _mm_packus_epi16(lowBytes, highBytes);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
   const __m128i sums = _mm_sad_epu8(bytes, _mm_setzero_si128());
@@ -229,7 +232,8 @@ HexLoadResult ParseRecords(Source& source, uint8_t* dataBuffer) {
 }  // namespace
 
 HexLoadResult ParseHexRecords(LineSource& source, uint8_t* dataBuffer) {
-  if (auto* memory = dynamic_cast<MemoryLineSource*>(&source)) return ParseRecords(*memory, dataBuffer);
+  if (auto* memory = dynamic_cast<MemoryLineSource*>(&source))
+    return ParseRecords(*memory, dataBuffer);
   return ParseRecords(source, dataBuffer);
 }
 
@@ -238,14 +242,14 @@ HexLoadResult LoadHexImage(LineSource& source, WorkBuffers& buffers, Language la
   const HexLoadResult result = ParseHexRecords(source, buffers.data);
   if (result.normal()) {
     std::memcpy(buffers.image, buffers.data, kImageLoadSize);
-    AppendImageDescription(buffers.image, log);
+    AppendImageDescription(buffers.image, language, log);
   } else {
     AppendLoadFailure(result, language, log);
   }
   return result;
 }
 
-void AppendImageDescription(const uint8_t* image, std::string& log) {
+void AppendImageDescription(const uint8_t* image, const Language& language, std::string& log) {
   ImageTypeBlock type;
   std::memcpy(&type, image + kImageTypeBlockOffset, sizeof type);
   log += firmware_text::kLoadSuccess;
@@ -265,7 +269,8 @@ void AppendImageDescription(const uint8_t* image, std::string& log) {
   }
   // "\r\nVersion : %.4s\r\n"
   log += "\r\nVersion : ";
-  AppendImageText(log, reinterpret_cast<const uint8_t*>(type.version), sizeof type.version);
+  AppendImageText(log, reinterpret_cast<const uint8_t*>(type.version), sizeof type.version,
+                  language);
   log += "\r\n";
 }
 
@@ -296,28 +301,25 @@ void AppendLoadFailure(const HexLoadResult& result, Language language, std::stri
 
 void AppendFileException(int cause, std::string& log) {
   char text[48];
-  std::snprintf(text, sizeof text, firmware_text::kFileExceptionFormat, static_cast<unsigned>(cause));
+  std::snprintf(text, sizeof text, firmware_text::kFileExceptionFormat,
+                static_cast<unsigned>(cause));
   log += text;
   log += firmware_text::FileErrorCauseText(cause);
 }
 
-void AppendImageText(std::string& out, const uint8_t* bytes, size_t maxLength) {
-  for (size_t i = 0; i < maxLength && bytes[i] != 0; ++i) {
-    const uint8_t byte = bytes[i];
-    if (byte < 0x80) {
-      out.push_back(static_cast<char>(byte));
-    } else {
-      out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-      out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-    }
-  }
+void AppendImageText(std::string& out, const uint8_t* bytes, size_t maxLength,
+                     const Language& language) {
+  size_t length = 0;
+  while (length < maxLength && bytes[length] != 0) ++length;
+  out += AnsiText(language, bytes, length);
 }
 
-std::string ImageFields(const uint8_t* record, std::initializer_list<ImageField> fields) {
+std::string ImageFields(const uint8_t* record, std::initializer_list<ImageField> fields,
+                        const Language& language) {
   std::string text;
   for (const ImageField& field : fields) {
     if (&field != fields.begin()) text += ' ';
-    AppendImageText(text, record + field.offset, field.maxLength);
+    AppendImageText(text, record + field.offset, field.maxLength, language);
   }
   return text;
 }

@@ -30,9 +30,9 @@ void CloseAndRediscover::Run(StatusLog& log, FirmwareView& view, DriveList& list
   discovery_.Discover(view, list, DiscoveryOccasion::AfterUpdate);
 }
 
-std::string FirmwareLine(const uint8_t* identification) {
+std::string FirmwareLine(const uint8_t* identification, const Language& language) {
   // "%.24s %.4s %.11s": vendor and product, revision, the bytes after it.
-  return ImageFields(identification, {{0, 24}, {24, 4}, {28, 11}});
+  return ImageFields(identification, {{0, 24}, {24, 4}, {28, 11}}, language);
 }
 
 UpdateOutcome UpdateFirmware(DriveContext& context, FirmwareView& view, StatusLog& log,
@@ -47,7 +47,7 @@ UpdateOutcome UpdateFirmware(DriveContext& context, FirmwareView& view, StatusLo
   }
 
   const int32_t imageParts = CheckImageSignature(records, context.buffers().image);
-  if (imageParts == 0) {
+  if (imageParts == 0 || records.imageLoadFailed) {
     log.showLog(Pick(firmware_text::kFileNotAvailable, language));
     return UpdateOutcome::ImageNotAvailable;
   }
@@ -67,8 +67,8 @@ UpdateOutcome UpdateFirmware(DriveContext& context, FirmwareView& view, StatusLo
   // The preview shows the part at the current ImageBase, before this run's
   // transfer chooses the part to send.
   FindFileIdentification(context);
-  if (!view.ConfirmUpdate(FirmwareLine(records.driveIdentification.data()),
-                          FirmwareLine(records.fileIdentification.data()))) {
+  if (!view.ConfirmUpdate(FirmwareLine(records.driveIdentification.data(), language),
+                          FirmwareLine(records.fileIdentification.data(), language))) {
     return UpdateOutcome::Cancelled;
   }
 

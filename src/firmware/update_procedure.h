@@ -50,14 +50,14 @@ struct UpdateStrategies {
 
 // How far a run got; the window does not need it, tests do.
 enum class UpdateOutcome {
-  NoDrive,             // CheckSelectedDrive refused
-  ImageNotAvailable,   // no maker signature in the image
+  NoDrive,            // CheckSelectedDrive refused
+  ImageNotAvailable,  // no maker signature in the image, or the last load failed
   CpuReadFailed,
   CpuMismatch,
   DriveMismatch,
   Cancelled,
   DownloadFailed,
-  ProgrammingFailed,   // TARN2K: StartFlashProgramming failed
+  ProgrammingFailed,  // TARN2K: StartFlashProgramming failed
   VerifyFailed,
   Updated,
 };
@@ -66,6 +66,6 @@ UpdateOutcome UpdateFirmware(DriveContext& context, FirmwareView& view, StatusLo
                              DriveList& list, const UpdateStrategies& strategies);
 
 // "%.24s %.4s %.11s": vendor and product, revision, the 11 bytes after it.
-std::string FirmwareLine(const uint8_t* identification);
+std::string FirmwareLine(const uint8_t* identification, const Language& language);
 
 }  // namespace kestrel

@@ -230,11 +230,8 @@ std::optional<std::string> FirmwareUpdateWindow::ChooseFile(const OpenFileReques
 }
 
 void FirmwareUpdateWindow::ShowFileError(const std::string& path, int cause) {
-  std::string text = "The file cannot be opened:\r\n" + path + "\r\n\r\n";
-  const char* causeText = firmware_text::FileErrorCauseText(cause);
-  text += (causeText != nullptr && *causeText != '\0') ? causeText
-                                                       : "File error " + std::to_string(cause);
-  shell_.ShowMessage(window_, text, config_.shell.name);
+  shell_.ShowMessage(window_, firmware_text::FileOpenErrorText(path, cause, language_),
+                     config_.shell.name);
 }
 
 bool FirmwareUpdateWindow::ConfirmUpdate(const std::string& oldFirmware,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "drive/letter_discovery.h"
 #include "drive/passthrough_transport.h"
 #include "fakes/fake_drive_list_view.h"
+#include "fakes/marking_ansi_decoder.h"
 #include "shell/printf_specifiers.h"
 #include "sim/model/bus.h"
 #include "sim/model/direct_transport.h"
@@ -54,8 +56,11 @@ TEST(EntryTextRules, Tarn9xShowsTheMakersDateAndPadsOthers) {
   EXPECT_EQ(Tarn9xEntryText(kOtherDvd.data(), kOtherDvd.size(), "ID=1 : "),
             "ID=1 : OTHERCO DVD-ROM XJ-1     2.00 " + std::string(11, ' '));
   // Both forms keep the same width, so the list lines up.
-  EXPECT_EQ(Tarn9xEntryText(kKestrel.data(), 96, "")->size(),
-            Tarn9xEntryText(kOtherDvd.data(), 96, "")->size());
+  const auto makers = Tarn9xEntryText(kKestrel.data(), 96, "");
+  const auto others = Tarn9xEntryText(kOtherDvd.data(), 96, "");
+  ASSERT_TRUE(makers.has_value());
+  ASSERT_TRUE(others.has_value());
+  EXPECT_EQ(makers->size(), others->size());
 }
 
 TEST(EntryTextRules, NineXRulesNeedAnOpticalDvdDevice) {
@@ -148,7 +153,11 @@ class AspiWalkTest : public ::testing::Test {
   }
   std::vector<std::string> EntryTexts() const {
     std::vector<std::string> texts;
-    for (size_t i = 0; i < list.Size(); ++i) texts.push_back(list.At(static_cast<int>(i))->text);
+    for (size_t i = 0; i < list.Size(); ++i) {
+      const DriveEntry* entry = list.At(static_cast<int>(i));
+      EXPECT_NE(entry, nullptr) << "no entry at " << i << " of " << list.Size();
+      texts.push_back(entry != nullptr ? entry->text : "<no entry>");
+    }
     return texts;
   }
 
@@ -160,6 +169,19 @@ class AspiWalkTest : public ::testing::Test {
 };
 
 const std::string kDrv320Item = "KESTREL DVD-ROM DRV-320  1.10  2003/05/12";
+
+TEST_F(AspiWalkTest, DriveTextsAreShownThroughTheAnsiCodePage) {
+  bus.AddAdapter("intelata").AddTarget(0, sim::KestrelDrive("DRV-320", "1.1\xB5", "2003/05/12"));
+  const testing::MarkingAnsiDecoder ansi;
+  Language language;
+  language.ansi = &ansi;
+  Discover(Utility::Tarn9x, language);
+  ASSERT_EQ(view.items.size(), 1u);
+  EXPECT_EQ(view.items[0], "ID=0 : KESTREL DVD-ROM DRV-320  1.1<b5>  2003/05/12");
+  // The list keeps the drive's own bytes; only what is shown is decoded.
+  ASSERT_NE(list.At(0), nullptr);
+  EXPECT_EQ(list.At(0)->text, "ID=0 : KESTREL DVD-ROM DRV-320  1.1\xB5  2003/05/12");
+}
 
 TEST_F(AspiWalkTest, IntelataMachinesExamineOnlyAtapiAdaptersAtTwoTargets) {
   bus.AddAdapter("intelata")
@@ -173,6 +195,7 @@ TEST_F(AspiWalkTest, IntelataMachinesExamineOnlyAtapiAdaptersAtTwoTargets) {
             (std::vector<std::string>{"ID=0 : " + kDrv320Item,
                                       "ID=1 : KESTREL DVD-ROM DRV-331  2.00  2004/02/03"}));
   EXPECT_EQ(EntryTexts(), view.items);
+  ASSERT_NE(list.At(1), nullptr);
   EXPECT_EQ(list.At(1)->address.adapter, 1);
   EXPECT_EQ(list.At(1)->address.target, 1);
   EXPECT_EQ(view.selection, 0);
@@ -241,6 +264,7 @@ TEST_F(AspiWalkTest, NoAdapterShowsBothMessagesAndCloses) {
   EXPECT_EQ(view.messages[0].caption, "TARN9X");
   EXPECT_EQ(view.messages[1].text, "Supported drive was not found.");
   EXPECT_EQ(view.messages[1].caption, "Supported drive did not found");
+  ASSERT_FALSE(view.events.empty());
   EXPECT_EQ(view.events.back(), "close");
 }
 
@@ -261,12 +285,14 @@ TEST_F(AspiWalkTest, AdaptersBeyondTheLabelTableAreIgnored) {
   EXPECT_EQ(list.Size(), 16u);
   EXPECT_EQ(view.items.size(), 16u);
   for (const auto& [adapter, target] : InquiryAddresses(bus)) EXPECT_LT(adapter, 16);
+  ASSERT_NE(list.At(15), nullptr);
   EXPECT_EQ(list.At(15)->address.adapter, 15);
 }
 
 TEST_F(AspiWalkTest, TheEntryTableNeverOverflows) {
   // More accepted devices than a small table holds: the excess is ignored.
   bus.AddAdapter("AHA-2940");
+  ASSERT_NE(bus.GetAdapter(0), nullptr);
   for (uint8_t t = 0; t < 7; ++t) bus.GetAdapter(0)->AddTarget(t, sim::KestrelDrive("DRV-320"));
   list = DriveList(3);
   Discover(Utility::Tarn9x);
@@ -288,10 +314,12 @@ TEST_F(AspiWalkTest, EmptyingStopsAtAFailedDeletion) {
 
 class LetterWalkTest : public ::testing::Test {
  protected:
-  LetterWalkTest() {
+  void SetUp() override {
     bus.AddLetter('D', sim::KestrelDrive("DRV-320"));
+    ASSERT_NE(bus.Letter('D'), nullptr);
     bus.Letter('D')->refuseOpen = true;
     bus.AddLetter('E', sim::KestrelDrive("DRV-320"));
+    ASSERT_NE(bus.Letter('E'), nullptr);
     bus.Letter('E')->refuseAddress = true;
     bus.AddLetter('F', sim::KestrelDrive("DRV-320"));
     bus.AddLetter('G', sim::OtherDrive("OTHERCO", "DVD-ROM XJ-1"));
@@ -323,6 +351,8 @@ TEST_F(LetterWalkTest, Tarn2kListsTheMakersDrivesAndClosesEveryLetter) {
   Discover(Utility::Tarn2k);
   EXPECT_EQ(view.items, (std::vector<std::string>{"F: KESTREL DVD-ROM DRV-320  1.10",
                                                   "Z: KESTREL DVD-ROM DRV-331  1.20"}));
+  ASSERT_NE(list.At(0), nullptr);
+  ASSERT_NE(list.At(1), nullptr);
   EXPECT_EQ(list.At(0)->Letter(), 'F');
   EXPECT_EQ(list.At(1)->Letter(), 'Z');
   EXPECT_EQ(view.selection, 0);
@@ -337,6 +367,7 @@ TEST_F(LetterWalkTest, Mere2kAlsoListsMixedCase) {
   Discover(Utility::Mere2k);
   EXPECT_EQ(view.items, (std::vector<std::string>{"F: KESTREL DVD-ROM DRV-320 ",
                                                   "H: Kestrel DVD-ROM DRV-321 "}));
+  ASSERT_NE(list.At(1), nullptr);
   EXPECT_EQ(list.At(1)->Letter(), 'H');
 }
 
@@ -362,6 +393,8 @@ TEST_F(LetterWalkTest, ProgressMovesBeforeEachLetterAndKeepsPainting) {
 }
 
 TEST_F(LetterWalkTest, NothingFound) {
+  ASSERT_NE(bus.Letter('F'), nullptr);
+  ASSERT_NE(bus.Letter('H'), nullptr);
   bus.Letter('F')->refuseOpen = true;
   bus.Letter('H')->refuseOpen = true;
   Discover(Utility::Mere2k);
@@ -378,6 +411,7 @@ TEST_F(LetterWalkTest, NothingFound) {
   EXPECT_EQ(view.messages[0].text, "Supported drive was not found.");
   EXPECT_EQ(view.messages[0].caption, "Initialize Error");
   EXPECT_TRUE(view.closed);
+  ASSERT_FALSE(view.events.empty());
   EXPECT_EQ(view.events.back(), "close");
   EXPECT_FALSE(view.progressOpen);
   EXPECT_EQ(port.OpenHandleCount(), 0u);
@@ -410,7 +444,9 @@ TEST_F(AspiWalkTest, CheckSelectedDriveOnAspi) {
   EXPECT_EQ(list.SelectedIndex(), 1);
   EXPECT_EQ(transport.CurrentAddress().target, 1);
   EXPECT_EQ(context->records.driveGeneration, 7);
-  EXPECT_EQ(bus.GetTrace().Commands(sim::op::kInquiry).back().target, 1);
+  const auto inquiries = bus.GetTrace().Commands(sim::op::kInquiry);
+  ASSERT_FALSE(inquiries.empty());
+  EXPECT_EQ(inquiries.back().target, 1);
 
   // An item that stands for no drive counts as no selection.
   view.selection = 5;
@@ -437,6 +473,7 @@ TEST_F(LetterWalkTest, CheckSelectedDriveOpensAndLeavesTheDriveOpen) {
   EXPECT_EQ(check.logText, "Selected drive is not supported by this program.\r\n");
   EXPECT_EQ(port.OpenHandleCount(), 1u) << "the previous selection's drive is not leaked";
 
+  ASSERT_NE(bus.Letter('F'), nullptr);
   bus.Letter('F')->refuseOpen = true;
   view.selection = 0;
   context->language = kJapanese;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,7 @@ TEST_F(FirmwareTransferTest, Tarn2kRowWithoutGenerationKeepsIt) {
   EXPECT_EQ(CheckSupportedDrive(*context, nullptr, std::nullopt), 0);
   EXPECT_EQ(records().driveGeneration, 6);
   // TARN2K's table has no generation-5 drives.
+  ASSERT_NE(bus.GetAdapter(0), nullptr);
   bus.GetAdapter(0)->AddTarget(1, sim::KestrelDrive("DRV-310"));
   transport.SelectDrive({0, 1});
   EXPECT_EQ(CheckSupportedDrive(*context, nullptr, std::nullopt), 1);
@@ -94,6 +97,7 @@ TEST_F(FirmwareTransferTest, Tarn2kRowWithoutGenerationKeepsIt) {
 
 TEST_F(FirmwareTransferTest, Beck9xKeepsThirtyFiveBytes) {
   Use(sim::KestrelDrive("DRV-331", "1.23", "2005/06/07"), Utility::Beck9x);
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   records().driveIdentification.fill(0xAA);
   EXPECT_EQ(CheckSupportedDrive(*context, nullptr, std::nullopt), 0);
   EXPECT_EQ(Text(records().driveIdentification, 0, 35), Text(drive().Inquiry().data() + 8, 35));
@@ -103,6 +107,8 @@ TEST_F(FirmwareTransferTest, Beck9xKeepsThirtyFiveBytes) {
 
 TEST_F(FirmwareTransferTest, AspiAddressIsUsedForTheInquiryAndRestored) {
   Use(sim::KestrelDrive("DRV-320"));
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
+  ASSERT_NE(bus.GetAdapter(0), nullptr);
   bus.GetAdapter(0)->AddTarget(1, sim::OtherDrive("OTHERCO", "DVD-ROM XJ-1"));
   transport.SelectDrive({0, 1});
   EXPECT_EQ(CheckSupportedDrive(*context, &transport, AspiAddress{0, 0}), 0);
@@ -128,6 +134,7 @@ std::vector<uint32_t> ReadOffsets(const std::vector<testing::RecordedCommand>& r
 
 TEST_F(FirmwareTransferTest, CpuIdentificationAtItsUsualPlace) {
   Use(sim::KestrelDrive("DRV-320", "1.10", "2003/05/12", "HITACHI H8_3062R"));
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   EXPECT_EQ(ReadCpuIdentification(*context, view), 0);
   EXPECT_EQ(Text(records().cpuIdentification, 0, 32), Text(drive().RomIdBlock().data(), 32));
   EXPECT_EQ(ReadOffsets(Sent(0x3C)), (std::vector<uint32_t>{0x1000}));
@@ -158,6 +165,7 @@ TEST_F(FirmwareTransferTest, CpuIdentificationAt100hIsRefused) {
 
 TEST_F(FirmwareTransferTest, CpuIdentificationReadFailureShowsItsSense) {
   Use(sim::KestrelDrive("DRV-320"));
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   drive().FailCommand(sim::op::kReadBuffer, 1, sim::Sense{0x04, 0x44, 0x00});
   records().cpuIdentification.fill(0xAA);
   EXPECT_EQ(ReadCpuIdentification(*context, view), -1);
@@ -171,6 +179,7 @@ TEST_F(FirmwareTransferTest, CpuIdentificationReadFailureShowsItsSense) {
 
 TEST_F(FirmwareTransferTest, ReportSenseTexts) {
   Use(sim::KestrelDrive("DRV-320"), Utility::Tarn2k);
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   // READ BUFFER asks for no automatic sense, so the drive keeps it for
   // REQUEST SENSE.
   drive().FailCommand(sim::op::kReadBuffer, 1, sim::Sense{0x05, 0x24, 0x00});
@@ -183,6 +192,7 @@ TEST_F(FirmwareTransferTest, ReportSenseTexts) {
   EXPECT_EQ(view.messages[0].caption, "TARN2K");
   EXPECT_EQ(view.messages[1].text, "Request Sense Comand Failed.");
   EXPECT_EQ(view.messages[1].caption, "TARN2K");
+  ASSERT_FALSE(Sent(0x03).empty());
   EXPECT_EQ(Sent(0x03)[0].command.cdb[4], 24);
 }
 
@@ -239,14 +249,21 @@ TEST_P(DownloadChoiceTest, SendsThePartAndTrailerOfTheDrive) {
   EXPECT_TRUE(view.messages.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Generations, DownloadChoiceTest,
-    ::testing::Values(DownloadCase{"DRV-310", "HITACHI H8_3062R", 0x20000, 0x41000},
-                      DownloadCase{"DRV-311", "HITACHI H8_3048F", 0, 0x40000},
-                      DownloadCase{"DRV-320", "HITACHI H8_3062R", 0, 0x20000}));
+INSTANTIATE_TEST_SUITE_P(Generations, DownloadChoiceTest,
+                         ::testing::Values(DownloadCase{"DRV-310", "HITACHI H8_3062R", 0x20000,
+                                                        0x41000},
+                                           DownloadCase{"DRV-311", "HITACHI H8_3048F", 0, 0x40000},
+                                           DownloadCase{"DRV-320", "HITACHI H8_3062R", 0, 0x20000}),
+                         [](const ::testing::TestParamInfo<DownloadCase>& info) {
+                           std::string name =
+                               std::string(info.param.model) + "_" + (info.param.cpu + 12);
+                           std::replace(name.begin(), name.end(), '-', '_');
+                           return name;
+                         });
 
 TEST_F(FirmwareTransferTest, ARefusedBlockEndsTheDownload) {
   Use(sim::KestrelDrive("DRV-320"));
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   FillImage(image());
   drive().RefuseDownloadBlock(2, sim::Sense{0x05, 0x26, 0x00});
   EXPECT_EQ(DownloadFirmware(*context, view), -1);
@@ -262,6 +279,7 @@ TEST_F(FirmwareTransferTest, ARefusedBlockEndsTheDownload) {
 
 TEST_F(FirmwareTransferTest, AFailedPrepareSendsNothingElse) {
   Use(sim::KestrelDrive("DRV-320"));
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   drive().FailCommand(sim::op::kWriteBuffer, 1, sim::kHardwareError, 0x30);
   records().imageBase = 0x20000;
   EXPECT_EQ(DownloadFirmware(*context, view), -1);
@@ -277,6 +295,7 @@ class VerifyTest : public FirmwareTransferTest {
  protected:
   void SetUp() override {
     Use(sim::KestrelDrive("DRV-320"));
+    ASSERT_NE(bus.DriveAt(0, 0), nullptr);
     records().imageBase = 0x20000;
     FillImage(image());
     drive().LoadFlash(std::vector<uint8_t>(image() + 0x20000, image() + 0x40000));
@@ -308,6 +327,27 @@ TEST_F(VerifyTest, DifferencesByPart) {
   drive().ClearFaults();
   drive().CorruptReadBack(0x8000);
   EXPECT_EQ(VerifyFirmware(*context, 0x8000), 0);
+}
+
+TEST_F(VerifyTest, BytesTheDriveNeverSentDoNotCompareEqual) {
+  // DataBuffer starts out holding the image itself, as the loader leaves it.
+  struct {
+    const char* name;
+    std::function<void(sim::Drive&)> fault;
+    int32_t result;
+  } const cases[] = {
+      {"first block empty", [](sim::Drive& d) { d.EmptyReadBack(0); }, -1},
+      {"last block empty", [](sim::Drive& d) { d.EmptyReadBack(3); }, -3},
+      {"third block short by its last byte",
+       [](sim::Drive& d) { d.ShortReply(sim::op::kReadBuffer, 3, 0x7FFF, 0x80); }, -3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    drive().ClearFaults();
+    std::memcpy(transport.Buffers().data, image() + 0x20000, 0x20000);
+    c.fault(drive());
+    EXPECT_EQ(VerifyFirmware(*context, 0x20000), c.result);
+  }
 }
 
 TEST_F(VerifyTest, AFailedReadEndsWithItsResult) {

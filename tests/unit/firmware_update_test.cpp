@@ -14,10 +14,13 @@
 #include "drive/letter_discovery.h"
 #include "drive/program_profile.h"
 #include "fakes/fake_firmware_view.h"
+#include "fakes/marking_ansi_decoder.h"
+#include "firmware/firmware_loader.h"
 #include "firmware/update_procedure.h"
 #include "sim/model/direct_transport.h"
 #include "sim/model/sim_timer.h"
 #include "tests/support/firmware_image_builder.h"
+#include "tests/support/memory_file_system.h"
 
 namespace kestrel {
 namespace {
@@ -54,7 +57,12 @@ class UpdateRig {
       discovery_ = std::make_unique<LetterDiscovery>(context_, transport_);
       after_ = std::make_unique<CloseAndRediscover>(transport_, *discovery_);
     }
-    view_.items = {list_.At(0)->text};
+    const DriveEntry* entry = list_.At(0);
+    if (entry == nullptr) {
+      ADD_FAILURE() << "the rig's drive is not in the list";
+      return;
+    }
+    view_.items = {entry->text};
     view_.selection = 0;
   }
 
@@ -102,9 +110,13 @@ class UpdateRig {
   std::unique_ptr<AfterUpdateAction> after_;
 };
 
-sim::DriveConfig Drv320() { return sim::KestrelDrive("DRV-320", "1.10", "2003/05/12", "HITACHI H8_3062A"); }
+sim::DriveConfig Drv320() {
+  return sim::KestrelDrive("DRV-320", "1.10", "2003/05/12", "HITACHI H8_3062A");
+}
 
-std::string Label(int seconds) { return "Remaining time to complete about " + std::to_string(seconds) + " sec"; }
+std::string Label(int seconds) {
+  return "Remaining time to complete about " + std::to_string(seconds) + " sec";
+}
 
 std::vector<std::string> CountdownLabels() {
   std::vector<std::string> labels;
@@ -126,6 +138,7 @@ class UpdateBuildTest : public ::testing::TestWithParam<Utility> {
 };
 
 TEST_P(UpdateBuildTest, ASuccessfulUpdateProgramsTheDriveAndReportsIt) {
+  ASSERT_NE(rig.drive_, nullptr);
   rig.LoadImage(image);
   EXPECT_EQ(rig.Run(), UpdateOutcome::Updated);
 
@@ -136,12 +149,13 @@ TEST_P(UpdateBuildTest, ASuccessfulUpdateProgramsTheDriveAndReportsIt) {
   EXPECT_EQ(rig.view_.confirmations[0].second, "KESTREL DVD-ROM DRV-320  1.20  2003/07/15");
 
   EXPECT_EQ(rig.log_.text(),
-            "Start update !\r\nSuccess to verify new firmware.\r\nUpdate operation completed successfully.\r\n");
+            "Start update !\r\nSuccess to verify new firmware.\r\nUpdate operation completed "
+            "successfully.\r\n");
   // Logged, shown from the top, logged; TARN2K then scrolls to the end again.
   std::vector<bool> scrolls;
   for (const auto& update : rig.view_.statusUpdates) scrolls.push_back(update.scrollToEnd);
-  const std::vector<bool> expected =
-      rig.tarn9x_ ? std::vector<bool>{true, false, true} : std::vector<bool>{true, false, true, true};
+  const std::vector<bool> expected = rig.tarn9x_ ? std::vector<bool>{true, false, true}
+                                                 : std::vector<bool>{true, false, true, true};
   EXPECT_EQ(scrolls, expected);
 
   // The wait: 30 steps of range, the label counting down 29 to 1, 29 steps,
@@ -166,6 +180,18 @@ TEST_P(UpdateBuildTest, TheWaitLastsThirtySecondsOfTheClock) {
   EXPECT_LT(waited, 31200u);
 }
 
+TEST_P(UpdateBuildTest, TheWaitLastsThirtySecondsAcrossTheCounterWrap) {
+  // The millisecond counter passes 2^32 ten seconds into the wait.
+  rig.simTimer_.SetBaseMs(0xFFFFFFFFu - 10000u + 1u);
+  rig.LoadImage(image);
+  const uint64_t before = rig.bus_.NowMs();
+  EXPECT_EQ(rig.Run(), UpdateOutcome::Updated);
+  const uint64_t waited = rig.bus_.NowMs() - before;
+  EXPECT_GE(waited, 30000u);
+  EXPECT_LT(waited, 31200u);
+  EXPECT_EQ(rig.Labels(), CountdownLabels());
+}
+
 TEST_P(UpdateBuildTest, NothingIsWrittenUntilEveryCheckAndTheUserAgree) {
   struct Case {
     const char* name;
@@ -185,15 +211,15 @@ TEST_P(UpdateBuildTest, NothingIsWrittenUntilEveryCheckAndTheUserAgree) {
       {"other CPU",
        [](UpdateRig&, auto& img) { std::memcpy(&img[0x1010], "HITACHI H8_3048F", 16); },
        UpdateOutcome::CpuMismatch, "CPU type of HEX File does not match with internal CPU. ", true},
-      {"other model",
-       [](UpdateRig&, auto& img) { std::memcpy(&img[0x1008], "DRV-331 ", 8); },
+      {"other model", [](UpdateRig&, auto& img) { std::memcpy(&img[0x1008], "DRV-331 ", 8); },
        UpdateOutcome::DriveMismatch, "Selected file is inappropriate to this drive.", true},
-      {"cancelled", [](UpdateRig& r, auto&) { r.view_.confirmAnswer = false; }, UpdateOutcome::Cancelled,
-       "", false},
+      {"cancelled", [](UpdateRig& r, auto&) { r.view_.confirmAnswer = false; },
+       UpdateOutcome::Cancelled, "", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     UpdateRig r(GetParam(), Drv320());
+    ASSERT_NE(r.drive_, nullptr);
     std::vector<uint8_t> img = image;
     c.arrange(r, img);
     r.LoadImage(img);
@@ -225,6 +251,7 @@ TEST_P(UpdateBuildTest, AnUnsupportedDriveIsRefusedBeforeAnyReadBuffer) {
 }
 
 TEST_P(UpdateBuildTest, ARefusedBlockStopsTheTransferBeforeProgramming) {
+  ASSERT_NE(rig.drive_, nullptr);
   rig.drive_->RefuseDownloadBlock(2);
   rig.LoadImage(image);
   EXPECT_EQ(rig.Run(), UpdateOutcome::DownloadFailed);
@@ -234,17 +261,50 @@ TEST_P(UpdateBuildTest, ARefusedBlockStopsTheTransferBeforeProgramming) {
   EXPECT_EQ(rig.log_.text(), "Start update !\r\n");
   ASSERT_EQ(rig.view_.messages.size(), 1u);
   EXPECT_EQ(rig.view_.messages[0].text, "Sense Code : 05-24-00");
-  EXPECT_EQ(rig.view_.CountEvents("progress-open"), rig.tarn9x_ ? 0 : 1);  // TARN2K: rediscovery only
+  EXPECT_EQ(rig.view_.CountEvents("progress-open"),
+            rig.tarn9x_ ? 0 : 1);  // TARN2K: rediscovery only
 }
 
 TEST_P(UpdateBuildTest, AFailedVerificationIsShownThenLogged) {
+  ASSERT_NE(rig.drive_, nullptr);
   rig.drive_->CorruptReadBack(0x9000);
   rig.LoadImage(image);
   EXPECT_EQ(rig.Run(), UpdateOutcome::VerifyFailed);
-  EXPECT_EQ(rig.log_.text(), "Start update !\r\nFailed to verify new firmware.\r\nUpdate operation failed.\r\n");
+  EXPECT_EQ(rig.log_.text(),
+            "Start update !\r\nFailed to verify new firmware.\r\nUpdate operation failed.\r\n");
   ASSERT_GE(rig.view_.statusUpdates.size(), 3u);
   EXPECT_FALSE(rig.view_.statusUpdates[1].scrollToEnd);
   EXPECT_TRUE(rig.view_.statusUpdates[2].scrollToEnd);
+}
+
+TEST_P(UpdateBuildTest, AReadBackBlockThatMovesNoDataFailsVerification) {
+  // The loader leaves its own copy of the image in DataBuffer, where the
+  // read-back lands: a block that never arrives must not pass for equal.
+  rig.LoadImage(image);
+  std::memcpy(rig.transport_.Buffers().data, image.data(), 0x20000);
+  rig.drive_->EmptyReadBack(1);
+  EXPECT_EQ(rig.Run(), UpdateOutcome::VerifyFailed);
+  EXPECT_EQ(rig.log_.text(),
+            "Start update !\r\nFailed to verify new firmware.\r\nUpdate operation failed.\r\n");
+  // The flash itself was programmed; only the check could not see it.
+  EXPECT_TRUE(SamePart(rig.Flash(), image.data()));
+  const auto reads = rig.bus_.GetTrace().CountCommands(0x3C, 0x80);
+  EXPECT_EQ(reads, 1u + 4u);  // the CPU block, then the four read-back blocks
+}
+
+TEST_P(UpdateBuildTest, TheConfirmationShowsDriveAndFileBytesAlike) {
+  // One byte from 80h up in both revisions: both lines decode it the same way.
+  UpdateRig r(GetParam(), sim::KestrelDrive("DRV-320", "1.1\xB5", "2003/05/12"));
+  FirmwareImageSetup marked;
+  marked.first.revision = "1.2\xB5";
+  const testing::MarkingAnsiDecoder ansi;
+  r.context_.language.ansi = &ansi;
+  r.view_.confirmAnswer = false;
+  r.LoadImage(testing::BuildFirmwareImage(marked));
+  EXPECT_EQ(r.Run(), UpdateOutcome::Cancelled);
+  ASSERT_EQ(r.view_.confirmations.size(), 1u);
+  EXPECT_NE(r.view_.confirmations[0].first.find("1.1<b5>"), std::string::npos);
+  EXPECT_NE(r.view_.confirmations[0].second.find("1.2<b5>"), std::string::npos);
 }
 
 TEST_P(UpdateBuildTest, MessagesFollowTheLanguage) {
@@ -254,10 +314,12 @@ TEST_P(UpdateBuildTest, MessagesFollowTheLanguage) {
   EXPECT_EQ(rig.log_.text(),
             "バージョンアップを開始しました。\r\nファームウェアのベリファイは成功しました。\r\n"
             "アップデート操作は正常に終了しました。\r\n");
+  ASSERT_FALSE(rig.Labels().empty());
   EXPECT_EQ(rig.Labels().front(), "バージョンアップが完了するまで残り約29秒です");
 }
 
-INSTANTIATE_TEST_SUITE_P(Builds, UpdateBuildTest, ::testing::Values(Utility::Tarn9x, Utility::Tarn2k),
+INSTANTIATE_TEST_SUITE_P(Builds, UpdateBuildTest,
+                         ::testing::Values(Utility::Tarn9x, Utility::Tarn2k),
                          [](const ::testing::TestParamInfo<Utility>& info) {
                            return info.param == Utility::Tarn9x ? "Tarn9x" : "Tarn2k";
                          });
@@ -277,6 +339,7 @@ TEST(PolledWaitTest, FinishedWithFewerThanFiveSecondsLeftEndsTheWaitAtOnce) {
                        Case{5000, 1, 29, 1}, Case{200000, 1, 29, 0}}) {
     SCOPED_TRACE(c.programmingMs);
     UpdateRig r(Utility::Tarn9x, Drv320());
+    ASSERT_NE(r.drive_, nullptr);
     r.drive_->SetProgrammingMs(c.programmingMs);
     r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
     r.Run();
@@ -297,8 +360,10 @@ TEST(PolledWaitTest, TheLabelIsSetAgainAfterEachPause) {
   const auto events = r.WaitEvents();
   EXPECT_EQ(std::count(events.begin(), events.end(), "label:" + Label(29)), 2);
   EXPECT_EQ(std::count(events.begin(), events.end(), "label:" + Label(1)), 2);
-  const auto firstLabel = std::find_if(events.begin(), events.end(),
-                                       [](const std::string& e) { return e.rfind("label:", 0) == 0; });
+  const auto firstLabel = std::find_if(
+      events.begin(), events.end(), [](const std::string& e) { return e.rfind("label:", 0) == 0; });
+  ASSERT_NE(firstLabel, events.end());
+  ASSERT_NE(firstLabel, events.begin());
   EXPECT_EQ(*(firstLabel - 1), "step");
 }
 
@@ -314,6 +379,7 @@ TEST(ContinuousWaitTest, Tarn2kReadsTheClockContinuouslyAndNeverPolls) {
 
 TEST(ContinuousWaitTest, AFailedProgrammingCommandStopsTheUpdateAndRediscovers) {
   UpdateRig r(Utility::Tarn2k, Drv320());
+  ASSERT_NE(r.drive_, nullptr);
   r.drive_->FailCommand(kWriteBuffer, 1, sim::kHardwareError, kProgramId);
   r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   EXPECT_EQ(r.Run(), UpdateOutcome::ProgrammingFailed);
@@ -330,10 +396,13 @@ TEST(AfterUpdateTest, Tarn2kClosesTheDriveAndListsItsNewRevision) {
   EXPECT_EQ(r.transport_.OpenLetter(), 0);
   ASSERT_EQ(r.view_.items.size(), 1u);
   EXPECT_EQ(r.view_.items[0], "E: KESTREL DVD-ROM DRV-320  1.20");
+  ASSERT_FALSE(r.view_.statusUpdates.empty());
   EXPECT_TRUE(r.view_.statusUpdates.back().scrollToEnd);
   // Rediscovery comes after the wait's window has closed.
   const auto wait = std::find(r.view_.events.begin(), r.view_.events.end(), "range:0-30/1");
   const auto rediscovery = std::find(r.view_.events.begin(), r.view_.events.end(), "range:0-23/1");
+  ASSERT_NE(wait, r.view_.events.end());
+  ASSERT_NE(rediscovery, r.view_.events.end());
   EXPECT_LT(wait, rediscovery);
 }
 
@@ -369,6 +438,7 @@ TEST_P(PartChoiceTest, PartAndTrailerFitGenerationAndCpu) {
   }
   const auto image = testing::BuildFirmwareImage(setup);
   UpdateRig r(Utility::Tarn9x, sim::KestrelDrive(c.model, "1.10", "2003/05/12", c.driveCpu));
+  ASSERT_NE(r.drive_, nullptr);
   r.LoadImage(image);
   ASSERT_EQ(r.Run(), UpdateOutcome::Updated);
   EXPECT_EQ(r.context_.records.imageBase, c.sentPart);
@@ -382,7 +452,85 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PartCase{"DRV-310", "HITACHI H8_3062R", true, 0x20000, 0x41000},
                       PartCase{"DRV-310", "HITACHI H8_3062A", true, 0x00000, 0x40000},
                       PartCase{"DRV-320", "HITACHI H8_3062A", false, 0x00000, 0x20000},
-                      PartCase{"DRV-331", "HITACHI H8_3062R", true, 0x00000, 0x20000}));
+                      PartCase{"DRV-331", "HITACHI H8_3062R", true, 0x00000, 0x20000}),
+    [](const ::testing::TestParamInfo<PartCase>& info) {
+      const PartCase& c = info.param;
+      std::string name =
+          std::string(c.model) + "_" + (c.driveCpu + 12) + (c.twoParts ? "_TwoParts" : "_OnePart");
+      std::replace(name.begin(), name.end(), '-', '_');
+      return name;
+    });
+
+// File, then Update, as the window runs them: an image stays in ImageBuffer
+// after a failed load, but it is not the file the user chose last.
+class ReloadTest : public ::testing::TestWithParam<Utility> {
+ protected:
+  ReloadTest() {
+    FirmwareImageSetup older;
+    older.first.revision = "1.05";
+    older.first.fillSeed = 7;
+    files.files["A.HEX"].text = testing::BuildFirmwareHex(FirmwareImageSetup());
+    files.files["B.HEX"].text = testing::BuildFirmwareHex(older);
+  }
+  void Load(const std::optional<std::string>& path) {
+    rig.view_.chosenFile = path;
+    loader.LoadFirmwareFile();
+  }
+  UpdateRig rig{GetParam(), Drv320()};
+  testing::MemoryFileSystem files;
+  FirmwareLoader loader{
+      rig.context_, rig.view_, rig.log_, files,
+      GetParam() == Utility::Tarn9x ? kTarn9xFirmwareTraits : kTarn2kFirmwareTraits};
+};
+
+TEST_P(ReloadTest, AFailedLoadWithdrawsTheEarlierImageUntilALoadSucceeds) {
+  const std::string b = files.files["B.HEX"].text;
+  struct Case {
+    const char* name;
+    std::function<void(testing::MemoryFileSystem::File&)> spoil;
+  } const cases[] = {
+      {"bad checksum",
+       [&](auto& f) {
+         f.text = b;
+         f.text[f.text.find(":10") + 9] ^= 1;
+       }},
+      {"no end record", [&](auto& f) { f.text = b.substr(0, b.rfind(":00000001FF")); }},
+      {"bad start character",
+       [&](auto& f) {
+         f.text = b;
+         f.text[f.text.find(":10")] = ';';
+       }},
+      {"read error", [&](auto& f) { f.text = b, f.failAfterLines = 20; }},
+      {"cannot be opened", [&](auto& f) { f.openCause = kFileAccessDenied; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::MemoryFileSystem::File spoiled;
+    c.spoil(spoiled);
+    files.files["B.HEX"] = spoiled;
+    Load("A.HEX");
+    ASSERT_FALSE(rig.context_.records.imageLoadFailed);
+    Load("B.HEX");
+    const size_t writesBefore = rig.Writes();
+    EXPECT_EQ(rig.Run(), UpdateOutcome::ImageNotAvailable);
+    EXPECT_EQ(rig.Writes(), writesBefore);
+    const std::string& log = rig.log_.text();
+    ASSERT_GE(log.size(), 27u);
+    EXPECT_EQ(log.substr(log.size() - 27), "This file is not available.");
+  }
+  // Cancel in the dialog changes nothing; the good file loaded again is sent.
+  Load(std::nullopt);
+  EXPECT_EQ(rig.Run(), UpdateOutcome::ImageNotAvailable);
+  Load("A.HEX");
+  Load(std::nullopt);
+  EXPECT_EQ(rig.Run(), UpdateOutcome::Updated);
+  EXPECT_EQ(rig.drive_->Revision(), "1.20");
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, ReloadTest, ::testing::Values(Utility::Tarn9x, Utility::Tarn2k),
+                         [](const ::testing::TestParamInfo<Utility>& info) {
+                           return info.param == Utility::Tarn9x ? "Tarn9x" : "Tarn2k";
+                         });
 
 TEST(CpuCheckTest, AOnePartImageNeverMatchesOnItsMissingSecondName) {
   // A drive whose ROM reports a CPU name of zeros must not pass against the
