@@ -147,7 +147,8 @@ class Simulator {
   void RememberFlash() {
     flashGenerations_.clear();
     for (Drive* d : bus_.AllDrives())
-      flashGenerations_ += std::to_string(d->StateGeneration()) + ",";
+      flashGenerations_ += std::to_string(d->StateGeneration()) + "/" +
+                           std::to_string(d->Speed().PermanentChanges()) + ",";
   }
 
   void SaveStateIfChanged() {

@@ -256,6 +256,7 @@ void Drive::RemoveDisc() {
 
 void Drive::InsertDisc(uint64_t becomingReadyMs) {
   discPresent_ = true;
+  speed_.DiscInserted();
   unitAttention_ = true;
   readyAtMs_ = NowMs() + becomingReadyMs;
 }
@@ -266,6 +267,7 @@ void Drive::PowerCycle() {
   ResetDownload();
   lastSense_ = kNoSense;
   unitAttention_ = true;
+  speed_.PowerCycle();
   BuildInquiry();
   RefreshIdentityFromFlash();
 }
@@ -303,6 +305,10 @@ Drive::Handler Drive::HandlerFor(uint8_t opcode) {
       return &Drive::ReadBuffer;
     case op::kWriteBuffer:
       return &Drive::WriteBuffer;
+    case speed_op::kSetCdSpeed:
+    case speed_op::kModeSense10:
+    case speed_op::kStartStopUnit:
+      return &Drive::SpeedCommand;
     default:
       return nullptr;
   }
@@ -502,6 +508,15 @@ Drive::Reply Drive::WriteBuffer(const Request& request) {
     default:
       return Check(kInvalidField);
   }
+}
+
+Drive::Reply Drive::SpeedCommand(const Request& request) {
+  SpeedReply answer = speed_.Execute(request.cdb, request.cdbLength, discPresent_);
+  if (!answer.good) return Check(answer.sense);
+  Reply r;
+  r.in = std::move(answer.in);
+  r.durationMs = answer.durationMs;
+  return r;
 }
 
 }  // namespace kestrel::sim

@@ -19,6 +19,7 @@
 #include "drive/command_transport.h"
 #include "sim/model/region_state.h"
 #include "sim/model/sim_types.h"
+#include "sim/model/speed_state.h"
 #include "sim/model/trace.h"
 
 namespace kestrel::sim {
@@ -72,6 +73,7 @@ struct DriveConfig {
   bool discPresent = true;
   // Region playback control and the disc's region information.
   RegionSetup region;
+  SpeedSetup speed;  // read speeds, drive mode, medium type
 };
 
 // A Kestrel drive of the given model, e.g. "DRV-320" (product "DVD-ROM DRV-320")
@@ -179,6 +181,8 @@ class Drive {
   const RegionState& Region() const { return region_; }
   // Changes whenever something the machine keeps across restarts changes.
   uint32_t StateGeneration() const { return flashGeneration_ + region_.ChangeCount(); }
+  SpeedState& Speed() { return speed_; }
+  const SpeedState& Speed() const { return speed_; }
   void ClearPendingSense() { lastSense_ = kNoSense; }
 
  private:
@@ -206,6 +210,7 @@ class Drive {
   Reply ReadBuffer(const Request&);
   Reply WriteBuffer(const Request&);
   Reply RegionCommand(const Request&);  // drive_region.cpp
+  Reply SpeedCommand(const Request&);
 
   CommandFault* MatchFault(uint8_t opcode, int bufferId, int64_t offset);
   void FinishProgramming();
@@ -239,6 +244,7 @@ class Drive {
   int target_ = -1;
   char letter_ = 0;
   RegionState region_;
+  SpeedState speed_{config_.speed};
 };
 
 }  // namespace kestrel::sim

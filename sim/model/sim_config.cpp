@@ -143,6 +143,10 @@ class Parser {
       RegionSetting(Scope(), key, words[0]);
       return;
     }
+    if (IsSpeedKey(key)) {
+      SpeedKey(Scope(), key, words[0]);
+      return;
+    }
     Error("unknown key '" + key + "'");
   }
 
@@ -226,6 +230,8 @@ class Parser {
       return Disc(setup, v);
     } else if (IsRegionSetting(k)) {
       return RegionSetting(setup, k, v);
+    } else if (IsSpeedKey(k)) {
+      return SpeedKey(setup, k, v);
     } else {
       Error("unknown target key '" + k + "'");
       return false;
@@ -254,6 +260,12 @@ class Parser {
   bool RegionSetting(DriveSetup& setup, const std::string& k, const std::string& v) {
     std::string error;
     if (!ApplyRegionSetting(k, v, setup.config.region, error)) return Error(error), false;
+    return true;
+  }
+
+  bool SpeedKey(DriveSetup& setup, const std::string& k, const std::string& v) {
+    std::string error;
+    if (!ParseSpeedKey(setup.config.speed, k, v, error)) return Error(error), false;
     return true;
   }
 

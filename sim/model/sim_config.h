@@ -26,6 +26,13 @@
 //   rpc_mask=FF
 //   rpc_strict=on               refuse a region the protected disc does not allow
 //   rpc_attention_after_change=on   unit attention after an accepted change
+//   max_speed=7056 max_dvd_speed=22160      performance-mode maximum read speeds, kbytes/s
+//   quiet_max_speed=4234 quiet_max_dvd_speed=11080   the same in the quiet mode
+//   read_speed=65535                        the selected read speed (65535: the maximum)
+//   medium=cd | dvd | 41                    medium type in the MODE SENSE header (hex)
+//   drive_mode=performance | quiet          the permanent mode the drive starts in
+//   spindown_ms=0                           how long START STOP UNIT takes to stop a disc
+//   (these speed keys also work on a target line)
 //   fault=readback_differs [offset(hex), default 2345]
 //   fault=refuse_block N [sense=KK/AA/QQ]   N: 0-3 the 8000h blocks, 4 the trailer
 //   fault=readback_empty N                  N: 0-3, that read-back block moves no data

@@ -73,6 +73,8 @@ std::string SaveSimState(const Bus& bus) {
       text += "product " + Hex(&d->Inquiry()[16], 16) + "\n";
       text += "identity " + Hex(&d->Inquiry()[32], 15) + "\n";
       text += RpcLine(d->Region().Rpc());
+      text +=
+          d->Speed().PermanentMode() == DriveMode::Quiet ? "mode quiet\n" : "mode performance\n";
       const auto& flash = d->Flash();
       for (size_t o = 0; o + kRow <= flash.size(); o += kRow) {
         bool erased = true;
@@ -95,6 +97,7 @@ bool LoadSimState(const std::string& text, Bus& bus) {
   bool matches = false;
   std::vector<uint8_t> flash, identity, bytes;
   std::optional<RpcState> rpc;
+  std::string mode;  // the permanent drive mode; empty: as configured
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::istringstream words(line);
@@ -108,6 +111,7 @@ bool LoadSimState(const std::string& text, Bus& bus) {
       flash.assign(kFlashSize, 0xFF);
       identity.clear();
       rpc.reset();
+      mode.clear();
     } else if (key == "product" && drive) {
       std::string hex;
       words >> hex;
@@ -120,6 +124,8 @@ bool LoadSimState(const std::string& text, Bus& bus) {
     } else if (key == "rpc" && drive) {
       RpcState parsed;
       if (ParseRpc(words, parsed)) rpc = parsed;
+    } else if (key == "mode" && drive) {
+      words >> mode;
     } else if (key == "flash" && drive) {
       std::string offsetText, hex;
       words >> offsetText >> hex;
@@ -138,6 +144,10 @@ bool LoadSimState(const std::string& text, Bus& bus) {
           drive->SetInquiryIdentity(id);
         }
         if (rpc) drive->Region().SetRpc(*rpc);
+        if (mode == "quiet" || mode == "performance") {
+          drive->Speed().SetPermanentMode(mode == "quiet" ? DriveMode::Quiet
+                                                          : DriveMode::Performance);
+        }
       }
       drive = nullptr;
     }

@@ -1,7 +1,7 @@
 // The lasting state of simulated drives (kestrel-sim.state beside the DLL): a
 // drive's flash and its firmware identity, so that a restart lists the revision
 // that was programmed, and its RPC state, so that a region change and the
-// changes it used stay spent, as on a real drive.
+// changes it used stay spent, and a permanent drive mode, as on a real drive.
 //
 //   kestrel-sim-state 1
 //   drive 0 0
@@ -9,6 +9,7 @@
 //   identity 312e3230202032303033...              (INQUIRY bytes 32-46, hex)
 //   rpc 1 4 4 fe 1                                (type, user changes, vendor resets,
 //                                                  mask, scheme; hex)
+//   mode quiet                                    (the permanent drive mode)
 //   flash 000000 <64 bytes in hex>                (rows that are all FFh are left out)
 //   end
 #pragma once

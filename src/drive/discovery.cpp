@@ -101,6 +101,11 @@ const DiscoveryRule& DiscoveryRuleFor(Utility utility) {
   static const DiscoveryRule kBeck9x{Beck9xEntryText,          kBeck9xDriveEntryCapacity,
                                      &kNoAtapiInterfaceBeck9x, &kSupportedDriveNotFoundBeck9x,
                                      &kDriveNotSupported,      true};
+  // BECK2K lists what BECK9X lists, walking drive letters; with nothing
+  // found at set-up it tells the user and ends.
+  static const DiscoveryRule kBeck2k{Beck9xEntryText,          kBeck9xDriveEntryCapacity,
+                                     &kNoAtapiInterfaceBeck9x, &kSupportedDriveNotFoundBeck9x,
+                                     &kDriveNotSupported,      true};
   static const DiscoveryRule kTarn2k{Tarn2kEntryText,           kDriveEntryCapacity,
                                      &kNoAtapiInterface,        &kSupportedDriveNotFound,
                                      &kDriveNotSupportedTarn2k, true};
@@ -114,6 +119,8 @@ const DiscoveryRule& DiscoveryRuleFor(Utility utility) {
       return kMere9x;
     case Utility::Beck9x:
       return kBeck9x;
+    case Utility::Beck2k:
+      return kBeck2k;
     case Utility::Tarn2k:
       return kTarn2k;
     case Utility::Mere2k:

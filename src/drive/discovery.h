@@ -76,6 +76,9 @@ class DriveSelector {
   virtual int32_t CheckSupported(DriveContext& context, const DriveEntry& entry) = 0;
   // Pair shown when MakeCurrent fails.
   virtual const MessagePair& OpenFailure() const = 0;
+  // Ends an operation's use of the drive MakeCurrent made current: the
+  // pass-through build closes it again; ASPI keeps nothing open.
+  virtual void Release() {}
 };
 
 struct SelectionCheck {

@@ -31,6 +31,7 @@ class LetterDriveSelector : public DriveSelector {
   int32_t MakeCurrent(const DriveEntry& entry) override;
   int32_t CheckSupported(DriveContext& context, const DriveEntry& entry) override;
   const MessagePair& OpenFailure() const override;
+  void Release() override { letters_.CloseDrive(); }
 
  private:
   DriveLetterAccess& letters_;

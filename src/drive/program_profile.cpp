@@ -34,6 +34,10 @@ const ProgramProfile kMere9x{Utility::Mere9x, "MERE9X", 18, false, 88, 88, nullp
 const ProgramProfile kMere2k{Utility::Mere2k, "MERE2K", 24, true, 88, 88, nullptr, 0};
 const ProgramProfile kBeck9x{Utility::Beck9x, "BECK9X",       18, false, 35, 88,
                              kAspiModels,     kAspiModelCount};
+// The same utility over pass-through: that transport's sense length and
+// buffer handling, BECK9X's identification record and model table.
+const ProgramProfile kBeck2k{Utility::Beck2k, "BECK2K",       24, true, 35, 88,
+                             kAspiModels,     kAspiModelCount};
 
 }  // namespace
 
@@ -49,6 +53,8 @@ const ProgramProfile& ProfileFor(Utility utility) {
       return kMere2k;
     case Utility::Beck9x:
       return kBeck9x;
+    case Utility::Beck2k:
+      return kBeck2k;
   }
   return kTarn9x;
 }

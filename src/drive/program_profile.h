@@ -6,7 +6,8 @@
 
 namespace kestrel {
 
-enum class Utility { Tarn9x, Tarn2k, Mere9x, Mere2k, Beck9x };
+// Beck2k: the speed utility over the pass-through transport.
+enum class Utility { Tarn9x, Tarn2k, Mere9x, Mere2k, Beck9x, Beck2k };
 
 struct ProgramProfile {
   Utility utility;

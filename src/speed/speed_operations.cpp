@@ -1,0 +1,210 @@
+#include "speed/speed_operations.h"
+
+#include <cstdio>
+
+#include "drive/command_set.h"
+#include "drive/sense.h"
+#include "speed/speed_choices.h"
+#include "speed/speed_messages.h"
+
+namespace kestrel {
+namespace {
+
+template <class... Args>
+std::string Format(const char* format, Args... args) {
+  const int length = std::snprintf(nullptr, 0, format, args...);
+  if (length <= 0) return std::string();
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  std::snprintf(text.data(), text.size(), format, args...);
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+// Releases the operation's drive however the operation ends.
+class DriveUse {
+ public:
+  explicit DriveUse(DriveSelector& selector) : selector_(selector) {}
+  ~DriveUse() { selector_.Release(); }
+  DriveUse(const DriveUse&) = delete;
+  DriveUse& operator=(const DriveUse&) = delete;
+
+ private:
+  DriveSelector& selector_;
+};
+
+}  // namespace
+
+std::string FormatSpeedReport(uint16_t currentSpeed, uint16_t maximumSpeed) {
+  const double current = currentSpeed;
+  const double maximum = maximumSpeed;
+  return Format(speed_text::kSpeedReportFormat, static_cast<int>(currentSpeed),
+                current * kCdXPerKbyte, current * kDvdXPerKbyte, static_cast<int>(maximumSpeed),
+                maximum * kCdXPerKbyte, maximum * kDvdXPerKbyte);
+}
+
+std::string FormatSpeedLine(uint16_t readSpeed, Language language) {
+  if (readSpeed == kMaximumReadSpeed) return Pick(speed_text::kMaximumSpeedLine, language);
+  return Format(Pick(speed_text::kSpeedLine, language), static_cast<int>(readSpeed),
+                readSpeed / kSetSpeedKbytesPerX);
+}
+
+std::string SpeedOperations::Message(size_t index) const {
+  return Pick(speed_text::kSpeedMessages[index], context_.language);
+}
+
+SpeedOperations::Selection SpeedOperations::SelectDrive(const DriveEntry*& entry) {
+  // A selection that names no entry (typed text in the list's field) counts
+  // as none.
+  entry = list_.At(view_.ListSelection());
+  if (entry == nullptr) return Selection::NoSelection;
+  if (selector_.MakeCurrent(*entry) != 0) return Selection::OpenFailed;
+  return Selection::Current;
+}
+
+std::string SpeedOperations::SenseTriple(const char* format) {
+  BeforeCommand();
+  SendRequestSense(context_);
+  const SenseCodes codes = DecodeSense(context_.buffers());
+  return Format(format, codes.keyByte, codes.asc, codes.ascq);
+}
+
+void SpeedOperations::ChangeSpeed() {
+  DriveUse use(selector_);
+  const DriveEntry* entry = nullptr;
+  std::string text;
+  switch (SelectDrive(entry)) {
+    case Selection::NoSelection:
+      text = Message(speed_text::kNoValidItem);
+      break;
+    case Selection::OpenFailed:
+      text = Message(speed_text::kDeviceOpenFailed);
+      break;
+    case Selection::Current:
+      text = SetSpeedText();
+      break;
+  }
+  view_.appendToLog(text);
+}
+
+std::string SpeedOperations::SetSpeedText() {
+  const uint16_t readSpeed = SpeedChoice(view_.SpeedSelection());
+  BeforeCommand();
+  if (SetCdSpeed(context_, kSpeedChange, readSpeed, 0) != 0) {
+    // English in both languages; shown in a box and then logged.
+    const std::string failure = SenseTriple(speed_text::kSpeedChangeFailedFormat);
+    view_.ShowMessageBox(failure, speed_text::kErrorCaption);
+    return failure;
+  }
+  return Message(speed_text::kSpeedChanged) + FormatSpeedLine(readSpeed, context_.language);
+}
+
+void SpeedOperations::ReportSpeed() {
+  DriveUse use(selector_);
+  const DriveEntry* entry = nullptr;
+  std::string text;
+  switch (SelectDrive(entry)) {
+    case Selection::NoSelection:
+      text = Message(speed_text::kNoValidItem);
+      break;
+    case Selection::OpenFailed:
+      text = Message(speed_text::kDeviceOpenFailed);
+      break;
+    case Selection::Current:
+      text = ReportText(*entry);
+      break;
+  }
+  view_.appendToLog(text);
+}
+
+std::string SpeedOperations::ReportText(const DriveEntry& entry) {
+  const Language language = context_.language;
+  BeforeCommand();
+  if (ReadCapabilitiesPage(context_, capabilitiesReply_) != 0) {
+    return Pick(speed_text::kCapabilitiesFailed, language) +
+           SenseTriple(speed_text::kSenseLineFormat);
+  }
+  const CapabilitiesPage page =
+      DecodeCapabilitiesPage(capabilitiesReply_.data(), capabilitiesReply_.size());
+  if (page.currentReadSpeed == 0 || page.maximumReadSpeed == 0) {
+    return Message(speed_text::kSpeedFieldsNotSupported);
+  }
+  const std::string speeds = FormatSpeedReport(page.currentReadSpeed, page.maximumReadSpeed);
+
+  // Only a model of the table is known to keep these modes; for any other
+  // model, or when INQUIRY fails, nothing is said about a mode.
+  BeforeCommand();
+  if (selector_.CheckSupported(context_, entry) != 0) return speeds;
+  const uint32_t threshold = page.DvdMedium() ? kDvdModeThreshold : kCdModeThreshold;
+  const MessagePair& modeLine = page.maximumReadSpeed < threshold ? speed_text::kQuietModeNow
+                                                                  : speed_text::kPerformanceModeNow;
+  return Pick(modeLine, language) + speeds;
+}
+
+void SpeedOperations::ChangeDriveMode() {
+  const Language language = context_.language;
+  const int modeSelection = view_.ModeSelection();
+  if (modeSelection < 0) return view_.appendToLog(Message(speed_text::kNoValidItem));
+  const std::string selectedText = view_.ModeItemText(modeSelection);
+  if (list_.At(view_.ListSelection()) == nullptr) {
+    return view_.appendToLog(Message(speed_text::kNoAvailableDrive));
+  }
+  // The first label of the window's language that equals the selected text.
+  size_t modeIndex = speed_text::kDriveModeCount;
+  for (size_t i = 0; i < speed_text::kDriveModeCount; ++i) {
+    if (selectedText == Pick(speed_text::kDriveModeLabels[i], language)) {
+      modeIndex = i;
+      break;
+    }
+  }
+  // The list holds exactly these labels; anything else is no valid item
+  // rather than a mode nobody chose.
+  if (modeIndex == speed_text::kDriveModeCount) {
+    return view_.appendToLog(Message(speed_text::kNoValidItem));
+  }
+
+  DriveUse use(selector_);
+  const DriveEntry* entry = nullptr;
+  std::string text;
+  switch (SelectDrive(entry)) {
+    case Selection::NoSelection:
+      text = Message(speed_text::kNoAvailableDrive);
+      break;
+    case Selection::OpenFailed:
+      text = Message(speed_text::kDeviceOpenFailed);
+      break;
+    case Selection::Current:
+      text = DriveModeText(modeIndex);
+      break;
+  }
+  view_.appendToLog(text);
+}
+
+std::string SpeedOperations::DriveModeText(size_t modeIndex) {
+  const Language language = context_.language;
+  const DriveMode& mode = kDriveModes[modeIndex];
+  const auto failure = [&] {
+    return Pick(speed_text::kDriveModeFailed, language) + SenseTriple(speed_text::kSenseLineFormat);
+  };
+
+  BeforeCommand();
+  if (SendTestUnitReady(context_) == 0) {
+    // A disc is in and turning: stop it only with the user's consent.
+    if (!view_.AskOkCancel(Pick(speed_text::kSafetyQuestion, language),
+                           speed_text::kAttentionCaption)) {
+      return Pick(speed_text::kOperationCanceled, language);
+    }
+    BeforeCommand();
+    if (StartStopUnit(context_, 0, 0, 0) != 0) return failure();
+  } else {
+    // No disc, or not ready: nothing to stop. The sense the drive holds for
+    // the failed test is taken up.
+    BeforeCommand();
+    SendRequestSense(context_);
+  }
+
+  BeforeCommand();
+  if (SetCdSpeed(context_, mode.modeByte, mode.readSpeed, 0) != 0) return failure();
+  return Message(mode.success);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,41 @@
+// A recording SpeedWindow for native tests.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "fakes/fake_drive_list_view.h"
+#include "speed/speed_view.h"
+
+namespace kestrel::testing {
+
+class FakeSpeedView : public RecordingDriveListView<SpeedView> {
+ public:
+  int speedSelection = 0;
+  int modeSelection = 0;
+  std::vector<std::string> modeItems;
+  // The log as appendToLog built it, and every text appended, in order.
+  std::string messageLog;
+  std::vector<std::string> appended;
+  // Questions asked, and the answer every question gets.
+  std::vector<ShownMessage> questions;
+  bool answerOk = true;
+
+  int SpeedSelection() const override { return speedSelection; }
+  int ModeSelection() const override { return modeSelection; }
+  std::string ModeItemText(int index) const override {
+    if (index < 0 || index >= static_cast<int>(modeItems.size())) return "";
+    return modeItems[static_cast<size_t>(index)];
+  }
+  void appendToLog(const std::string& text) override {
+    messageLog += text;
+    appended.push_back(text);
+    events.push_back("log");
+  }
+  bool AskOkCancel(const std::string& text, const std::string& caption) override {
+    questions.push_back({text, caption});
+    events.push_back("ask:" + caption);
+    return answerOk;
+  }
+};
+
+}  // namespace kestrel::testing
