@@ -21,7 +21,7 @@ bool AtapiInterface(const std::array<char, 16>& identifier) {
 }  // namespace
 
 void AspiDiscovery::Discover(DriveListView& view, DriveList& list, DiscoveryOccasion) {
-  const DiscoveryRule& rule = DiscoveryRuleFor(context_.profile.utility);
+  const DiscoveryRule& rule = context_.profile.discovery;
   EmptyDriveList(view);
   list.Clear();
 

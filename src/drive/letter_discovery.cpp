@@ -10,7 +10,7 @@
 namespace kestrel {
 
 void LetterDiscovery::Discover(DriveListView& view, DriveList& list, DiscoveryOccasion occasion) {
-  const DiscoveryRule& rule = DiscoveryRuleFor(context_.profile.utility);
+  const DiscoveryRule& rule = context_.profile.discovery;
   EmptyDriveList(view);
   list.Clear();
 

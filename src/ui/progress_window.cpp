@@ -10,7 +10,7 @@ namespace kestrel {
 
 void ProgressWindow::Open(HWND owner) {
   Close();
-  window_ = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_PROGRESS), owner,
+  window_ = CreateDialogParamW(instance_, MAKEINTRESOURCEW(templateId_), owner,
                                DialogThunk<ProgressWindow>, reinterpret_cast<LPARAM>(this));
   if (window_ == nullptr) return;
   ShowWindow(window_, SW_SHOW);

@@ -9,6 +9,7 @@
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
 #include "fakes/fake_drive_list_view.h"
+#include "fakes/program_rows.h"
 #include "fakes/recording_transport.h"
 #include "sim/model/bus.h"
 #include "sim/model/direct_transport.h"
@@ -32,11 +33,11 @@ std::string Text(const std::array<uint8_t, N>& bytes, size_t from, size_t count)
 // failed read can be told from the comparison results -1 to -3.
 class FirmwareTransferTest : public ::testing::Test {
  protected:
-  void Use(sim::DriveConfig config, Utility utility = Utility::Tarn9x) {
+  void Use(sim::DriveConfig config, Program utility = Program::Tarn9x) {
     bus.AddAdapter("intelata").AddTarget(0, std::move(config));
     transport.InitDriveAccess();
     transport.SelectDrive({0, 0});
-    context.emplace(recorder, ProfileFor(utility));
+    context.emplace(recorder, testing::ProfileOf(utility));
   }
   sim::Drive& drive() { return *bus.DriveAt(0, 0); }
   uint8_t* image() { return transport.Buffers().image; }
@@ -82,7 +83,7 @@ TEST_F(FirmwareTransferTest, SecondMakersRowSetsTheGeneration) {
 }
 
 TEST_F(FirmwareTransferTest, Tarn2kRowWithoutGenerationKeepsIt) {
-  Use(sim::KestrelDrive("DRW-410"), Utility::Tarn2k);
+  Use(sim::KestrelDrive("DRW-410"), Program::Tarn2k);
   records().driveGeneration = 6;
   EXPECT_EQ(CheckSupportedDrive(*context, nullptr, std::nullopt), 0);
   EXPECT_EQ(records().driveGeneration, 6);
@@ -93,7 +94,7 @@ TEST_F(FirmwareTransferTest, Tarn2kRowWithoutGenerationKeepsIt) {
 }
 
 TEST_F(FirmwareTransferTest, Beck9xKeepsThirtyFiveBytes) {
-  Use(sim::KestrelDrive("DRV-331", "1.23", "2005/06/07"), Utility::Beck9x);
+  Use(sim::KestrelDrive("DRV-331", "1.23", "2005/06/07"), Program::Beck9x);
   records().driveIdentification.fill(0xAA);
   EXPECT_EQ(CheckSupportedDrive(*context, nullptr, std::nullopt), 0);
   EXPECT_EQ(Text(records().driveIdentification, 0, 35), Text(drive().Inquiry().data() + 8, 35));
@@ -170,7 +171,7 @@ TEST_F(FirmwareTransferTest, CpuIdentificationReadFailureShowsItsSense) {
 // --- ReportSense -------------------------------------------------------------
 
 TEST_F(FirmwareTransferTest, ReportSenseTexts) {
-  Use(sim::KestrelDrive("DRV-320"), Utility::Tarn2k);
+  Use(sim::KestrelDrive("DRV-320"), Program::Tarn2k);
   // READ BUFFER asks for no automatic sense, so the drive keeps it for
   // REQUEST SENSE.
   drive().FailCommand(sim::op::kReadBuffer, 1, sim::Sense{0x05, 0x24, 0x00});
@@ -373,7 +374,7 @@ TEST_F(FileIdentificationTest, SearchRangeIs450hTo1FFFFh) {
 }
 
 TEST_F(FileIdentificationTest, Tarn2kCopiesThirtyTwoBytes) {
-  context.emplace(recorder, ProfileFor(Utility::Tarn2k));
+  context.emplace(recorder, testing::ProfileOf(Program::Tarn2k));
   Place(0, 0x2100);
   records().fileIdentification.fill(0xAA);
   EXPECT_EQ(FindFileIdentification(*context), 0);

@@ -14,6 +14,7 @@
 #include "drive/letter_discovery.h"
 #include "drive/program_profile.h"
 #include "fakes/fake_firmware_view.h"
+#include "fakes/program_rows.h"
 #include "firmware/update_procedure.h"
 #include "sim/model/direct_transport.h"
 #include "sim/model/sim_timer.h"
@@ -32,10 +33,10 @@ constexpr int kProgramId = 0x42;
 // 0, TARN2K as drive E.
 class UpdateRig {
  public:
-  UpdateRig(Utility utility, sim::DriveConfig drive)
-      : tarn9x_(utility == Utility::Tarn9x),
+  UpdateRig(Program utility, sim::DriveConfig drive)
+      : tarn9x_(utility == Program::Tarn9x),
         transport_(bus_, tarn9x_ ? -1 : 2),
-        context_(transport_, ProfileFor(utility)),
+        context_(transport_, testing::ProfileOf(utility)),
         log_(view_),
         timer_(simTimer_, tarn9x_ ? 7 : 0xFFFFFFFF) {
     transport_.InitDriveAccess();
@@ -102,9 +103,13 @@ class UpdateRig {
   std::unique_ptr<AfterUpdateAction> after_;
 };
 
-sim::DriveConfig Drv320() { return sim::KestrelDrive("DRV-320", "1.10", "2003/05/12", "HITACHI H8_3062A"); }
+sim::DriveConfig Drv320() {
+  return sim::KestrelDrive("DRV-320", "1.10", "2003/05/12", "HITACHI H8_3062A");
+}
 
-std::string Label(int seconds) { return "Remaining time to complete about " + std::to_string(seconds) + " sec"; }
+std::string Label(int seconds) {
+  return "Remaining time to complete about " + std::to_string(seconds) + " sec";
+}
 
 std::vector<std::string> CountdownLabels() {
   std::vector<std::string> labels;
@@ -118,7 +123,7 @@ bool SamePart(const std::vector<uint8_t>& flash, const uint8_t* part) {
          std::memcmp(flash.data() + 0x450, part + 0x450, 0x20000 - 0x450) == 0;
 }
 
-class UpdateBuildTest : public ::testing::TestWithParam<Utility> {
+class UpdateBuildTest : public ::testing::TestWithParam<Program> {
  protected:
   UpdateRig rig{GetParam(), Drv320()};
   FirmwareImageSetup setup;
@@ -136,12 +141,13 @@ TEST_P(UpdateBuildTest, ASuccessfulUpdateProgramsTheDriveAndReportsIt) {
   EXPECT_EQ(rig.view_.confirmations[0].second, "KESTREL DVD-ROM DRV-320  1.20  2003/07/15");
 
   EXPECT_EQ(rig.log_.text(),
-            "Start update !\r\nSuccess to verify new firmware.\r\nUpdate operation completed successfully.\r\n");
+            "Start update !\r\nSuccess to verify new firmware.\r\nUpdate operation completed "
+            "successfully.\r\n");
   // Logged, shown from the top, logged; TARN2K then scrolls to the end again.
   std::vector<bool> scrolls;
   for (const auto& update : rig.view_.statusUpdates) scrolls.push_back(update.scrollToEnd);
-  const std::vector<bool> expected =
-      rig.tarn9x_ ? std::vector<bool>{true, false, true} : std::vector<bool>{true, false, true, true};
+  const std::vector<bool> expected = rig.tarn9x_ ? std::vector<bool>{true, false, true}
+                                                 : std::vector<bool>{true, false, true, true};
   EXPECT_EQ(scrolls, expected);
 
   // The wait: 30 steps of range, the label counting down 29 to 1, 29 steps,
@@ -185,11 +191,10 @@ TEST_P(UpdateBuildTest, NothingIsWrittenUntilEveryCheckAndTheUserAgree) {
       {"other CPU",
        [](UpdateRig&, auto& img) { std::memcpy(&img[0x1010], "HITACHI H8_3048F", 16); },
        UpdateOutcome::CpuMismatch, "CPU type of HEX File does not match with internal CPU. ", true},
-      {"other model",
-       [](UpdateRig&, auto& img) { std::memcpy(&img[0x1008], "DRV-331 ", 8); },
+      {"other model", [](UpdateRig&, auto& img) { std::memcpy(&img[0x1008], "DRV-331 ", 8); },
        UpdateOutcome::DriveMismatch, "Selected file is inappropriate to this drive.", true},
-      {"cancelled", [](UpdateRig& r, auto&) { r.view_.confirmAnswer = false; }, UpdateOutcome::Cancelled,
-       "", false},
+      {"cancelled", [](UpdateRig& r, auto&) { r.view_.confirmAnswer = false; },
+       UpdateOutcome::Cancelled, "", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -234,14 +239,16 @@ TEST_P(UpdateBuildTest, ARefusedBlockStopsTheTransferBeforeProgramming) {
   EXPECT_EQ(rig.log_.text(), "Start update !\r\n");
   ASSERT_EQ(rig.view_.messages.size(), 1u);
   EXPECT_EQ(rig.view_.messages[0].text, "Sense Code : 05-24-00");
-  EXPECT_EQ(rig.view_.CountEvents("progress-open"), rig.tarn9x_ ? 0 : 1);  // TARN2K: rediscovery only
+  EXPECT_EQ(rig.view_.CountEvents("progress-open"),
+            rig.tarn9x_ ? 0 : 1);  // TARN2K: rediscovery only
 }
 
 TEST_P(UpdateBuildTest, AFailedVerificationIsShownThenLogged) {
   rig.drive_->CorruptReadBack(0x9000);
   rig.LoadImage(image);
   EXPECT_EQ(rig.Run(), UpdateOutcome::VerifyFailed);
-  EXPECT_EQ(rig.log_.text(), "Start update !\r\nFailed to verify new firmware.\r\nUpdate operation failed.\r\n");
+  EXPECT_EQ(rig.log_.text(),
+            "Start update !\r\nFailed to verify new firmware.\r\nUpdate operation failed.\r\n");
   ASSERT_GE(rig.view_.statusUpdates.size(), 3u);
   EXPECT_FALSE(rig.view_.statusUpdates[1].scrollToEnd);
   EXPECT_TRUE(rig.view_.statusUpdates[2].scrollToEnd);
@@ -257,9 +264,10 @@ TEST_P(UpdateBuildTest, MessagesFollowTheLanguage) {
   EXPECT_EQ(rig.Labels().front(), "バージョンアップが完了するまで残り約29秒です");
 }
 
-INSTANTIATE_TEST_SUITE_P(Builds, UpdateBuildTest, ::testing::Values(Utility::Tarn9x, Utility::Tarn2k),
-                         [](const ::testing::TestParamInfo<Utility>& info) {
-                           return info.param == Utility::Tarn9x ? "Tarn9x" : "Tarn2k";
+INSTANTIATE_TEST_SUITE_P(Builds, UpdateBuildTest,
+                         ::testing::Values(Program::Tarn9x, Program::Tarn2k),
+                         [](const ::testing::TestParamInfo<Program>& info) {
+                           return info.param == Program::Tarn9x ? "Tarn9x" : "Tarn2k";
                          });
 
 // TARN9X: the programming command is polled once per pause.
@@ -276,7 +284,7 @@ TEST(PolledWaitTest, FinishedWithFewerThanFiveSecondsLeftEndsTheWaitAtOnce) {
   for (const Case c : {Case{26000, 5, 25, 0}, Case{29500, 1, 29, 0}, Case{25000, 1, 29, 1},
                        Case{5000, 1, 29, 1}, Case{200000, 1, 29, 0}}) {
     SCOPED_TRACE(c.programmingMs);
-    UpdateRig r(Utility::Tarn9x, Drv320());
+    UpdateRig r(Program::Tarn9x, Drv320());
     r.drive_->SetProgrammingMs(c.programmingMs);
     r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
     r.Run();
@@ -289,7 +297,7 @@ TEST(PolledWaitTest, FinishedWithFewerThanFiveSecondsLeftEndsTheWaitAtOnce) {
 }
 
 TEST(PolledWaitTest, TheLabelIsSetAgainAfterEachPause) {
-  UpdateRig r(Utility::Tarn9x, Drv320());
+  UpdateRig r(Program::Tarn9x, Drv320());
   r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   r.Run();
   // Each countdown value is set once with the steps and once after the pause;
@@ -297,13 +305,13 @@ TEST(PolledWaitTest, TheLabelIsSetAgainAfterEachPause) {
   const auto events = r.WaitEvents();
   EXPECT_EQ(std::count(events.begin(), events.end(), "label:" + Label(29)), 2);
   EXPECT_EQ(std::count(events.begin(), events.end(), "label:" + Label(1)), 2);
-  const auto firstLabel = std::find_if(events.begin(), events.end(),
-                                       [](const std::string& e) { return e.rfind("label:", 0) == 0; });
+  const auto firstLabel = std::find_if(
+      events.begin(), events.end(), [](const std::string& e) { return e.rfind("label:", 0) == 0; });
   EXPECT_EQ(*(firstLabel - 1), "step");
 }
 
 TEST(ContinuousWaitTest, Tarn2kReadsTheClockContinuouslyAndNeverPolls) {
-  UpdateRig r(Utility::Tarn2k, Drv320());
+  UpdateRig r(Program::Tarn2k, Drv320());
   r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   r.Run();
   EXPECT_EQ(r.transport_.PingCount(), 0);
@@ -313,7 +321,7 @@ TEST(ContinuousWaitTest, Tarn2kReadsTheClockContinuouslyAndNeverPolls) {
 }
 
 TEST(ContinuousWaitTest, AFailedProgrammingCommandStopsTheUpdateAndRediscovers) {
-  UpdateRig r(Utility::Tarn2k, Drv320());
+  UpdateRig r(Program::Tarn2k, Drv320());
   r.drive_->FailCommand(kWriteBuffer, 1, sim::kHardwareError, kProgramId);
   r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   EXPECT_EQ(r.Run(), UpdateOutcome::ProgrammingFailed);
@@ -324,7 +332,7 @@ TEST(ContinuousWaitTest, AFailedProgrammingCommandStopsTheUpdateAndRediscovers) 
 }
 
 TEST(AfterUpdateTest, Tarn2kClosesTheDriveAndListsItsNewRevision) {
-  UpdateRig r(Utility::Tarn2k, Drv320());
+  UpdateRig r(Program::Tarn2k, Drv320());
   r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   r.Run();
   EXPECT_EQ(r.transport_.OpenLetter(), 0);
@@ -338,7 +346,7 @@ TEST(AfterUpdateTest, Tarn2kClosesTheDriveAndListsItsNewRevision) {
 }
 
 TEST(AfterUpdateTest, Tarn2kLeavesTheDriveOpenWhenAStopComesBeforeTheTransfer) {
-  UpdateRig r(Utility::Tarn2k, Drv320());
+  UpdateRig r(Program::Tarn2k, Drv320());
   r.view_.confirmAnswer = false;
   r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   r.Run();
@@ -368,7 +376,7 @@ TEST_P(PartChoiceTest, PartAndTrailerFitGenerationAndCpu) {
     setup.second->fillSeed = 99;
   }
   const auto image = testing::BuildFirmwareImage(setup);
-  UpdateRig r(Utility::Tarn9x, sim::KestrelDrive(c.model, "1.10", "2003/05/12", c.driveCpu));
+  UpdateRig r(Program::Tarn9x, sim::KestrelDrive(c.model, "1.10", "2003/05/12", c.driveCpu));
   r.LoadImage(image);
   ASSERT_EQ(r.Run(), UpdateOutcome::Updated);
   EXPECT_EQ(r.context_.records.imageBase, c.sentPart);
@@ -389,7 +397,7 @@ TEST(CpuCheckTest, AOnePartImageNeverMatchesOnItsMissingSecondName) {
   // zeros that stand for a one-part image's missing second name.
   sim::DriveConfig drive = Drv320();
   drive.cpuName = std::string(16, '\0');
-  UpdateRig r(Utility::Tarn9x, drive);
+  UpdateRig r(Program::Tarn9x, drive);
   FirmwareImageSetup setup;
   r.LoadImage(testing::BuildFirmwareImage(setup));
   EXPECT_EQ(r.Run(), UpdateOutcome::CpuMismatch);
