@@ -5,7 +5,7 @@
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
 #include "drive/drive_messages.h"
-#include "drive/firmware_transfer.h"
+#include "drive/supported_drive.h"
 
 namespace kestrel {
 
@@ -59,7 +59,7 @@ int32_t LetterDriveSelector::MakeCurrent(const DriveEntry& entry) {
 }
 
 int32_t LetterDriveSelector::CheckSupported(DriveContext& context, const DriveEntry&) {
-  return CheckSupportedDrive(context, nullptr, std::nullopt);
+  return CheckSupportedDrive(context);  // the drive MakeCurrent opened
 }
 
 const MessagePair& LetterDriveSelector::OpenFailure() const {

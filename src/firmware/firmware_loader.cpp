@@ -2,14 +2,17 @@
 
 #include <cstring>
 
-#include "drive/firmware_transfer.h"
 #include "firmware/firmware_messages.h"
+#include "firmware/firmware_transfer.h"
+#include "shell/utf8.h"
 
 namespace kestrel {
 
-FirmwareLoader::FirmwareLoader(DriveContext& context, FirmwareView& view, StatusLog& log,
-                               FileSystemPort& files, const FirmwareBuildTraits& traits)
+FirmwareLoader::FirmwareLoader(DriveContext& context, ImageRecord& image, FirmwareView& view,
+                               StatusLog& log, FileSystemPort& files,
+                               const FirmwareBuildTraits& traits)
     : context_(context),
+      image_(image),
       view_(view),
       log_(log),
       files_(files),
@@ -26,7 +29,7 @@ void FirmwareLoader::LoadFirmwareFile() {
   request.maxPathLength = kMaxFirmwarePath;
   const std::optional<std::string> chosen = view_.ChooseFile(request);
   // A path that does not fit the dialog's buffer never comes back from it.
-  if (!chosen || chosen->empty() || Utf16Length(*chosen) > kMaxFirmwarePath) {
+  if (!chosen || chosen->empty() || Utf8ToUtf16(*chosen).size() > kMaxFirmwarePath) {
     RefreshFormattedInfoField();
     return;
   }
@@ -47,8 +50,8 @@ void FirmwareLoader::LoadFirmwareFile() {
   std::string added;
   lastResult_ = LoadHexImage(*source, context_.buffers(), context_.language, added);
   if (lastResult_.normal()) {
-    FindFileIdentification(context_);
-    const auto& record = context_.records.fileIdentification;
+    FindFileIdentification(context_, image_);
+    const auto& record = image_.fileIdentification;
     view_.SetInfoField(IdentificationText(record.data(), record.size()));
   }
   const int closeCause = source->Close();
@@ -60,8 +63,8 @@ void FirmwareLoader::LoadFirmwareFile() {
 
 void FirmwareLoader::RefreshFormattedInfoField() {
   if (!traits_.formatInfoFieldAfterLoad) return;
-  if (FindFileIdentification(context_) != 0) return;
-  view_.SetInfoField(FormattedInfoField(context_.records.fileIdentification.data()));
+  if (FindFileIdentification(context_, image_) != 0) return;
+  view_.SetInfoField(FormattedInfoField(image_.fileIdentification.data()));
 }
 
 std::string IdentificationText(const uint8_t* record, size_t length) {
@@ -73,16 +76,6 @@ std::string IdentificationText(const uint8_t* record, size_t length) {
 std::string FormattedInfoField(const uint8_t* record) {
   // "%.8s %.16s %.5s %.10s": vendor, product, revision with the byte after it, date.
   return ImageFields(record, {{0, 8}, {8, 16}, {24, 5}, {29, 10}});
-}
-
-size_t Utf16Length(const std::string& text) {
-  size_t units = 0;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte & 0xC0) == 0x80) continue;  // continuation byte
-    units += (byte >= 0xF0) ? 2 : 1;      // four-byte sequences need a surrogate pair
-  }
-  return units;
 }
 
 }  // namespace kestrel

@@ -61,11 +61,14 @@ inline __m128i Nibbles(__m128i c, __m128i& valid) {
 inline bool Decode16(const uint8_t* digits, uint8_t* out, uint32_t& sum) {
   __m128i validLow, validHigh;
   const __m128i low = Nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(digits)), validLow);
-  const __m128i high = Nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(digits + 16)), validHigh);
+  const __m128i high =
+      Nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(digits + 16)), validHigh);
   // Each 16-bit lane holds the first digit's value low, the second's high.
   const __m128i mask = _mm_set1_epi16(0x00FF);
-  const __m128i lowBytes = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(low, mask), 4), _mm_srli_epi16(low, 8));
-  const __m128i highBytes = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(high, mask), 4), _mm_srli_epi16(high, 8));
+  const __m128i lowBytes =
+      _mm_or_si128(_mm_slli_epi16(_mm_and_si128(low, mask), 4), _mm_srli_epi16(low, 8));
+  const __m128i highBytes =
+      _mm_or_si128(_mm_slli_epi16(_mm_and_si128(high, mask), 4), _mm_srli_epi16(high, 8));
   const __m128i bytes = _mm_packus_epi16(lowBytes, highBytes);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
   const __m128i sums = _mm_sad_epu8(bytes, _mm_setzero_si128());
@@ -229,7 +232,8 @@ HexLoadResult ParseRecords(Source& source, uint8_t* dataBuffer) {
 }  // namespace
 
 HexLoadResult ParseHexRecords(LineSource& source, uint8_t* dataBuffer) {
-  if (auto* memory = dynamic_cast<MemoryLineSource*>(&source)) return ParseRecords(*memory, dataBuffer);
+  if (auto* memory = dynamic_cast<MemoryLineSource*>(&source))
+    return ParseRecords(*memory, dataBuffer);
   return ParseRecords(source, dataBuffer);
 }
 
@@ -296,7 +300,8 @@ void AppendLoadFailure(const HexLoadResult& result, Language language, std::stri
 
 void AppendFileException(int cause, std::string& log) {
   char text[48];
-  std::snprintf(text, sizeof text, firmware_text::kFileExceptionFormat, static_cast<unsigned>(cause));
+  std::snprintf(text, sizeof text, firmware_text::kFileExceptionFormat,
+                static_cast<unsigned>(cause));
   log += text;
   log += firmware_text::FileErrorCauseText(cause);
 }
@@ -322,7 +327,7 @@ std::string ImageFields(const uint8_t* record, std::initializer_list<ImageField>
   return text;
 }
 
-int32_t CheckImageSignature(DriveRecords& records, const uint8_t* image) {
+int32_t CheckImageSignature(ImageRecord& records, const uint8_t* image) {
   int32_t parts = 0;
   uint32_t blockOffset = 0;
   if (HasSignature(image, 0x1000)) {

@@ -7,27 +7,30 @@
 #include <string>
 
 #include "drive/drive_context.h"
+#include "firmware/image_record.h"
 #include "firmware/line_source.h"
 #include "shell/language.h"
 
 namespace kestrel {
 
 // Layout of the image (offsets into ImageBuffer).
-constexpr uint32_t kImageLoadSize = 0x42000;       // prepared, parsed and copied
-constexpr uint32_t kSecondPartOffset = 0x20000;    // second part, or a one-part image's trailer
-constexpr uint32_t kFirstTrailerOffset = 0x40000;  // file segment 4000h
-constexpr uint32_t kSecondTrailerOffset = 0x41000; // file segment 5000h, remapped
+constexpr uint32_t kImageLoadSize = 0x42000;        // prepared, parsed and copied
+constexpr uint32_t kSecondPartOffset = 0x20000;     // second part, or a one-part image's trailer
+constexpr uint32_t kFirstTrailerOffset = 0x40000;   // file segment 4000h
+constexpr uint32_t kSecondTrailerOffset = 0x41000;  // file segment 5000h, remapped
 constexpr uint32_t kImageTypeBlockOffset = 0x3F0;
 constexpr uint8_t kUncoveredImageByte = 0xFF;
 
 // Signature blocks: the maker signature, 8 bytes, the CPU name.
 constexpr char kMakerSignature[] = "KESTREL ";
 constexpr size_t kMakerSignatureLength = 8;
+constexpr size_t kCpuNameOffset = 16;  // in a signature block
+constexpr size_t kCpuNameLength = 16;
 
 // ImageTypeBlock, the nine bytes at 0x3F0.
 struct ImageTypeBlock {
-  char interfaceLetter;   // "A" ATAPI, "S" SCSI
-  char mechanismLetter;   // "T" tray, "S" slot
+  char interfaceLetter;  // "A" ATAPI, "S" SCSI
+  char mechanismLetter;  // "T" tray, "S" slot
   char editionCode[3];
   char version[4];
 };
@@ -93,6 +96,6 @@ std::string ImageFields(const uint8_t* record, std::initializer_list<ImageField>
 
 // The number of image parts that carry the maker signature (0, 1 or 2); sets
 // imageCpuName and imageSecondCpuName, and imageFirmwareId unless 0.
-int32_t CheckImageSignature(DriveRecords& records, const uint8_t* image);
+int32_t CheckImageSignature(ImageRecord& records, const uint8_t* image);
 
 }  // namespace kestrel

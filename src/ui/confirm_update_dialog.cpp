@@ -2,7 +2,7 @@
 
 #include "ui/firmware_window_texts.h"
 #include "ui/resource_ids.h"
-#include "ui/wide_text.h"
+#include "win32/wide_text.h"
 
 namespace kestrel {
 

@@ -7,7 +7,7 @@
 #include "firmware/firmware_messages.h"
 #include "ui/confirm_update_dialog.h"
 #include "ui/resource_ids.h"
-#include "ui/wide_text.h"
+#include "win32/wide_text.h"
 
 namespace kestrel {
 namespace {

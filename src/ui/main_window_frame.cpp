@@ -1,7 +1,7 @@
 #include "ui/main_window_frame.h"
 
 #include "ui/dialog_thunk.h"
-#include "ui/wide_text.h"
+#include "win32/wide_text.h"
 
 namespace kestrel {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "ui/dialog_thunk.h"
 #include "ui/resource_ids.h"
-#include "ui/wide_text.h"
+#include "win32/wide_text.h"
 
 namespace kestrel {
 

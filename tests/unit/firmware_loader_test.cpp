@@ -35,7 +35,7 @@ class LoaderTest : public ::testing::TestWithParam<Program> {
   LoaderTest()
       : context(transport, testing::ProfileOf(GetParam())),
         log(view),
-        loader(context, view, log, files,
+        loader(context, image, view, log, files,
                Tarn9x() ? kTarn9xFirmwareTraits : kTarn2kFirmwareTraits) {
     transport.InitDriveAccess();
     files.files[kPath].text = testing::BuildFirmwareHex(setup);
@@ -54,6 +54,7 @@ class LoaderTest : public ::testing::TestWithParam<Program> {
   sim::Bus bus;
   sim::DirectTransport transport{bus};
   DriveContext context;
+  ImageRecord image;
   FakeFirmwareView view;
   StatusLog log;
   MemoryFileSystem files;

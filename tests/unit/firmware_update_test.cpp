@@ -63,7 +63,8 @@ class UpdateRig {
     std::memcpy(transport_.Buffers().image, image.data(), image.size());
   }
   UpdateOutcome Run() {
-    return UpdateFirmware(context_, view_, log_, list_, {*selector_, *wait_, *after_, timer_});
+    return UpdateFirmware(context_, image_, view_, log_, list_,
+                          {*selector_, *wait_, *after_, timer_});
   }
   size_t Writes(int bufferId = -1) { return bus_.GetTrace().CountCommands(kWriteBuffer, bufferId); }
   // The view's events between the wait's progress range and its closing.
@@ -91,6 +92,7 @@ class UpdateRig {
   sim::Bus bus_;
   sim::DirectTransport transport_;
   DriveContext context_;
+  ImageRecord image_;
   FakeFirmwareView view_;
   StatusLog log_;
   sim::SimTimer simTimer_{bus_};
@@ -379,7 +381,7 @@ TEST_P(PartChoiceTest, PartAndTrailerFitGenerationAndCpu) {
   UpdateRig r(Program::Tarn9x, sim::KestrelDrive(c.model, "1.10", "2003/05/12", c.driveCpu));
   r.LoadImage(image);
   ASSERT_EQ(r.Run(), UpdateOutcome::Updated);
-  EXPECT_EQ(r.context_.records.imageBase, c.sentPart);
+  EXPECT_EQ(r.image_.imageBase, c.sentPart);
   EXPECT_TRUE(SamePart(r.Flash(), image.data() + c.sentPart));
   // The trailer block was sent from here: its marker follows it in the image.
   EXPECT_EQ(0, std::memcmp(r.transport_.Buffers().image + c.trailer + 0x1000, "WIN2", 4));

@@ -52,11 +52,11 @@ HexLoadResult Load(Buffers& buffers, const std::string& text) {
 
 TEST(HexRecordsTest, DataLandsAtSegmentPlusOffsetAndTheRestIsFF) {
   Buffers b;
-  const auto result = Load(b, Lines({HexRecord(0, 0x0010, {1, 2, 3}), HexRecord(0, 0x0013, {4}),
-                                     SegmentRecord(0x4000), HexRecord(0, 0x0000, {0x40}),
-                                     SegmentRecord(0x5000), HexRecord(0, 0x0002, {0x50, 0x51}),
-                                     SegmentRecord(0x1000), HexRecord(0, 0xFFFF, {0x1F}),
-                                     EndRecord()}));
+  const auto result =
+      Load(b, Lines({HexRecord(0, 0x0010, {1, 2, 3}), HexRecord(0, 0x0013, {4}),
+                     SegmentRecord(0x4000), HexRecord(0, 0x0000, {0x40}), SegmentRecord(0x5000),
+                     HexRecord(0, 0x0002, {0x50, 0x51}), SegmentRecord(0x1000),
+                     HexRecord(0, 0xFFFF, {0x1F}), EndRecord()}));
   ASSERT_TRUE(result.normal());
   EXPECT_EQ(result.loadedByteCount, 8u);
   const std::vector<uint8_t> expect = {1, 2, 3, 4};
@@ -78,10 +78,10 @@ TEST(HexRecordsTest, DataLandsAtSegmentPlusOffsetAndTheRestIsFF) {
 
 TEST(HexRecordsTest, LowerCaseDigitsTypeFourAndOtherTypesAreAccepted) {
   Buffers b;
-  const auto result = Load(b, Lines({SegmentRecord(0x2000), HexRecord(0x04, 0, {0x00, 0x01}),
-                                     HexRecord(0x03, 0, {0, 0, 0, 0}),
-                                     HexRecord(0, 0x0100, {0xAB, 0xCD}, /*lowerCase=*/true),
-                                     EndRecord()}));
+  const auto result =
+      Load(b, Lines({SegmentRecord(0x2000), HexRecord(0x04, 0, {0x00, 0x01}),
+                     HexRecord(0x03, 0, {0, 0, 0, 0}),
+                     HexRecord(0, 0x0100, {0xAB, 0xCD}, /*lowerCase=*/true), EndRecord()}));
   ASSERT_TRUE(result.normal());
   // Type 04 changes nothing: the data lands relative to segment 2000h.
   EXPECT_EQ(b.image[0x20100], 0xAB);
@@ -91,8 +91,8 @@ TEST(HexRecordsTest, LowerCaseDigitsTypeFourAndOtherTypesAreAccepted) {
 TEST(HexRecordsTest, TheEndRecordEndsReadingAndLaterLinesAreNeverRead) {
   Buffers b;
   std::string log;
-  const auto result =
-      Load(b, Lines({HexRecord(0, 0, {7}), EndRecord(), "garbage", ":zz", HexRecord(0, 1, {8})}), log);
+  const auto result = Load(
+      b, Lines({HexRecord(0, 0, {7}), EndRecord(), "garbage", ":zz", HexRecord(0, 1, {8})}), log);
   ASSERT_TRUE(result.normal());
   EXPECT_EQ(b.image[0], 7);
   EXPECT_EQ(b.image[1], 0xFF);
@@ -123,9 +123,9 @@ TEST(HexRecordsTest, ReadingEndsNormallyOnce0x42000DataBytesAreLoaded) {
 
 TEST(HexRecordsTest, RecordsBetweenTheImageAndTheBufferEndNeverReachTheImage) {
   Buffers b;
-  const auto result = Load(b, Lines({SegmentRecord(0x4200), HexRecord(0, 0, {1, 2}),
-                                     SegmentRecord(0x4000), HexRecord(0, 0xFFFE, {3, 4}),
-                                     EndRecord()}));
+  const auto result =
+      Load(b, Lines({SegmentRecord(0x4200), HexRecord(0, 0, {1, 2}), SegmentRecord(0x4000),
+                     HexRecord(0, 0xFFFE, {3, 4}), EndRecord()}));
   ASSERT_TRUE(result.normal());
   EXPECT_EQ(b.data[0x42000], 1);
   EXPECT_EQ(b.data[0x4FFFF], 4);
@@ -161,41 +161,90 @@ const std::string kGood = HexRecord(0, 0, {1, 2, 3, 4});
 
 INSTANTIATE_TEST_SUITE_P(
     DamagedFiles, HexRefusalTest,
-    ::testing::Values(
-        Refusal{"EmptyLine", {kGood, "", EndRecord()}, HexLoadEnd::BadStartCharacter, 2,
-                "\r\nStart Charactor is not fouund.", "\r\nStart Charactor is not fouund."},
-        Refusal{"LeadingBlank", {" " + kGood, EndRecord()}, HexLoadEnd::BadStartCharacter, 1,
-                "\r\nStart Charactor is not fouund.", "\r\nStart Charactor is not fouund."},
-        Refusal{"Checksum", {kGood, ":0400000001020305F2", EndRecord()}, HexLoadEnd::ChecksumError, 2,
-                "\r\nChecksum error in line 2.", "\r\n2行目のチェックサムが正しくありません。"},
-        Refusal{"ChecksumOfEndRecord", {kGood, ":00000001FE"}, HexLoadEnd::ChecksumError, 2,
-                "\r\nChecksum error in line 2.", "\r\n2行目のチェックサムが正しくありません。"},
-        Refusal{"NonHexData", {kGood, kGood, ":04000000010G0304F2", EndRecord()},
-                HexLoadEnd::InvalidRecord, 3, "\r\nInvalid record in line 3.",
-                "\r\n3行目のレコードが正しくありません。"},
-        Refusal{"NonHexHeader", {":0X00000001020304F2"}, HexLoadEnd::InvalidRecord, 1,
-                "\r\nInvalid record in line 1.", "\r\n1行目のレコードが正しくありません。"},
-        Refusal{"CountPastLineEnd", {":0800000001020304F2", EndRecord()}, HexLoadEnd::InvalidRecord, 1,
-                "\r\nInvalid record in line 1.", "\r\n1行目のレコードが正しくありません。"},
-        Refusal{"MissingChecksum", {":0400000001020304"}, HexLoadEnd::InvalidRecord, 1,
-                "\r\nInvalid record in line 1.", "\r\n1行目のレコードが正しくありません。"},
-        Refusal{"ShortHeader", {":0400"}, HexLoadEnd::InvalidRecord, 1, "\r\nInvalid record in line 1.",
-                "\r\n1行目のレコードが正しくありません。"},
-        Refusal{"SegmentOfThreeBytes", {HexRecord(2, 0, {0x10, 0x00, 0x00}), EndRecord()},
-                HexLoadEnd::InvalidRecord, 1, "\r\nInvalid record in line 1.",
-                "\r\n1行目のレコードが正しくありません。"},
-        Refusal{"PastDataBuffer", {SegmentRecord(0x4FFF), HexRecord(0, 0x000E, {1, 2, 3})},
-                HexLoadEnd::AddressOutOfRange, 2, "\r\nAddress out of range in line 2.",
-                "\r\n2行目のアドレスが範囲外です。"},
-        Refusal{"FarSegment", {SegmentRecord(0xF000), HexRecord(0, 0xFFF0, {1})},
-                HexLoadEnd::AddressOutOfRange, 2, "\r\nAddress out of range in line 2.",
-                "\r\n2行目のアドレスが範囲外です。"},
-        Refusal{"NoEndRecord", {kGood, kGood}, HexLoadEnd::MissingEndRecord, 2,
-                "\r\nThe file is incomplete: its end-of-file record is missing.",
-                "\r\nファイルが不完全です。終了レコードがありません。"},
-        Refusal{"EmptyFile", {}, HexLoadEnd::MissingEndRecord, 0,
-                "\r\nThe file is incomplete: its end-of-file record is missing.",
-                "\r\nファイルが不完全です。終了レコードがありません。"}),
+    ::testing::Values(Refusal{"EmptyLine",
+                              {kGood, "", EndRecord()},
+                              HexLoadEnd::BadStartCharacter,
+                              2,
+                              "\r\nStart Charactor is not fouund.",
+                              "\r\nStart Charactor is not fouund."},
+                      Refusal{"LeadingBlank",
+                              {" " + kGood, EndRecord()},
+                              HexLoadEnd::BadStartCharacter,
+                              1,
+                              "\r\nStart Charactor is not fouund.",
+                              "\r\nStart Charactor is not fouund."},
+                      Refusal{"Checksum",
+                              {kGood, ":0400000001020305F2", EndRecord()},
+                              HexLoadEnd::ChecksumError,
+                              2,
+                              "\r\nChecksum error in line 2.",
+                              "\r\n2行目のチェックサムが正しくありません。"},
+                      Refusal{"ChecksumOfEndRecord",
+                              {kGood, ":00000001FE"},
+                              HexLoadEnd::ChecksumError,
+                              2,
+                              "\r\nChecksum error in line 2.",
+                              "\r\n2行目のチェックサムが正しくありません。"},
+                      Refusal{"NonHexData",
+                              {kGood, kGood, ":04000000010G0304F2", EndRecord()},
+                              HexLoadEnd::InvalidRecord,
+                              3,
+                              "\r\nInvalid record in line 3.",
+                              "\r\n3行目のレコードが正しくありません。"},
+                      Refusal{"NonHexHeader",
+                              {":0X00000001020304F2"},
+                              HexLoadEnd::InvalidRecord,
+                              1,
+                              "\r\nInvalid record in line 1.",
+                              "\r\n1行目のレコードが正しくありません。"},
+                      Refusal{"CountPastLineEnd",
+                              {":0800000001020304F2", EndRecord()},
+                              HexLoadEnd::InvalidRecord,
+                              1,
+                              "\r\nInvalid record in line 1.",
+                              "\r\n1行目のレコードが正しくありません。"},
+                      Refusal{"MissingChecksum",
+                              {":0400000001020304"},
+                              HexLoadEnd::InvalidRecord,
+                              1,
+                              "\r\nInvalid record in line 1.",
+                              "\r\n1行目のレコードが正しくありません。"},
+                      Refusal{"ShortHeader",
+                              {":0400"},
+                              HexLoadEnd::InvalidRecord,
+                              1,
+                              "\r\nInvalid record in line 1.",
+                              "\r\n1行目のレコードが正しくありません。"},
+                      Refusal{"SegmentOfThreeBytes",
+                              {HexRecord(2, 0, {0x10, 0x00, 0x00}), EndRecord()},
+                              HexLoadEnd::InvalidRecord,
+                              1,
+                              "\r\nInvalid record in line 1.",
+                              "\r\n1行目のレコードが正しくありません。"},
+                      Refusal{"PastDataBuffer",
+                              {SegmentRecord(0x4FFF), HexRecord(0, 0x000E, {1, 2, 3})},
+                              HexLoadEnd::AddressOutOfRange,
+                              2,
+                              "\r\nAddress out of range in line 2.",
+                              "\r\n2行目のアドレスが範囲外です。"},
+                      Refusal{"FarSegment",
+                              {SegmentRecord(0xF000), HexRecord(0, 0xFFF0, {1})},
+                              HexLoadEnd::AddressOutOfRange,
+                              2,
+                              "\r\nAddress out of range in line 2.",
+                              "\r\n2行目のアドレスが範囲外です。"},
+                      Refusal{"NoEndRecord",
+                              {kGood, kGood},
+                              HexLoadEnd::MissingEndRecord,
+                              2,
+                              "\r\nThe file is incomplete: its end-of-file record is missing.",
+                              "\r\nファイルが不完全です。終了レコードがありません。"},
+                      Refusal{"EmptyFile",
+                              {},
+                              HexLoadEnd::MissingEndRecord,
+                              0,
+                              "\r\nThe file is incomplete: its end-of-file record is missing.",
+                              "\r\nファイルが不完全です。終了レコードがありません。"}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 TEST(HexRecordsTest, LineNumbersCountFileLinesNotReads) {
@@ -208,7 +257,8 @@ TEST(HexRecordsTest, LineNumbersCountFileLinesNotReads) {
 
   // A record longer than one read runs past the end of what was read.
   Buffers b2;
-  const auto split = Load(b2, Lines({kGood, HexRecord(0, 0x100, std::vector<uint8_t>(128, 0x5A)), kGood}));
+  const auto split =
+      Load(b2, Lines({kGood, HexRecord(0, 0x100, std::vector<uint8_t>(128, 0x5A)), kGood}));
   EXPECT_EQ(split.end, HexLoadEnd::InvalidRecord);
   EXPECT_EQ(split.lineNumber, 2u);
   EXPECT_EQ(b2.image, b2.previous);
@@ -216,7 +266,8 @@ TEST(HexRecordsTest, LineNumbersCountFileLinesNotReads) {
 
 TEST(HexRecordsTest, ADataRecordEndingExactlyAtTheBufferEndIsStored) {
   Buffers b;
-  const auto result = Load(b, Lines({SegmentRecord(0x4FFF), HexRecord(0, 0x000E, {1, 2}), EndRecord()}));
+  const auto result =
+      Load(b, Lines({SegmentRecord(0x4FFF), HexRecord(0, 0x000E, {1, 2}), EndRecord()}));
   ASSERT_TRUE(result.normal());
   EXPECT_EQ(b.data[kDataBufferSize - 1], 2);
 }
@@ -236,11 +287,14 @@ TEST(HexImageDescriptionTest, TypeWordsLabelAndVersionFollowOneAnother) {
 
   log.clear();
   AppendImageDescription(ImageWithTypeBlock("ASxyzB2.0").data(), log);
-  EXPECT_EQ(log, "\r\nF/W file load success.\r\nFirmware File Type : ATAPI SLOT \r\nVersion : B2.0\r\n");
+  EXPECT_EQ(log,
+            "\r\nF/W file load success.\r\nFirmware File Type : ATAPI SLOT \r\nVersion : B2.0\r\n");
 
   log.clear();
   AppendImageDescription(ImageWithTypeBlock("SxSPR1\0\0\0").data(), log);
-  EXPECT_EQ(log, "\r\nF/W file load success.\r\nFirmware File Type : SCSI SPRUCE Model\r\nVersion : 1\r\n");
+  EXPECT_EQ(
+      log,
+      "\r\nF/W file load success.\r\nFirmware File Type : SCSI SPRUCE Model\r\nVersion : 1\r\n");
 
   // An image without a type block: no words, no label, FFh shown as text.
   log.clear();
@@ -253,8 +307,9 @@ TEST(HexImageDescriptionTest, EditionTableHasNineDistinctCodesInItsOrder) {
   size_t count = 0;
   const EditionLabel* table = EditionLabelTable(count);
   ASSERT_EQ(count, 9u);
-  const char* labels[] = {"KESTREL Model", "LARCH Model", "ROWAN Model", "ALDER Model", "HAZEL Model",
-                          "MAPLE Model",   "CEDAR Model", "BIRCH Model", "SPRUCE Model"};
+  const char* labels[] = {"KESTREL Model", "LARCH Model", "ROWAN Model",
+                          "ALDER Model",   "HAZEL Model", "MAPLE Model",
+                          "CEDAR Model",   "BIRCH Model", "SPRUCE Model"};
   for (size_t i = 0; i < count; ++i) {
     EXPECT_STREQ(table[i].label, labels[i]);
     EXPECT_EQ(std::strlen(table[i].code), 3u);
@@ -280,8 +335,10 @@ TEST(HexImageDescriptionTest, FileExceptionLinesShowTheCauseInLowerCaseHex) {
 
 TEST(CheckImageSignatureTest, CountsSignedPartsAndTakesTheNamesOfTheBlockFound) {
   std::vector<uint8_t> image(kImageBufferSize, 0);
-  auto put = [&](uint32_t at, const char* text) { std::memcpy(&image[at], text, std::strlen(text)); };
-  DriveRecords records;
+  auto put = [&](uint32_t at, const char* text) {
+    std::memcpy(&image[at], text, std::strlen(text));
+  };
+  ImageRecord records;
 
   EXPECT_EQ(CheckImageSignature(records, image.data()), 0);  // never loaded
 
@@ -290,8 +347,10 @@ TEST(CheckImageSignatureTest, CountsSignedPartsAndTakesTheNamesOfTheBlockFound) 
 
   put(0x1000, "KESTREL DRV-320 HITACHI H8_3062A");
   EXPECT_EQ(CheckImageSignature(records, image.data()), 2);
-  EXPECT_EQ(std::string(records.imageFirmwareId.begin(), records.imageFirmwareId.end()), "KESTREL DRV-320 ");
-  EXPECT_EQ(std::string(records.imageCpuName.begin(), records.imageCpuName.end()), "HITACHI H8_3062A");
+  EXPECT_EQ(std::string(records.imageFirmwareId.begin(), records.imageFirmwareId.end()),
+            "KESTREL DRV-320 ");
+  EXPECT_EQ(std::string(records.imageCpuName.begin(), records.imageCpuName.end()),
+            "HITACHI H8_3062A");
   EXPECT_EQ(std::string(records.imageSecondCpuName.begin(), records.imageSecondCpuName.end()),
             "HITACHI H8_3062R");
 
@@ -301,14 +360,16 @@ TEST(CheckImageSignatureTest, CountsSignedPartsAndTakesTheNamesOfTheBlockFound) 
   std::memcpy(&old[0x100], "KESTREL OLD-100 CPU AT 100      ", 32);
   std::memcpy(&old[0x21000], "KESTREL DRV-320 HITACHI H8_3062R", 32);
   EXPECT_EQ(CheckImageSignature(records, old.data()), 1);
-  EXPECT_EQ(std::string(records.imageCpuName.begin(), records.imageCpuName.end()), "CPU AT 100      ");
+  EXPECT_EQ(std::string(records.imageCpuName.begin(), records.imageCpuName.end()),
+            "CPU AT 100      ");
   EXPECT_EQ(records.imageSecondCpuName, (std::array<uint8_t, 16>{}));
 
   // Result 0 clears the names but keeps the firmware id.
   std::vector<uint8_t> none(kImageBufferSize, 0);
   EXPECT_EQ(CheckImageSignature(records, none.data()), 0);
   EXPECT_EQ(records.imageCpuName, (std::array<uint8_t, 16>{}));
-  EXPECT_EQ(std::string(records.imageFirmwareId.begin(), records.imageFirmwareId.end()), "KESTREL OLD-100 ");
+  EXPECT_EQ(std::string(records.imageFirmwareId.begin(), records.imageFirmwareId.end()),
+            "KESTREL OLD-100 ");
 }
 
 }  // namespace
