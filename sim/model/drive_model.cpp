@@ -193,6 +193,16 @@ std::string Drive::Revision() const {
   return std::string(reinterpret_cast<const char*>(&inquiry_[32]), 4);
 }
 
+CommandFault EmptyReadBackFault(int index) {
+  CommandFault f;
+  f.opcode = op::kReadBuffer;
+  f.bufferId = buffer_id::kFlash;
+  f.offset = int64_t{index} * kDownloadBlockSize;
+  f.action = CommandFault::Action::Short;
+  f.shortBytes = 0;
+  return f;
+}
+
 std::array<uint8_t, 32> Drive::RomIdBlock() const {
   std::array<uint8_t, 32> block{};
   PutText(&block[0], 8, kMakerSignature);
@@ -260,10 +270,11 @@ void Drive::PowerCycle() {
   RefreshIdentityFromFlash();
 }
 
-CommandFault* Drive::MatchFault(uint8_t opcode, int bufferId) {
+CommandFault* Drive::MatchFault(uint8_t opcode, int bufferId, int64_t offset) {
   CommandFault* active = nullptr;
   for (CommandFault& f : faults_) {
     if (f.opcode != opcode || (f.bufferId >= 0 && f.bufferId != bufferId)) continue;
+    if (f.offset >= 0 && f.offset != offset) continue;
     ++f.seen;
     bool hit = f.seen >= f.nth && (f.count == 0 || f.seen < f.nth + f.count);
     if (hit && !active) active = &f;
@@ -315,7 +326,8 @@ CommandResult Drive::Execute(const uint8_t* cdb, size_t cdbLength, DataDirection
     reply = Check(kInvalidField);
   } else {
     const bool bufferCommand = opcode == op::kReadBuffer || opcode == op::kWriteBuffer;
-    CommandFault* fault = MatchFault(opcode, bufferCommand ? cdb[2] : -1);
+    CommandFault* fault = MatchFault(opcode, bufferCommand ? cdb[2] : -1,
+                                     bufferCommand ? int64_t{Big24(&cdb[3])} : -1);
     // INQUIRY and REQUEST SENSE are answered in every state.
     const bool alwaysAnswered = opcode == op::kInquiry || opcode == op::kRequestSense;
     Handler handler = HandlerFor(opcode);

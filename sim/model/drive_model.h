@@ -96,14 +96,19 @@ struct CommandFault {
     Short,    // good status, only `shortBytes` of the data-in reply
   };
   uint8_t opcode = 0;
-  int bufferId = -1;  // READ/WRITE BUFFER id (CDB byte 2); -1: any
-  int nth = 1;        // the nth matching command from now on (1-based)
-  int count = 1;      // how many matching commands from the nth on; 0: all
+  int bufferId = -1;    // READ/WRITE BUFFER id (CDB byte 2); -1: any
+  int64_t offset = -1;  // READ/WRITE BUFFER offset (CDB bytes 3-5); -1: any
+  int nth = 1;          // the nth matching command from now on (1-based)
+  int count = 1;        // how many matching commands from the nth on; 0: all
   Action action = Action::Fail;
   Sense sense = kHardwareError;
   uint32_t shortBytes = 0;
   int seen = 0;  // matching commands so far
 };
+
+// READ BUFFER 80h of 8000h block `index` (0-3) ends with good status and moves
+// no data, as a drive that lost the transfer would report it.
+CommandFault EmptyReadBackFault(int index);
 
 class Drive {
  public:
@@ -137,6 +142,7 @@ class Drive {
   void RefuseDownloadBlock(int index, Sense sense = kInvalidField);
   void GarbageReply(uint8_t opcode, int nth, int bufferId = -1);
   void ShortReply(uint8_t opcode, int nth, uint32_t bytes, int bufferId = -1);
+  void EmptyReadBack(int index) { AddFault(EmptyReadBackFault(index)); }
   // Every read-back covering this flash offset returns the byte inverted.
   void CorruptReadBack(uint32_t flashOffset) { corruptOffsets_.push_back(flashOffset); }
   // Power lost while programming: the flash is left erased and garbled and the
@@ -193,7 +199,7 @@ class Drive {
   Reply ReadBuffer(const Request&);
   Reply WriteBuffer(const Request&);
 
-  CommandFault* MatchFault(uint8_t opcode, int bufferId);
+  CommandFault* MatchFault(uint8_t opcode, int bufferId, int64_t offset);
   void FinishProgramming();
   void RefreshIdentityFromFlash();
   void BuildInquiry();

@@ -262,6 +262,10 @@ class Parser {
       if (!o.bare.empty() && (!ParseHex(o.bare[0], offset) || offset >= kFlashSize))
         return Error("bad offset");
       setup.corruptOffsets.push_back(offset);
+    } else if (kind == "readback_empty") {
+      if (o.bare.empty() || !ParseDecimal(o.bare[0], n) || n > 3)
+        return Error("readback_empty 0 to 3");
+      setup.faults.push_back(EmptyReadBackFault(static_cast<int>(n)));
     } else if (kind == "never_finishes") {
       setup.neverFinishes = true;
     } else if (kind == "cpu_block_at") {

@@ -18,6 +18,7 @@
 //   disc=none | present
 //   fault=readback_differs [offset(hex), default 2345]
 //   fault=refuse_block N [sense=KK/AA/QQ]   N: 0-3 the 8000h blocks, 4 the trailer
+//   fault=readback_empty N                  N: 0-3, that read-back block moves no data
 //   fault=never_finishes
 //   fault=cpu_block_at 100                  (hex) where the ROM id block reads
 //   fault=fail opcode=3C [id=80] [nth=1] [count=1] [sense=04/44/00]

@@ -73,7 +73,7 @@ void AspiDiscovery::ExamineTarget(DriveListView& view, DriveList& list, const Di
   if (!text || list.Size() >= rule.entryCapacity) return;
   const std::string item = *text;
   if (!list.Add(DriveEntry{std::move(*text), address})) return;
-  view.AddListItem(item);
+  view.AddListItem(AnsiText(context_.language, item));
   view.RefreshControls();
 }
 

@@ -43,6 +43,14 @@ int32_t ReadDriveBuffer(DriveContext& context, uint8_t bufferId, uint32_t offset
   return Send(context, command);
 }
 
+int32_t ReadDriveBufferToCompare(DriveContext& context, uint8_t bufferId, uint32_t offset,
+                                 uint16_t length, uint8_t* destination, const uint8_t* expected) {
+  auto command = BuildReadBuffer(bufferId, offset, length, destination);
+  if (!command) return kCommandNotSent;
+  for (uint16_t i = 0; i < length; ++i) destination[i] = static_cast<uint8_t>(~expected[i]);
+  return Send(context, command);
+}
+
 int32_t WriteDriveBuffer(DriveContext& context, uint8_t bufferId, uint32_t offset, uint16_t length,
                          uint8_t* source) {
   return Send(context, BuildWriteBuffer(bufferId, offset, length, source));

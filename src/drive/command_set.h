@@ -20,6 +20,11 @@ int32_t SendTestUnitReady(DriveContext& context);
 // READ BUFFER / WRITE BUFFER, mode 01h.
 int32_t ReadDriveBuffer(DriveContext& context, uint8_t bufferId, uint32_t offset, uint16_t length,
                         uint8_t* destination);
+// READ BUFFER for a comparison with `expected`: the destination first holds
+// the complement of `expected`, so bytes the drive never sends (a transfer that
+// ends early with good status) cannot compare equal.
+int32_t ReadDriveBufferToCompare(DriveContext& context, uint8_t bufferId, uint32_t offset,
+                                 uint16_t length, uint8_t* destination, const uint8_t* expected);
 int32_t WriteDriveBuffer(DriveContext& context, uint8_t bufferId, uint32_t offset, uint16_t length,
                          uint8_t* source);
 // WRITE BUFFER id 30h, no data.

@@ -33,7 +33,9 @@ void LetterDiscovery::Discover(DriveListView& view, DriveList& list, DiscoveryOc
           rule.entryText(context_.buffers().data, kInquiryLength, prefix);
       if (text) {
         const std::string item = *text;
-        if (list.Add(DriveEntry{std::move(*text), AspiAddress{}})) view.AddListItem(item);
+        if (list.Add(DriveEntry{std::move(*text), AspiAddress{}})) {
+          view.AddListItem(AnsiText(context_.language, item));
+        }
       }
     }
     letters_.CloseDrive();

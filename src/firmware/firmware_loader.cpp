@@ -36,6 +36,7 @@ void FirmwareLoader::LoadFirmwareFile() {
 
   const std::string& path = *chosen;
   fileNameBuffer_ = path;
+  image_.imageLoadFailed = true;  // until this load reaches its end
   log_.Replace(std::string(firmware_text::kFileNamePrefix) + path);
   view_.SetFileNameField(path);
   log_.Show(false);
@@ -50,9 +51,10 @@ void FirmwareLoader::LoadFirmwareFile() {
   std::string added;
   lastResult_ = LoadHexImage(*source, context_.buffers(), context_.language, added);
   if (lastResult_.normal()) {
+    image_.imageLoadFailed = false;
     FindFileIdentification(context_, image_);
     const auto& record = image_.fileIdentification;
-    view_.SetInfoField(IdentificationText(record.data(), record.size()));
+    view_.SetInfoField(IdentificationText(record.data(), record.size(), context_.language));
   }
   const int closeCause = source->Close();
   if (lastResult_.normal() && closeCause != kFileNoError) AppendFileException(closeCause, added);
@@ -64,18 +66,18 @@ void FirmwareLoader::LoadFirmwareFile() {
 void FirmwareLoader::RefreshFormattedInfoField() {
   if (!traits_.formatInfoFieldAfterLoad) return;
   if (FindFileIdentification(context_, image_) != 0) return;
-  view_.SetInfoField(FormattedInfoField(image_.fileIdentification.data()));
+  view_.SetInfoField(FormattedInfoField(image_.fileIdentification.data(), context_.language));
 }
 
-std::string IdentificationText(const uint8_t* record, size_t length) {
+std::string IdentificationText(const uint8_t* record, size_t length, const Language& language) {
   std::string text;
-  AppendImageText(text, record, length);
+  AppendImageText(text, record, length, language);
   return text;
 }
 
-std::string FormattedInfoField(const uint8_t* record) {
+std::string FormattedInfoField(const uint8_t* record, const Language& language) {
   // "%.8s %.16s %.5s %.10s": vendor, product, revision with the byte after it, date.
-  return ImageFields(record, {{0, 8}, {8, 16}, {24, 5}, {29, 10}});
+  return ImageFields(record, {{0, 8}, {8, 16}, {24, 5}, {29, 10}}, language);
 }
 
 }  // namespace kestrel

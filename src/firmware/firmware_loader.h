@@ -43,8 +43,8 @@ class FirmwareLoader {
 };
 
 // The identification record's text up to its first zero byte.
-std::string IdentificationText(const uint8_t* record, size_t length);
+std::string IdentificationText(const uint8_t* record, size_t length, const Language& language);
 // "%.8s %.16s %.5s %.10s": vendor, product, revision and the byte after it, date.
-std::string FormattedInfoField(const uint8_t* record);
+std::string FormattedInfoField(const uint8_t* record, const Language& language);
 
 }  // namespace kestrel

@@ -25,11 +25,19 @@ const char* FileErrorCauseText(int cause) {
   return kCauses[cause - 1];
 }
 
+std::string FileOpenErrorText(const std::string& path, int cause, Language language) {
+  std::string text = Pick(kFileCannotBeOpened, language) + path + "\r\n\r\n";
+  const char* causeText = FileErrorCauseText(cause);
+  text += *causeText != '\0' ? causeText : "File error " + std::to_string(cause);
+  return text;
+}
+
 const MessagePair* AllPairs(size_t& count) {
   static constexpr MessagePair kPairs[] = {
-      kSelectFile,    kChecksumError, kInvalidRecord,   kMissingEndRecord, kAddressOutOfRange,
-      kFileNotAvailable, kCpuMismatch, kFileInappropriate, kStartUpdate,   kVerifySuccess,
-      kVerifyFailure, kUpdateSucceeded, kUpdateFailed,  kRemainingTime,
+      kSelectFile,        kChecksumError,    kInvalidRecord,      kMissingEndRecord,
+      kAddressOutOfRange, kFileNotAvailable, kCpuMismatch,        kFileInappropriate,
+      kStartUpdate,       kVerifySuccess,    kVerifyFailure,      kUpdateSucceeded,
+      kUpdateFailed,      kRemainingTime,    kFileCannotBeOpened,
   };
   count = std::size(kPairs);
   return kPairs;

@@ -2,6 +2,7 @@
 // log texts that are English in both languages.
 #pragma once
 #include <cstddef>
+#include <string>
 
 #include "shell/language.h"
 
@@ -36,14 +37,17 @@ inline constexpr MessagePair kMissingEndRecord{
     "\r\nファイルが不完全です。終了レコードがありません。"};
 inline constexpr MessagePair kAddressOutOfRange{181, 182, "\r\nAddress out of range in line %d.",
                                                 "\r\n%d行目のアドレスが範囲外です。"};
+// The box of a file the dialog named but the file layer could not open.
+inline constexpr MessagePair kFileCannotBeOpened{183, 184, "The file cannot be opened:\r\n",
+                                                 "ファイルを開くことができません:\r\n"};
 
 // Update procedure. The confirmation window's own texts (159/160, 173/174)
 // are in shell/firmware_window_texts.h.
 inline constexpr MessagePair kFileNotAvailable{146, 147, "This file is not available.",
                                                "このファイルは有効なファイルではありません。"};
-inline constexpr MessagePair kCpuMismatch{155, 156,
-                                          "CPU type of HEX File does not match with internal CPU. ",
-                                          "選択したファイルとドライブ内部のCPUのタイプが一致しません。"};
+inline constexpr MessagePair kCpuMismatch{
+    155, 156, "CPU type of HEX File does not match with internal CPU. ",
+    "選択したファイルとドライブ内部のCPUのタイプが一致しません。"};
 inline constexpr MessagePair kFileInappropriate{
     157, 158, "Selected file is inappropriate to this drive.",
     "選択したファイルはこのドライブに対して適切なものではありません。"};
@@ -51,9 +55,11 @@ inline constexpr MessagePair kStartUpdate{161, 162, "Start update !\r\n",
                                           "バージョンアップを開始しました。\r\n"};
 inline constexpr MessagePair kVerifySuccess{163, 164, "Success to verify new firmware.\r\n",
                                             "ファームウェアのベリファイは成功しました。\r\n"};
-inline constexpr MessagePair kVerifyFailure{165, 166, "Failed to verify new firmware.\r\n",
-                                            "ファームウェアのベリファイで違いが発見されました。\r\n"};
-inline constexpr MessagePair kUpdateSucceeded{168, 167, "Update operation completed successfully.\r\n",
+inline constexpr MessagePair kVerifyFailure{
+    165, 166, "Failed to verify new firmware.\r\n",
+    "ファームウェアのベリファイで違いが発見されました。\r\n"};
+inline constexpr MessagePair kUpdateSucceeded{168, 167,
+                                              "Update operation completed successfully.\r\n",
                                               "アップデート操作は正常に終了しました。\r\n"};
 inline constexpr MessagePair kUpdateFailed{170, 169, "Update operation failed.\r\n",
                                            "アップデートは失敗しました。\r\n"};
@@ -61,10 +67,11 @@ inline constexpr MessagePair kUpdateFailed{170, 169, "Update operation failed.\r
 inline constexpr MessagePair kRemainingTime{0, 0, "Remaining time to complete about %d sec",
                                             "バージョンアップが完了するまで残り約%d秒です"};
 
-
 // The text after "File Exception Error %x : " for a cause of the file layer;
 // "" for a cause it does not name.
 const char* FileErrorCauseText(int cause);
+// The whole text of that box: the intro, the path, the file layer's cause.
+std::string FileOpenErrorText(const std::string& path, int cause, Language language);
 
 // Every pair above, for the string tables and their checks.
 const MessagePair* AllPairs(size_t& count);

@@ -118,12 +118,14 @@ int32_t VerifyFirmware(DriveContext& context, const ImageRecord& record, uint32_
       uint64_t{base} + span > kImageBufferSize) {
     return kCommandNotSent;
   }
+  const uint8_t* image = imageBuffer + base;
+  // DataBuffer may still hold a copy of the image itself, so a block the drive
+  // never sends must not be left to compare equal.
   for (uint32_t offset = 0; offset < byteCount; offset += kDownloadBlock) {
-    const int32_t result =
-        ReadDriveBuffer(context, kReadBackId, offset, kDownloadBlock, data + offset);
+    const int32_t result = ReadDriveBufferToCompare(context, kReadBackId, offset, kDownloadBlock,
+                                                    data + offset, image + offset);
     if (result != 0) return result;
   }
-  const uint8_t* image = imageBuffer + base;
   if (std::memcmp(data, image, kDriveOwnedStart) != 0) return -1;
   if (std::memcmp(data + kDriveOwnedEnd, image + kDriveOwnedEnd, kDownloadBlock - kDriveOwnedEnd) !=
       0) {

@@ -242,14 +242,14 @@ HexLoadResult LoadHexImage(LineSource& source, WorkBuffers& buffers, Language la
   const HexLoadResult result = ParseHexRecords(source, buffers.data);
   if (result.normal()) {
     std::memcpy(buffers.image, buffers.data, kImageLoadSize);
-    AppendImageDescription(buffers.image, log);
+    AppendImageDescription(buffers.image, language, log);
   } else {
     AppendLoadFailure(result, language, log);
   }
   return result;
 }
 
-void AppendImageDescription(const uint8_t* image, std::string& log) {
+void AppendImageDescription(const uint8_t* image, const Language& language, std::string& log) {
   ImageTypeBlock type;
   std::memcpy(&type, image + kImageTypeBlockOffset, sizeof type);
   log += firmware_text::kLoadSuccess;
@@ -269,7 +269,8 @@ void AppendImageDescription(const uint8_t* image, std::string& log) {
   }
   // "\r\nVersion : %.4s\r\n"
   log += "\r\nVersion : ";
-  AppendImageText(log, reinterpret_cast<const uint8_t*>(type.version), sizeof type.version);
+  AppendImageText(log, reinterpret_cast<const uint8_t*>(type.version), sizeof type.version,
+                  language);
   log += "\r\n";
 }
 
@@ -306,23 +307,19 @@ void AppendFileException(int cause, std::string& log) {
   log += firmware_text::FileErrorCauseText(cause);
 }
 
-void AppendImageText(std::string& out, const uint8_t* bytes, size_t maxLength) {
-  for (size_t i = 0; i < maxLength && bytes[i] != 0; ++i) {
-    const uint8_t byte = bytes[i];
-    if (byte < 0x80) {
-      out.push_back(static_cast<char>(byte));
-    } else {
-      out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-      out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-    }
-  }
+void AppendImageText(std::string& out, const uint8_t* bytes, size_t maxLength,
+                     const Language& language) {
+  size_t length = 0;
+  while (length < maxLength && bytes[length] != 0) ++length;
+  out += AnsiText(language, bytes, length);
 }
 
-std::string ImageFields(const uint8_t* record, std::initializer_list<ImageField> fields) {
+std::string ImageFields(const uint8_t* record, std::initializer_list<ImageField> fields,
+                        const Language& language) {
   std::string text;
   for (const ImageField& field : fields) {
     if (&field != fields.begin()) text += ' ';
-    AppendImageText(text, record + field.offset, field.maxLength);
+    AppendImageText(text, record + field.offset, field.maxLength, language);
   }
   return text;
 }

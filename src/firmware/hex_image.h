@@ -76,15 +76,16 @@ HexLoadResult LoadHexImage(LineSource& source, WorkBuffers& buffers, Language la
                            std::string& log);
 
 // "\r\nF/W file load success." and the type, edition and version lines.
-void AppendImageDescription(const uint8_t* image, std::string& log);
+void AppendImageDescription(const uint8_t* image, const Language& language, std::string& log);
 // The line for a load that did not end normally (nothing for a normal end).
 void AppendLoadFailure(const HexLoadResult& result, Language language, std::string& log);
 // "\r\nFile Exception Error %x : " and the cause text.
 void AppendFileException(int cause, std::string& log);
 
 // Appends at most `maxLength` bytes of image text, stopping at a zero byte as
-// "%.*s" does. Bytes from 80h up are taken as Latin-1 so the log stays UTF-8.
-void AppendImageText(std::string& out, const uint8_t* bytes, size_t maxLength);
+// "%.*s" does, decoded through the ANSI code page.
+void AppendImageText(std::string& out, const uint8_t* bytes, size_t maxLength,
+                     const Language& language);
 
 // Fields of an identification record, each as AppendImageText takes it, joined
 // by single spaces: {{0, 8}, {8, 16}} is "%.8s %.16s".
@@ -92,7 +93,8 @@ struct ImageField {
   size_t offset;
   size_t maxLength;
 };
-std::string ImageFields(const uint8_t* record, std::initializer_list<ImageField> fields);
+std::string ImageFields(const uint8_t* record, std::initializer_list<ImageField> fields,
+                        const Language& language);
 
 // The number of image parts that carry the maker signature (0, 1 or 2); sets
 // imageCpuName and imageSecondCpuName, and imageFirmwareId unless 0.

@@ -13,6 +13,9 @@ struct ImageRecord {
   std::array<uint8_t, 16> imageFirmwareId{};
   std::array<uint8_t, 16> imageCpuName{};
   std::array<uint8_t, 16> imageSecondCpuName{};
+  // The last file chosen in the dialog did not load to its end: ImageBuffer
+  // still holds an earlier file, which must not be sent in its place.
+  bool imageLoadFailed = false;
 };
 
 }  // namespace kestrel

@@ -28,9 +28,9 @@ void CloseAndRediscover::Run(StatusLog& log, FirmwareView& view, DriveList& list
   discovery_.Discover(view, list, DiscoveryOccasion::AfterUpdate);
 }
 
-std::string FirmwareLine(const uint8_t* identification) {
+std::string FirmwareLine(const uint8_t* identification, const Language& language) {
   // "%.24s %.4s %.11s": vendor and product, revision, the bytes after it.
-  return ImageFields(identification, {{0, 24}, {24, 4}, {28, 11}});
+  return ImageFields(identification, {{0, 24}, {24, 4}, {28, 11}}, language);
 }
 
 UpdateOutcome UpdateFirmware(DriveContext& context, ImageRecord& image, FirmwareView& view,
@@ -45,7 +45,7 @@ UpdateOutcome UpdateFirmware(DriveContext& context, ImageRecord& image, Firmware
   }
 
   const int32_t imageParts = CheckImageSignature(image, context.buffers().image);
-  if (imageParts == 0) {
+  if (imageParts == 0 || image.imageLoadFailed) {
     log.showLog(Pick(firmware_text::kFileNotAvailable, language));
     return UpdateOutcome::ImageNotAvailable;
   }
@@ -65,8 +65,8 @@ UpdateOutcome UpdateFirmware(DriveContext& context, ImageRecord& image, Firmware
   // The preview shows the part at the current ImageBase, before this run's
   // transfer chooses the part to send.
   FindFileIdentification(context, image);
-  if (!view.ConfirmUpdate(FirmwareLine(records.driveIdentification.data()),
-                          FirmwareLine(image.fileIdentification.data()))) {
+  if (!view.ConfirmUpdate(FirmwareLine(records.driveIdentification.data(), language),
+                          FirmwareLine(image.fileIdentification.data(), language))) {
     return UpdateOutcome::Cancelled;
   }
 

@@ -52,7 +52,7 @@ struct UpdateStrategies {
 // How far a run got; the window does not need it, tests do.
 enum class UpdateOutcome {
   NoDrive,            // CheckSelectedDrive refused
-  ImageNotAvailable,  // no maker signature in the image
+  ImageNotAvailable,  // no maker signature in the image, or the last load failed
   CpuReadFailed,
   CpuMismatch,
   DriveMismatch,
@@ -67,6 +67,6 @@ UpdateOutcome UpdateFirmware(DriveContext& context, ImageRecord& image, Firmware
                              StatusLog& log, DriveList& list, const UpdateStrategies& strategies);
 
 // "%.24s %.4s %.11s": vendor and product, revision, the 11 bytes after it.
-std::string FirmwareLine(const uint8_t* identification);
+std::string FirmwareLine(const uint8_t* identification, const Language& language);
 
 }  // namespace kestrel

@@ -101,11 +101,7 @@ std::optional<std::string> FirmwareUpdateWindow::ChooseFile(const OpenFileReques
 }
 
 void FirmwareUpdateWindow::ShowFileError(const std::string& path, int cause) {
-  std::string text = "The file cannot be opened:\r\n" + path + "\r\n\r\n";
-  const char* causeText = firmware_text::FileErrorCauseText(cause);
-  text += (causeText != nullptr && *causeText != '\0') ? causeText
-                                                       : "File error " + std::to_string(cause);
-  ShowBox(text, traits().name);
+  ShowBox(firmware_text::FileOpenErrorText(path, cause, language()), traits().name);
 }
 
 bool FirmwareUpdateWindow::ConfirmUpdate(const std::string& oldFirmware,

@@ -21,7 +21,9 @@ MainWindowShell::~MainWindowShell() {
 }
 
 Language MainWindowShell::SetUp(HWND window, ControlTextTable japaneseTexts) {
+  static const Win32AnsiDecoder kAnsiCodePage;
   language_.oemCodePage = static_cast<int32_t>(GetOEMCP());
+  language_.ansi = &kAnsiCodePage;
 
   if (HMENU menu = GetSystemMenu(window, FALSE)) {
     const std::string about = Pick(traits_.aboutItem, language_);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "drive/letter_discovery.h"
 #include "drive/passthrough_transport.h"
 #include "fakes/fake_drive_list_view.h"
+#include "fakes/marking_ansi_decoder.h"
 #include "fakes/program_rows.h"
 #include "shell/printf_specifiers.h"
 #include "sim/model/bus.h"
@@ -161,6 +163,19 @@ class AspiWalkTest : public ::testing::Test {
 };
 
 const std::string kDrv320Item = "KESTREL DVD-ROM DRV-320  1.10  2003/05/12";
+
+TEST_F(AspiWalkTest, DriveTextsAreShownThroughTheAnsiCodePage) {
+  bus.AddAdapter("intelata").AddTarget(0, sim::KestrelDrive("DRV-320", "1.1\xB5", "2003/05/12"));
+  const testing::MarkingAnsiDecoder ansi;
+  Language language;
+  language.ansi = &ansi;
+  Discover(Program::Tarn9x, language);
+  ASSERT_EQ(view.items.size(), 1u);
+  EXPECT_EQ(view.items[0], "ID=0 : KESTREL DVD-ROM DRV-320  1.1<b5>  2003/05/12");
+  // The list keeps the drive's own bytes; only what is shown is decoded.
+  ASSERT_NE(list.At(0), nullptr);
+  EXPECT_EQ(list.At(0)->text, "ID=0 : KESTREL DVD-ROM DRV-320  1.1\xB5  2003/05/12");
+}
 
 TEST_F(AspiWalkTest, IntelataMachinesExamineOnlyAtapiAdaptersAtTwoTargets) {
   bus.AddAdapter("intelata")

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -247,11 +249,17 @@ TEST_P(DownloadChoiceTest, SendsThePartAndTrailerOfTheDrive) {
   EXPECT_TRUE(view.messages.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Generations, DownloadChoiceTest,
-    ::testing::Values(DownloadCase{"DRV-310", "HITACHI H8_3062R", 0x20000, 0x41000},
-                      DownloadCase{"DRV-311", "HITACHI H8_3048F", 0, 0x40000},
-                      DownloadCase{"DRV-320", "HITACHI H8_3062R", 0, 0x20000}));
+INSTANTIATE_TEST_SUITE_P(Generations, DownloadChoiceTest,
+                         ::testing::Values(DownloadCase{"DRV-310", "HITACHI H8_3062R", 0x20000,
+                                                        0x41000},
+                                           DownloadCase{"DRV-311", "HITACHI H8_3048F", 0, 0x40000},
+                                           DownloadCase{"DRV-320", "HITACHI H8_3062R", 0, 0x20000}),
+                         [](const ::testing::TestParamInfo<DownloadCase>& info) {
+                           std::string name =
+                               std::string(info.param.model) + "_" + (info.param.cpu + 12);
+                           std::replace(name.begin(), name.end(), '-', '_');
+                           return name;
+                         });
 
 TEST_F(FirmwareTransferTest, ARefusedBlockEndsTheDownload) {
   Use(sim::KestrelDrive("DRV-320"));
@@ -316,6 +324,27 @@ TEST_F(VerifyTest, DifferencesByPart) {
   drive().ClearFaults();
   drive().CorruptReadBack(0x8000);
   EXPECT_EQ(VerifyFirmware(*context, imageRecord(), 0x8000), 0);
+}
+
+TEST_F(VerifyTest, BytesTheDriveNeverSentDoNotCompareEqual) {
+  // DataBuffer starts out holding the image itself, as the loader leaves it.
+  struct {
+    const char* name;
+    std::function<void(sim::Drive&)> fault;
+    int32_t result;
+  } const cases[] = {
+      {"first block empty", [](sim::Drive& d) { d.EmptyReadBack(0); }, -1},
+      {"last block empty", [](sim::Drive& d) { d.EmptyReadBack(3); }, -3},
+      {"third block short by its last byte",
+       [](sim::Drive& d) { d.ShortReply(sim::op::kReadBuffer, 3, 0x7FFF, 0x80); }, -3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    drive().ClearFaults();
+    std::memcpy(transport.Buffers().data, image() + 0x20000, 0x20000);
+    c.fault(drive());
+    EXPECT_EQ(VerifyFirmware(*context, imageRecord(), 0x20000), c.result);
+  }
 }
 
 TEST_F(VerifyTest, AFailedReadEndsWithItsResult) {

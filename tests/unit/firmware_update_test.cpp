@@ -14,11 +14,14 @@
 #include "drive/letter_discovery.h"
 #include "drive/program_profile.h"
 #include "fakes/fake_firmware_view.h"
+#include "fakes/marking_ansi_decoder.h"
 #include "fakes/program_rows.h"
+#include "firmware/firmware_loader.h"
 #include "firmware/update_procedure.h"
 #include "sim/model/direct_transport.h"
 #include "sim/model/sim_timer.h"
 #include "tests/support/firmware_image_builder.h"
+#include "tests/support/memory_file_system.h"
 
 namespace kestrel {
 namespace {
@@ -174,6 +177,18 @@ TEST_P(UpdateBuildTest, TheWaitLastsThirtySecondsOfTheClock) {
   EXPECT_LT(waited, 31200u);
 }
 
+TEST_P(UpdateBuildTest, TheWaitLastsThirtySecondsAcrossTheCounterWrap) {
+  // The millisecond counter passes 2^32 ten seconds into the wait.
+  rig.simTimer_.SetBaseMs(0xFFFFFFFFu - 10000u + 1u);
+  rig.LoadImage(image);
+  const uint64_t before = rig.bus_.NowMs();
+  EXPECT_EQ(rig.Run(), UpdateOutcome::Updated);
+  const uint64_t waited = rig.bus_.NowMs() - before;
+  EXPECT_GE(waited, 30000u);
+  EXPECT_LT(waited, 31200u);
+  EXPECT_EQ(rig.Labels(), CountdownLabels());
+}
+
 TEST_P(UpdateBuildTest, NothingIsWrittenUntilEveryCheckAndTheUserAgree) {
   struct Case {
     const char* name;
@@ -254,6 +269,36 @@ TEST_P(UpdateBuildTest, AFailedVerificationIsShownThenLogged) {
   ASSERT_GE(rig.view_.statusUpdates.size(), 3u);
   EXPECT_FALSE(rig.view_.statusUpdates[1].scrollToEnd);
   EXPECT_TRUE(rig.view_.statusUpdates[2].scrollToEnd);
+}
+
+TEST_P(UpdateBuildTest, AReadBackBlockThatMovesNoDataFailsVerification) {
+  // The loader leaves its own copy of the image in DataBuffer, where the
+  // read-back lands: a block that never arrives must not pass for equal.
+  rig.LoadImage(image);
+  std::memcpy(rig.transport_.Buffers().data, image.data(), 0x20000);
+  rig.drive_->EmptyReadBack(1);
+  EXPECT_EQ(rig.Run(), UpdateOutcome::VerifyFailed);
+  EXPECT_EQ(rig.log_.text(),
+            "Start update !\r\nFailed to verify new firmware.\r\nUpdate operation failed.\r\n");
+  // The flash itself was programmed; only the check could not see it.
+  EXPECT_TRUE(SamePart(rig.Flash(), image.data()));
+  const auto reads = rig.bus_.GetTrace().CountCommands(0x3C, 0x80);
+  EXPECT_EQ(reads, 1u + 4u);  // the CPU block, then the four read-back blocks
+}
+
+TEST_P(UpdateBuildTest, TheConfirmationShowsDriveAndFileBytesAlike) {
+  // One byte from 80h up in both revisions: both lines decode it the same way.
+  UpdateRig r(GetParam(), sim::KestrelDrive("DRV-320", "1.1\xB5", "2003/05/12"));
+  FirmwareImageSetup marked;
+  marked.first.revision = "1.2\xB5";
+  const testing::MarkingAnsiDecoder ansi;
+  r.context_.language.ansi = &ansi;
+  r.view_.confirmAnswer = false;
+  r.LoadImage(testing::BuildFirmwareImage(marked));
+  EXPECT_EQ(r.Run(), UpdateOutcome::Cancelled);
+  ASSERT_EQ(r.view_.confirmations.size(), 1u);
+  EXPECT_NE(r.view_.confirmations[0].first.find("1.1<b5>"), std::string::npos);
+  EXPECT_NE(r.view_.confirmations[0].second.find("1.2<b5>"), std::string::npos);
 }
 
 TEST_P(UpdateBuildTest, MessagesFollowTheLanguage) {
@@ -392,7 +437,86 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PartCase{"DRV-310", "HITACHI H8_3062R", true, 0x20000, 0x41000},
                       PartCase{"DRV-310", "HITACHI H8_3062A", true, 0x00000, 0x40000},
                       PartCase{"DRV-320", "HITACHI H8_3062A", false, 0x00000, 0x20000},
-                      PartCase{"DRV-331", "HITACHI H8_3062R", true, 0x00000, 0x20000}));
+                      PartCase{"DRV-331", "HITACHI H8_3062R", true, 0x00000, 0x20000}),
+    [](const ::testing::TestParamInfo<PartCase>& info) {
+      const PartCase& c = info.param;
+      std::string name =
+          std::string(c.model) + "_" + (c.driveCpu + 12) + (c.twoParts ? "_TwoParts" : "_OnePart");
+      std::replace(name.begin(), name.end(), '-', '_');
+      return name;
+    });
+
+// File, then Update, as the window runs them: an image stays in ImageBuffer
+// after a failed load, but it is not the file the user chose last.
+class ReloadTest : public ::testing::TestWithParam<Program> {
+ protected:
+  ReloadTest() {
+    FirmwareImageSetup older;
+    older.first.revision = "1.05";
+    older.first.fillSeed = 7;
+    files.files["A.HEX"].text = testing::BuildFirmwareHex(FirmwareImageSetup());
+    files.files["B.HEX"].text = testing::BuildFirmwareHex(older);
+  }
+  void Load(const std::optional<std::string>& path) {
+    rig.view_.chosenFile = path;
+    loader.LoadFirmwareFile();
+  }
+  UpdateRig rig{GetParam(), Drv320()};
+  testing::MemoryFileSystem files;
+  FirmwareLoader loader{
+      rig.context_, rig.image_,
+      rig.view_,    rig.log_,
+      files,        GetParam() == Program::Tarn9x ? kTarn9xFirmwareTraits : kTarn2kFirmwareTraits};
+};
+
+TEST_P(ReloadTest, AFailedLoadWithdrawsTheEarlierImageUntilALoadSucceeds) {
+  const std::string b = files.files["B.HEX"].text;
+  struct Case {
+    const char* name;
+    std::function<void(testing::MemoryFileSystem::File&)> spoil;
+  } const cases[] = {
+      {"bad checksum",
+       [&](auto& f) {
+         f.text = b;
+         f.text[f.text.find(":10") + 9] ^= 1;
+       }},
+      {"no end record", [&](auto& f) { f.text = b.substr(0, b.rfind(":00000001FF")); }},
+      {"bad start character",
+       [&](auto& f) {
+         f.text = b;
+         f.text[f.text.find(":10")] = ';';
+       }},
+      {"read error", [&](auto& f) { f.text = b, f.failAfterLines = 20; }},
+      {"cannot be opened", [&](auto& f) { f.openCause = kFileAccessDenied; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::MemoryFileSystem::File spoiled;
+    c.spoil(spoiled);
+    files.files["B.HEX"] = spoiled;
+    Load("A.HEX");
+    ASSERT_FALSE(rig.image_.imageLoadFailed);
+    Load("B.HEX");
+    const size_t writesBefore = rig.Writes();
+    EXPECT_EQ(rig.Run(), UpdateOutcome::ImageNotAvailable);
+    EXPECT_EQ(rig.Writes(), writesBefore);
+    const std::string& log = rig.log_.text();
+    ASSERT_GE(log.size(), 27u);
+    EXPECT_EQ(log.substr(log.size() - 27), "This file is not available.");
+  }
+  // Cancel in the dialog changes nothing; the good file loaded again is sent.
+  Load(std::nullopt);
+  EXPECT_EQ(rig.Run(), UpdateOutcome::ImageNotAvailable);
+  Load("A.HEX");
+  Load(std::nullopt);
+  EXPECT_EQ(rig.Run(), UpdateOutcome::Updated);
+  EXPECT_EQ(rig.drive_->Revision(), "1.20");
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, ReloadTest, ::testing::Values(Program::Tarn9x, Program::Tarn2k),
+                         [](const ::testing::TestParamInfo<Program>& info) {
+                           return info.param == Program::Tarn9x ? "Tarn9x" : "Tarn2k";
+                         });
 
 TEST(CpuCheckTest, AOnePartImageNeverMatchesOnItsMissingSecondName) {
   // A drive whose ROM reports a CPU name of zeros must not pass against the

@@ -280,18 +280,18 @@ std::vector<uint8_t> ImageWithTypeBlock(const char* block9) {
 
 TEST(HexImageDescriptionTest, TypeWordsLabelAndVersionFollowOneAnother) {
   std::string log;
-  AppendImageDescription(ImageWithTypeBlock("ATKST1.20").data(), log);
+  AppendImageDescription(ImageWithTypeBlock("ATKST1.20").data(), Language{}, log);
   EXPECT_EQ(log,
             "\r\nF/W file load success.\r\nFirmware File Type : ATAPI TRAY KESTREL Model"
             "\r\nVersion : 1.20\r\n");
 
   log.clear();
-  AppendImageDescription(ImageWithTypeBlock("ASxyzB2.0").data(), log);
+  AppendImageDescription(ImageWithTypeBlock("ASxyzB2.0").data(), Language{}, log);
   EXPECT_EQ(log,
             "\r\nF/W file load success.\r\nFirmware File Type : ATAPI SLOT \r\nVersion : B2.0\r\n");
 
   log.clear();
-  AppendImageDescription(ImageWithTypeBlock("SxSPR1\0\0\0").data(), log);
+  AppendImageDescription(ImageWithTypeBlock("SxSPR1\0\0\0").data(), Language{}, log);
   EXPECT_EQ(
       log,
       "\r\nF/W file load success.\r\nFirmware File Type : SCSI SPRUCE Model\r\nVersion : 1\r\n");
@@ -299,7 +299,7 @@ TEST(HexImageDescriptionTest, TypeWordsLabelAndVersionFollowOneAnother) {
   // An image without a type block: no words, no label, FFh shown as text.
   log.clear();
   std::vector<uint8_t> blank(kImageLoadSize, 0xFF);
-  AppendImageDescription(blank.data(), log);
+  AppendImageDescription(blank.data(), Language{}, log);
   EXPECT_EQ(log, "\r\nF/W file load success.\r\nFirmware File Type : \r\nVersion : ÿÿÿÿ\r\n");
 }
 

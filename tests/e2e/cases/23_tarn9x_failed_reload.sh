@@ -1,0 +1,52 @@
+# In Japanese: after a good file, a damaged one is chosen; Update then refuses
+# rather than send the earlier image, until a file loads again. A file that
+# cannot be opened gets the Japanese box.
+e2e_require TARN9X.EXE WNASPI32.DLL make_firmware.exe
+e2e_install TARN9X.EXE WNASPI32.DLL
+e2e_sim_ini
+good=$(e2e_make_hex UPDATE.HEX revision=1.20 date=2004/01/15)
+older=$(e2e_make_hex OLDER.HEX revision=1.05 date=2003/01/10)
+# One data character of the fifth line changed, its checksum kept.
+bad=$(e2e_dir)/DAMAGED.HEX
+awk 'NR == 5 { c = substr($0, 10, 1); $0 = substr($0, 1, 9) (c == "0" ? "1" : "0") substr($0, 11) } { print }' \
+  "$older" >"$bad"
+
+T="Firmware Version-Up Utility for Windows9x/Me"
+CONFIRM="Confirmation of update"
+e2e_lang ja
+e2e_start TARN9X.EXE
+check_ok "window appears" probe wait-window "$T" 20000
+
+probe click "$T" 1010
+probe open-file "$good"
+probe sync "$T"
+check_has "the good file loads" "Version : 1.20" "$(ptext "$T" 1012)"
+
+probe click "$T" 1010
+probe open-file "$bad"
+probe sync "$T"
+check_has "the damaged file is refused" "5行目のチェックサムが正しくありません。" "$(ptext "$T" 1012)"
+probe click "$T" 1011
+probe sync "$T"
+check_has "Update refuses the earlier image" "このファイルは有効なファイルではありません。" "$(ptext "$T" 1012)"
+check_ok "no confirmation window" probe wait-gone "$CONFIRM" 1000
+check_eq "nothing was written to the drive" "" "$(e2e_trace | grep 'cdb=3b')"
+
+missing=$(e2e_dir)/MISSING.HEX
+probe click "$T" 1010
+probe open-file "$missing"
+pget box msgbox ok 10000
+check_has "Japanese file-error box" "ファイルを開くことができません" "$box"
+check_has "the box keeps the cause" "File not found" "$box"
+probe sync "$T"
+
+probe click "$T" 1010
+probe open-file "$good"
+probe sync "$T"
+probe click "$T" 1011
+check_ok "the good file reloaded reaches the confirmation" probe wait-window "$CONFIRM" 10000
+check_has "it offers the reloaded version" "1.20" "$(ptext "$CONFIRM" 1011)"
+probe click "$CONFIRM" 2
+check_ok "Cancel closes the confirmation" probe wait-gone "$CONFIRM" 5000
+probe click "$T" 1009
+check_ok "Exit ends the program" probe wait-exit TARN9X.EXE 15000
