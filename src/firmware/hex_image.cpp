@@ -3,9 +3,6 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "firmware/firmware_messages.h"
 
@@ -38,56 +35,21 @@ class HexPairTable {
   uint16_t values_[65536];
 };
 
+// Made at the first load, on the heap: its 128 KB need not be in the
+// programs' files, however the linker lays out their zero-filled data.
 const HexPairTable& PairTable() {
-  static const HexPairTable table;
-  return table;
+  static const HexPairTable* const table = new HexPairTable;
+  return *table;
 }
-
-#if defined(__SSE2__)
-// The nibble values of 16 characters; `valid` marks the hexadecimal digits.
-inline __m128i Nibbles(__m128i c, __m128i& valid) {
-  const __m128i isDigit = _mm_and_si128(_mm_cmpgt_epi8(c, _mm_set1_epi8('0' - 1)),
-                                        _mm_cmplt_epi8(c, _mm_set1_epi8('9' + 1)));
-  const __m128i lower = _mm_or_si128(c, _mm_set1_epi8(0x20));
-  const __m128i isLetter = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
-                                         _mm_cmplt_epi8(lower, _mm_set1_epi8('f' + 1)));
-  valid = _mm_or_si128(isDigit, isLetter);
-  const __m128i digitValue = _mm_sub_epi8(c, _mm_set1_epi8('0'));
-  const __m128i letterValue = _mm_sub_epi8(lower, _mm_set1_epi8('a' - 10));
-  return _mm_or_si128(_mm_and_si128(isDigit, digitValue), _mm_andnot_si128(isDigit, letterValue));
-}
-
-// 16 bytes from 32 digits at once; false when a character is not a digit.
-inline bool Decode16(const uint8_t* digits, uint8_t* out, uint32_t& sum) {
-  __m128i validLow, validHigh;
-  const __m128i low = Nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(digits)), validLow);
-  const __m128i high =
-      Nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(digits + 16)), validHigh);
-  // Each 16-bit lane holds the first digit's value low, the second's high.
-  const __m128i mask = _mm_set1_epi16(0x00FF);
-  const __m128i lowBytes =
-      _mm_or_si128(_mm_slli_epi16(_mm_and_si128(low, mask), 4), _mm_srli_epi16(low, 8));
-  const __m128i highBytes =
-      _mm_or_si128(_mm_slli_epi16(_mm_and_si128(high, mask), 4), _mm_srli_epi16(high, 8));
-  const __m128i bytes = _mm_packus_epi16(lowBytes, highBytes);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
-  const __m128i sums = _mm_sad_epu8(bytes, _mm_setzero_si128());
-  sum += static_cast<uint32_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4));
-  return _mm_movemask_epi8(_mm_and_si128(validLow, validHigh)) == 0xFFFF;
-}
-#endif
 
 // Decodes `count` bytes from 2 * count hexadecimal digits and adds them to
-// `sum`; false when a character is not a digit. This is most of a load's
-// time: 16 bytes at a time where the processor allows, else one table lookup
-// a byte.
+// `sum`; false when a character is not a digit. This is much of a load's
+// time: one table lookup a byte. There is one decoder for every build, so
+// that the programs run the very code the tests, the fuzzer and the benchmark
+// run.
 inline bool DecodeHexBytes(const HexPairTable& table, const char* text, size_t count, uint8_t* out,
                            uint32_t& sum) {
   const auto* digits = reinterpret_cast<const uint8_t*>(text);
-  bool good = true;
-#if defined(__SSE2__)
-  for (; count >= 16; count -= 16, digits += 32, out += 16) good &= Decode16(digits, out, sum);
-#endif
   uint32_t bad = 0;
   uint32_t total = sum;
   for (size_t i = 0; i < count; ++i, digits += 2) {
@@ -97,7 +59,7 @@ inline bool DecodeHexBytes(const HexPairTable& table, const char* text, size_t c
     total += value;
   }
   sum = total;
-  return good && (bad & kNotHexPair) == 0;
+  return (bad & kNotHexPair) == 0;
 }
 
 constexpr EditionLabel kEditionLabels[] = {
@@ -150,8 +112,7 @@ HexLoadResult ParseRecords(Source& source, uint8_t* dataBuffer) {
   uint32_t segmentBase = 0;
   uint32_t lineNumber = 0;
   bool previousEndedLine = true;
-  // Header (4 bytes) and the data of records that do not go to DataBuffer.
-  uint8_t header[4];
+  // The data of records that do not go to DataBuffer.
   uint8_t scratch[256];
   TextLine line;
   for (;;) {
@@ -178,14 +139,23 @@ HexLoadResult ParseRecords(Source& source, uint8_t* dataBuffer) {
       result.end = HexLoadEnd::BadStartCharacter;
       return result;
     }
-    uint32_t sum = 0;
-    if (line.length < kHeaderChars || !DecodeHexBytes(table, line.text + 1, 4, header, sum)) {
+    if (line.length < kHeaderChars) {
       result.end = HexLoadEnd::InvalidRecord;
       return result;
     }
-    const uint32_t count = header[0];
-    const uint32_t loadOffset = (static_cast<uint32_t>(header[1]) << 8) | header[2];
-    const uint8_t type = header[3];
+    // The four header bytes are used as values, never stored: a store read
+    // back at once as a wider value stalls the processor.
+    const auto* headerDigits = reinterpret_cast<const uint8_t*>(line.text + 1);
+    const uint32_t count = table(headerDigits);
+    const uint32_t offsetHigh = table(headerDigits + 2);
+    const uint32_t offsetLow = table(headerDigits + 4);
+    const uint32_t type = table(headerDigits + 6);
+    if (((count | offsetHigh | offsetLow | type) & kNotHexPair) != 0) {
+      result.end = HexLoadEnd::InvalidRecord;
+      return result;
+    }
+    uint32_t sum = count + offsetHigh + offsetLow + type;
+    const uint32_t loadOffset = (offsetHigh << 8) | offsetLow;
     if (line.length < kHeaderChars + 2 * count + 2) {
       result.end = HexLoadEnd::InvalidRecord;  // the record runs past its line
       return result;

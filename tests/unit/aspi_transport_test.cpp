@@ -214,6 +214,7 @@ TEST_F(AspiTransportTest, StartUpAllocatesTheFourBuffersInOrderAndTakesTheInvent
   EXPECT_TRUE(transport.IntelataPresent());
 
   WorkBuffers& buffers = transport.Buffers();
+  ASSERT_EQ(port.allocated.size(), 4u);
   EXPECT_EQ(buffers.data, port.allocated[0]);
   EXPECT_EQ(buffers.image, port.allocated[2]);
   EXPECT_EQ(buffers.small, port.allocated[3]);
@@ -335,11 +336,13 @@ TEST_F(AspiTransportTest, DirectionsAndZeroLengthCommands) {
   out.data = image;
   out.transferLength = 0x8000;
   EXPECT_EQ(transport.Execute(out), 0);
+  ASSERT_EQ(port.sentRequests.size(), 1u);
   EXPECT_EQ(port.sentRequests.back().SRB_Flags, 0x50);
   EXPECT_EQ(Unpacked(port.sentRequests.back().SRB_BufPointer), image);
   EXPECT_EQ(port.sentRequests.back().SRB_BufLen, 0x8000u);
 
   EXPECT_EQ(transport.Execute(ZeroLengthWriteBuffer(0x30)), 0);
+  ASSERT_EQ(port.sentRequests.size(), 2u);
   const aspi::SRB_ExecSCSICmd& none = port.sentRequests.back();
   EXPECT_EQ(none.SRB_Flags, 0x40);
   EXPECT_EQ(none.SRB_BufLen, 0u);
@@ -400,6 +403,7 @@ TEST_F(AspiTransportTest, PollReportsRunningThenTheResultOnceThenRunning) {
   // The adapter may be asked while the request runs, without touching it.
   transport.PingAdapter();
   EXPECT_EQ(port.ordinaryInquiriesDuringRequest, 1);
+  ASSERT_FALSE(port.haInquiryIds.empty());
   EXPECT_EQ(port.haInquiryIds.back(), 0);
 
   port.CompletePending();

@@ -27,6 +27,7 @@ class CommandSetTest : public ::testing::Test {
  protected:
   void SetUp() override {
     bus.AddAdapter("intelata").AddTarget(0, sim::KestrelDrive("DRV-320"));
+    ASSERT_NE(bus.DriveAt(0, 0), nullptr);  // drive() relies on it
     transport.InitDriveAccess();
     transport.SelectDrive({0, 0});
   }

@@ -57,8 +57,11 @@ TEST(EntryTextRules, Tarn9xShowsTheMakersDateAndPadsOthers) {
   EXPECT_EQ(Tarn9xEntryText(kOtherDvd.data(), kOtherDvd.size(), "ID=1 : "),
             "ID=1 : OTHERCO DVD-ROM XJ-1     2.00 " + std::string(11, ' '));
   // Both forms keep the same width, so the list lines up.
-  EXPECT_EQ(Tarn9xEntryText(kKestrel.data(), 96, "")->size(),
-            Tarn9xEntryText(kOtherDvd.data(), 96, "")->size());
+  const auto makers = Tarn9xEntryText(kKestrel.data(), 96, "");
+  const auto others = Tarn9xEntryText(kOtherDvd.data(), 96, "");
+  ASSERT_TRUE(makers.has_value());
+  ASSERT_TRUE(others.has_value());
+  EXPECT_EQ(makers->size(), others->size());
 }
 
 TEST(EntryTextRules, NineXRulesNeedAnOpticalDvdDevice) {
@@ -151,7 +154,11 @@ class AspiWalkTest : public ::testing::Test {
   }
   std::vector<std::string> EntryTexts() const {
     std::vector<std::string> texts;
-    for (size_t i = 0; i < list.Size(); ++i) texts.push_back(list.At(static_cast<int>(i))->text);
+    for (size_t i = 0; i < list.Size(); ++i) {
+      const DriveEntry* entry = list.At(static_cast<int>(i));
+      EXPECT_NE(entry, nullptr) << "no entry at " << i << " of " << list.Size();
+      texts.push_back(entry != nullptr ? entry->text : "<no entry>");
+    }
     return texts;
   }
 
@@ -189,6 +196,7 @@ TEST_F(AspiWalkTest, IntelataMachinesExamineOnlyAtapiAdaptersAtTwoTargets) {
             (std::vector<std::string>{"ID=0 : " + kDrv320Item,
                                       "ID=1 : KESTREL DVD-ROM DRV-331  2.00  2004/02/03"}));
   EXPECT_EQ(EntryTexts(), view.items);
+  ASSERT_NE(list.At(1), nullptr);
   EXPECT_EQ(list.At(1)->address.adapter, 1);
   EXPECT_EQ(list.At(1)->address.target, 1);
   EXPECT_EQ(view.selection, 0);
@@ -257,6 +265,7 @@ TEST_F(AspiWalkTest, NoAdapterShowsBothMessagesAndCloses) {
   EXPECT_EQ(view.messages[0].caption, "TARN9X");
   EXPECT_EQ(view.messages[1].text, "Supported drive was not found.");
   EXPECT_EQ(view.messages[1].caption, "Supported drive did not found");
+  ASSERT_FALSE(view.events.empty());
   EXPECT_EQ(view.events.back(), "close");
 }
 
@@ -277,12 +286,14 @@ TEST_F(AspiWalkTest, AdaptersBeyondTheLabelTableAreIgnored) {
   EXPECT_EQ(list.Size(), 16u);
   EXPECT_EQ(view.items.size(), 16u);
   for (const auto& [adapter, target] : InquiryAddresses(bus)) EXPECT_LT(adapter, 16);
+  ASSERT_NE(list.At(15), nullptr);
   EXPECT_EQ(list.At(15)->address.adapter, 15);
 }
 
 TEST_F(AspiWalkTest, TheEntryTableNeverOverflows) {
   // More accepted devices than a small table holds: the excess is ignored.
   bus.AddAdapter("AHA-2940");
+  ASSERT_NE(bus.GetAdapter(0), nullptr);
   for (uint8_t t = 0; t < 7; ++t) bus.GetAdapter(0)->AddTarget(t, sim::KestrelDrive("DRV-320"));
   list = DriveList(3);
   Discover(Program::Tarn9x);
@@ -304,10 +315,12 @@ TEST_F(AspiWalkTest, EmptyingStopsAtAFailedDeletion) {
 
 class LetterWalkTest : public ::testing::Test {
  protected:
-  LetterWalkTest() {
+  void SetUp() override {
     bus.AddLetter('D', sim::KestrelDrive("DRV-320"));
+    ASSERT_NE(bus.Letter('D'), nullptr);
     bus.Letter('D')->refuseOpen = true;
     bus.AddLetter('E', sim::KestrelDrive("DRV-320"));
+    ASSERT_NE(bus.Letter('E'), nullptr);
     bus.Letter('E')->refuseAddress = true;
     bus.AddLetter('F', sim::KestrelDrive("DRV-320"));
     bus.AddLetter('G', sim::OtherDrive("OTHERCO", "DVD-ROM XJ-1"));
@@ -339,6 +352,8 @@ TEST_F(LetterWalkTest, Tarn2kListsTheMakersDrivesAndClosesEveryLetter) {
   Discover(Program::Tarn2k);
   EXPECT_EQ(view.items, (std::vector<std::string>{"F: KESTREL DVD-ROM DRV-320  1.10",
                                                   "Z: KESTREL DVD-ROM DRV-331  1.20"}));
+  ASSERT_NE(list.At(0), nullptr);
+  ASSERT_NE(list.At(1), nullptr);
   EXPECT_EQ(list.At(0)->Letter(), 'F');
   EXPECT_EQ(list.At(1)->Letter(), 'Z');
   EXPECT_EQ(view.selection, 0);
@@ -353,6 +368,7 @@ TEST_F(LetterWalkTest, Mere2kAlsoListsMixedCase) {
   Discover(Program::Mere2k);
   EXPECT_EQ(view.items, (std::vector<std::string>{"F: KESTREL DVD-ROM DRV-320 ",
                                                   "H: Kestrel DVD-ROM DRV-321 "}));
+  ASSERT_NE(list.At(1), nullptr);
   EXPECT_EQ(list.At(1)->Letter(), 'H');
 }
 
@@ -378,6 +394,8 @@ TEST_F(LetterWalkTest, ProgressMovesBeforeEachLetterAndKeepsPainting) {
 }
 
 TEST_F(LetterWalkTest, NothingFound) {
+  ASSERT_NE(bus.Letter('F'), nullptr);
+  ASSERT_NE(bus.Letter('H'), nullptr);
   bus.Letter('F')->refuseOpen = true;
   bus.Letter('H')->refuseOpen = true;
   Discover(Program::Mere2k);
@@ -394,6 +412,7 @@ TEST_F(LetterWalkTest, NothingFound) {
   EXPECT_EQ(view.messages[0].text, "Supported drive was not found.");
   EXPECT_EQ(view.messages[0].caption, "Initialize Error");
   EXPECT_TRUE(view.closed);
+  ASSERT_FALSE(view.events.empty());
   EXPECT_EQ(view.events.back(), "close");
   EXPECT_FALSE(view.progressOpen);
   EXPECT_EQ(port.OpenHandleCount(), 0u);
@@ -426,7 +445,9 @@ TEST_F(AspiWalkTest, CheckSelectedDriveOnAspi) {
   EXPECT_EQ(list.SelectedIndex(), 1);
   EXPECT_EQ(transport.CurrentAddress().target, 1);
   EXPECT_EQ(context->records.driveGeneration, 7);
-  EXPECT_EQ(bus.GetTrace().Commands(sim::op::kInquiry).back().target, 1);
+  const auto inquiries = bus.GetTrace().Commands(sim::op::kInquiry);
+  ASSERT_FALSE(inquiries.empty());
+  EXPECT_EQ(inquiries.back().target, 1);
 
   // An item that stands for no drive counts as no selection.
   view.selection = 5;
@@ -453,6 +474,7 @@ TEST_F(LetterWalkTest, CheckSelectedDriveOpensAndLeavesTheDriveOpen) {
   EXPECT_EQ(check.logText, "Selected drive is not supported by this program.\r\n");
   EXPECT_EQ(port.OpenHandleCount(), 1u) << "the previous selection's drive is not leaked";
 
+  ASSERT_NE(bus.Letter('F'), nullptr);
   bus.Letter('F')->refuseOpen = true;
   view.selection = 0;
   context->language = kJapanese;

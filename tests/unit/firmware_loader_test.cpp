@@ -77,6 +77,7 @@ TEST_P(LoaderTest, TheFileDialogIsAskedForHexFilesFromTheCurrentDirectory) {
   LoadFile(kPath);
   context.language.oemCodePage = 932;
   LoadFile(kPath);
+  ASSERT_FALSE(view.fileRequests.empty());
   EXPECT_EQ(view.fileRequests[0].initialName, kPath);
   EXPECT_EQ(view.fileRequests[0].title, "ファームウェアファイルを選択してください。");
 }
@@ -119,6 +120,7 @@ TEST_P(LoaderTest, ADamagedFileLeavesTheEarlierImageInPlace) {
   LoadFile(damaged);
   EXPECT_EQ(ImageCopy(), loaded);
   EXPECT_EQ(log.text(), "File Name : D:\\DAMAGED.HEX\r\n100行目のチェックサムが正しくありません。");
+  ASSERT_FALSE(view.statusUpdates.empty());
   EXPECT_TRUE(view.statusUpdates.back().scrollToEnd);
   EXPECT_EQ(log.text().find("F/W file load success."), std::string::npos);
   // TARN9X describes the image still loaded; TARN2K leaves the field alone.
@@ -190,6 +192,7 @@ TEST_P(LoaderTest, AReadErrorIsLoggedWithItsCause) {
   LoadFile("bad-sector.hex");
   EXPECT_EQ(log.text(),
             "File Name : bad-sector.hex\r\nFile Exception Error a : Hardware I/O error");
+  ASSERT_FALSE(view.statusUpdates.empty());
   EXPECT_TRUE(view.statusUpdates.back().scrollToEnd);
   EXPECT_EQ(ImageCopy(), loaded);
   EXPECT_EQ(view.infoFieldTexts,

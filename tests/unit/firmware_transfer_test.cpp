@@ -95,6 +95,7 @@ TEST_F(FirmwareTransferTest, Tarn2kRowWithoutGenerationKeepsIt) {
   EXPECT_EQ(CheckSupportedDrive(*context), 0);
   EXPECT_EQ(records().driveGeneration, 6);
   // TARN2K's table has no generation-5 drives.
+  ASSERT_NE(bus.GetAdapter(0), nullptr);
   bus.GetAdapter(0)->AddTarget(1, sim::KestrelDrive("DRV-310"));
   transport.SelectDrive({0, 1});
   EXPECT_EQ(CheckSupportedDrive(*context), 1);
@@ -102,6 +103,7 @@ TEST_F(FirmwareTransferTest, Tarn2kRowWithoutGenerationKeepsIt) {
 
 TEST_F(FirmwareTransferTest, Beck9xKeepsThirtyFiveBytes) {
   Use(sim::KestrelDrive("DRV-331", "1.23", "2005/06/07"), Program::Beck9x);
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   records().driveIdentification.fill(0xAA);
   EXPECT_EQ(CheckSupportedDrive(*context), 0);
   EXPECT_EQ(Text(records().driveIdentification, 0, 35), Text(drive().Inquiry().data() + 8, 35));
@@ -111,6 +113,8 @@ TEST_F(FirmwareTransferTest, Beck9xKeepsThirtyFiveBytes) {
 
 TEST_F(FirmwareTransferTest, AspiAddressIsUsedForTheInquiryAndRestored) {
   Use(sim::KestrelDrive("DRV-320"));
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
+  ASSERT_NE(bus.GetAdapter(0), nullptr);
   bus.GetAdapter(0)->AddTarget(1, sim::OtherDrive("OTHERCO", "DVD-ROM XJ-1"));
   transport.SelectDrive({0, 1});
   AspiDriveSelector selector(transport);
@@ -138,6 +142,7 @@ std::vector<uint32_t> ReadOffsets(const std::vector<testing::RecordedCommand>& r
 
 TEST_F(FirmwareTransferTest, CpuIdentificationAtItsUsualPlace) {
   Use(sim::KestrelDrive("DRV-320", "1.10", "2003/05/12", "HITACHI H8_3062R"));
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   EXPECT_EQ(ReadCpuIdentification(*context, view), 0);
   EXPECT_EQ(Text(records().cpuIdentification, 0, 32), Text(drive().RomIdBlock().data(), 32));
   EXPECT_EQ(ReadOffsets(Sent(0x3C)), (std::vector<uint32_t>{0x1000}));
@@ -168,6 +173,7 @@ TEST_F(FirmwareTransferTest, CpuIdentificationAt100hIsRefused) {
 
 TEST_F(FirmwareTransferTest, CpuIdentificationReadFailureShowsItsSense) {
   Use(sim::KestrelDrive("DRV-320"));
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   drive().FailCommand(sim::op::kReadBuffer, 1, sim::Sense{0x04, 0x44, 0x00});
   records().cpuIdentification.fill(0xAA);
   EXPECT_EQ(ReadCpuIdentification(*context, view), -1);
@@ -181,6 +187,7 @@ TEST_F(FirmwareTransferTest, CpuIdentificationReadFailureShowsItsSense) {
 
 TEST_F(FirmwareTransferTest, ReportSenseTexts) {
   Use(sim::KestrelDrive("DRV-320"), Program::Tarn2k);
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   // READ BUFFER asks for no automatic sense, so the drive keeps it for
   // REQUEST SENSE.
   drive().FailCommand(sim::op::kReadBuffer, 1, sim::Sense{0x05, 0x24, 0x00});
@@ -193,6 +200,7 @@ TEST_F(FirmwareTransferTest, ReportSenseTexts) {
   EXPECT_EQ(view.messages[0].caption, "TARN2K");
   EXPECT_EQ(view.messages[1].text, "Request Sense Comand Failed.");
   EXPECT_EQ(view.messages[1].caption, "TARN2K");
+  ASSERT_FALSE(Sent(0x03).empty());
   EXPECT_EQ(Sent(0x03)[0].command.cdb[4], 24);
 }
 
@@ -263,6 +271,7 @@ INSTANTIATE_TEST_SUITE_P(Generations, DownloadChoiceTest,
 
 TEST_F(FirmwareTransferTest, ARefusedBlockEndsTheDownload) {
   Use(sim::KestrelDrive("DRV-320"));
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   FillImage(image());
   drive().RefuseDownloadBlock(2, sim::Sense{0x05, 0x26, 0x00});
   EXPECT_EQ(DownloadFirmware(*context, imageRecord(), view), -1);
@@ -278,6 +287,7 @@ TEST_F(FirmwareTransferTest, ARefusedBlockEndsTheDownload) {
 
 TEST_F(FirmwareTransferTest, AFailedPrepareSendsNothingElse) {
   Use(sim::KestrelDrive("DRV-320"));
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   drive().FailCommand(sim::op::kWriteBuffer, 1, sim::kHardwareError, 0x30);
   imageRecord().imageBase = 0x20000;
   EXPECT_EQ(DownloadFirmware(*context, imageRecord(), view), -1);
@@ -293,6 +303,7 @@ class VerifyTest : public FirmwareTransferTest {
  protected:
   void SetUp() override {
     Use(sim::KestrelDrive("DRV-320"));
+    ASSERT_NE(bus.DriveAt(0, 0), nullptr);
     imageRecord().imageBase = 0x20000;
     FillImage(image());
     drive().LoadFlash(std::vector<uint8_t>(image() + 0x20000, image() + 0x40000));

@@ -58,7 +58,12 @@ class UpdateRig {
       discovery_ = std::make_unique<LetterDiscovery>(context_, transport_);
       after_ = std::make_unique<CloseAndRediscover>(transport_, *discovery_);
     }
-    view_.items = {list_.At(0)->text};
+    const DriveEntry* entry = list_.At(0);
+    if (entry == nullptr) {
+      ADD_FAILURE() << "the rig's drive is not in the list";
+      return;
+    }
+    view_.items = {entry->text};
     view_.selection = 0;
   }
 
@@ -136,6 +141,7 @@ class UpdateBuildTest : public ::testing::TestWithParam<Program> {
 };
 
 TEST_P(UpdateBuildTest, ASuccessfulUpdateProgramsTheDriveAndReportsIt) {
+  ASSERT_NE(rig.drive_, nullptr);
   rig.LoadImage(image);
   EXPECT_EQ(rig.Run(), UpdateOutcome::Updated);
 
@@ -216,6 +222,7 @@ TEST_P(UpdateBuildTest, NothingIsWrittenUntilEveryCheckAndTheUserAgree) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     UpdateRig r(GetParam(), Drv320());
+    ASSERT_NE(r.drive_, nullptr);
     std::vector<uint8_t> img = image;
     c.arrange(r, img);
     r.LoadImage(img);
@@ -247,6 +254,7 @@ TEST_P(UpdateBuildTest, AnUnsupportedDriveIsRefusedBeforeAnyReadBuffer) {
 }
 
 TEST_P(UpdateBuildTest, ARefusedBlockStopsTheTransferBeforeProgramming) {
+  ASSERT_NE(rig.drive_, nullptr);
   rig.drive_->RefuseDownloadBlock(2);
   rig.LoadImage(image);
   EXPECT_EQ(rig.Run(), UpdateOutcome::DownloadFailed);
@@ -261,6 +269,7 @@ TEST_P(UpdateBuildTest, ARefusedBlockStopsTheTransferBeforeProgramming) {
 }
 
 TEST_P(UpdateBuildTest, AFailedVerificationIsShownThenLogged) {
+  ASSERT_NE(rig.drive_, nullptr);
   rig.drive_->CorruptReadBack(0x9000);
   rig.LoadImage(image);
   EXPECT_EQ(rig.Run(), UpdateOutcome::VerifyFailed);
@@ -308,6 +317,7 @@ TEST_P(UpdateBuildTest, MessagesFollowTheLanguage) {
   EXPECT_EQ(rig.log_.text(),
             "バージョンアップを開始しました。\r\nファームウェアのベリファイは成功しました。\r\n"
             "アップデート操作は正常に終了しました。\r\n");
+  ASSERT_FALSE(rig.Labels().empty());
   EXPECT_EQ(rig.Labels().front(), "バージョンアップが完了するまで残り約29秒です");
 }
 
@@ -332,6 +342,7 @@ TEST(PolledWaitTest, FinishedWithFewerThanFiveSecondsLeftEndsTheWaitAtOnce) {
                        Case{5000, 1, 29, 1}, Case{200000, 1, 29, 0}}) {
     SCOPED_TRACE(c.programmingMs);
     UpdateRig r(Program::Tarn9x, Drv320());
+    ASSERT_NE(r.drive_, nullptr);
     r.drive_->SetProgrammingMs(c.programmingMs);
     r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
     r.Run();
@@ -354,6 +365,8 @@ TEST(PolledWaitTest, TheLabelIsSetAgainAfterEachPause) {
   EXPECT_EQ(std::count(events.begin(), events.end(), "label:" + Label(1)), 2);
   const auto firstLabel = std::find_if(
       events.begin(), events.end(), [](const std::string& e) { return e.rfind("label:", 0) == 0; });
+  ASSERT_NE(firstLabel, events.end());
+  ASSERT_NE(firstLabel, events.begin());
   EXPECT_EQ(*(firstLabel - 1), "step");
 }
 
@@ -369,6 +382,7 @@ TEST(ContinuousWaitTest, Tarn2kReadsTheClockContinuouslyAndNeverPolls) {
 
 TEST(ContinuousWaitTest, AFailedProgrammingCommandStopsTheUpdateAndRediscovers) {
   UpdateRig r(Program::Tarn2k, Drv320());
+  ASSERT_NE(r.drive_, nullptr);
   r.drive_->FailCommand(kWriteBuffer, 1, sim::kHardwareError, kProgramId);
   r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   EXPECT_EQ(r.Run(), UpdateOutcome::ProgrammingFailed);
@@ -385,10 +399,13 @@ TEST(AfterUpdateTest, Tarn2kClosesTheDriveAndListsItsNewRevision) {
   EXPECT_EQ(r.transport_.OpenLetter(), 0);
   ASSERT_EQ(r.view_.items.size(), 1u);
   EXPECT_EQ(r.view_.items[0], "E: KESTREL DVD-ROM DRV-320  1.20");
+  ASSERT_FALSE(r.view_.statusUpdates.empty());
   EXPECT_TRUE(r.view_.statusUpdates.back().scrollToEnd);
   // Rediscovery comes after the wait's window has closed.
   const auto wait = std::find(r.view_.events.begin(), r.view_.events.end(), "range:0-30/1");
   const auto rediscovery = std::find(r.view_.events.begin(), r.view_.events.end(), "range:0-23/1");
+  ASSERT_NE(wait, r.view_.events.end());
+  ASSERT_NE(rediscovery, r.view_.events.end());
   EXPECT_LT(wait, rediscovery);
 }
 
@@ -424,6 +441,7 @@ TEST_P(PartChoiceTest, PartAndTrailerFitGenerationAndCpu) {
   }
   const auto image = testing::BuildFirmwareImage(setup);
   UpdateRig r(Program::Tarn9x, sim::KestrelDrive(c.model, "1.10", "2003/05/12", c.driveCpu));
+  ASSERT_NE(r.drive_, nullptr);
   r.LoadImage(image);
   ASSERT_EQ(r.Run(), UpdateOutcome::Updated);
   EXPECT_EQ(r.image_.imageBase, c.sentPart);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,38 @@ TEST(HexLineSourceTest, OneReadTakesAtMost255CharactersLineEndIncluded) {
   const std::string longLine = std::string(300, 'z');
   EXPECT_EQ(ReadMemory(longLine + "\n"),
             (std::vector<Read>{{std::string(255, 'z'), false}, {std::string(45, 'z'), true}}));
+}
+
+TEST(HexLineSourceTest, LineEndsAreFoundAtEveryPositionAndNothingPastTheTextIsRead) {
+  // Line ends are looked for eight bytes at a time: put one at each position
+  // of such a group and after it, in texts held in buffers of exactly their
+  // size (the sanitizer build reports any read past one), with and without a
+  // line end at the very end.
+  for (size_t length = 0; length <= 40; ++length) {
+    for (const char* end : {"", "\n", "\r\n"}) {
+      std::string text(length, 'x');
+      for (size_t i = 0; i < length; ++i) text[i] = static_cast<char>('a' + i % 26);
+      text += end;
+      std::unique_ptr<char[]> exact(new char[text.size()]);
+      std::memcpy(exact.get(), text.data(), text.size());
+      MemoryLineSource source(exact.get(), text.size());
+      const std::vector<Read> reads = ReadAll(source);
+      if (text.empty()) {
+        EXPECT_TRUE(reads.empty());
+        continue;
+      }
+      ASSERT_EQ(reads.size(), 1u) << length << " " << std::string(end).size();
+      EXPECT_EQ(reads[0], (Read{text.substr(0, length), *end != '\0'}));
+    }
+  }
+  // Two lines: the first line end at every position of the first 40 bytes.
+  for (size_t at = 0; at < 40; ++at) {
+    std::string text(48, 'y');
+    text[at] = '\n';
+    EXPECT_EQ(ReadMemory(text),
+              (std::vector<Read>{{std::string(at, 'y'), true}, {std::string(47 - at, 'y'), false}}))
+        << at;
+  }
 }
 
 TEST(HexLineSourceTest, FileReadsGiveTheSameLinesAsMemoryAcrossBlockBoundaries) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -378,8 +380,8 @@ TEST(CheckImageSignatureTest, CountsSignedPartsAndTakesTheNamesOfTheBlockFound) 
 namespace kestrel {
 namespace {
 
-// Sixteen-byte records are decoded sixteen bytes at a time where the
-// processor allows: every position of such a record must be checked alike.
+// Every character of a record, header and checksum included, is checked and
+// decoded alike wherever it stands.
 TEST(HexDigitsTest, EveryDigitOfAFullRecordIsCheckedAndDecoded) {
   std::vector<uint8_t> bytes(16);
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(0x0F * i + 0xA0);
@@ -392,35 +394,178 @@ TEST(HexDigitsTest, EveryDigitOfAFullRecordIsCheckedAndDecoded) {
   ASSERT_TRUE(Load(b, Lines({mixed, EndRecord()})).normal());
   EXPECT_EQ(0, std::memcmp(&b.image[0x200], bytes.data(), bytes.size()));
 
-  // Characters just outside the digit ranges, in every data position.
-  const char bad[] = {'/', ':', '@', 'G', '`', 'g', ' ', '\x80', '\xC1', '\xE6', '\x10'};
-  for (size_t at = 9; at < 9 + 32; ++at) {
+  // Characters just outside the digit ranges, and digits with their high bit
+  // set, in every position after the start character.
+  const char bad[] = {'/', ':', '@', 'G', '`', 'g', ' ', '\x80', '\xB0', '\xC1', '\xE6', '\x10'};
+  Buffers bb;  // a refused load never touches the image: one set serves all
+  for (size_t at = 1; at < good.size(); ++at) {
     for (const char c : bad) {
       std::string line = good;
       line[at] = c;
-      Buffers bb;
       const auto result = Load(bb, Lines({line, EndRecord()}));
       ASSERT_EQ(result.end, HexLoadEnd::InvalidRecord) << "position " << at << " char " << int(c);
     }
   }
+  EXPECT_EQ(bb.image, bb.previous);
 }
 
-TEST(HexDigitsTest, ChecksumsOfLongRecordsCountEveryByte) {
-  // 100 bytes: six 16-byte blocks and a tail of four.
-  std::vector<uint8_t> bytes(100);
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 3);
-  Buffers b;
-  ASSERT_TRUE(Load(b, Lines({HexRecord(0, 0, bytes), EndRecord()})).normal());
-  EXPECT_EQ(0, std::memcmp(b.image.data(), bytes.data(), bytes.size()));
-  // One byte changed anywhere, checksum kept: refused.
-  for (size_t i = 0; i < bytes.size(); i += 9) {
-    std::vector<uint8_t> changed = bytes;
-    changed[i] ^= 0x01;
-    std::string line = HexRecord(0, 0, changed);
-    line.replace(line.size() - 2, 2, HexRecord(0, 0, bytes).substr(line.size() - 2));
+// `record` with byte `index` of its data changed by `change`, its checksum
+// kept as it was.
+std::string WithDataByteChanged(uint16_t loadOffset, const std::vector<uint8_t>& bytes,
+                                size_t index, uint8_t change) {
+  std::vector<uint8_t> changed = bytes;
+  changed[index] ^= change;
+  std::string line = HexRecord(0, loadOffset, changed);
+  const std::string original = HexRecord(0, loadOffset, bytes);
+  line.replace(line.size() - 2, 2, original.substr(original.size() - 2));
+  return line;
+}
+
+TEST(HexChecksumTest, AnyByteChangedByOneOr80hWithTheChecksumKeptIsRefused) {
+  // One byte, a full 16-byte record, and 100 bytes.
+  for (const size_t length : {size_t{1}, size_t{16}, size_t{100}}) {
+    std::vector<uint8_t> bytes(length);
+    for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 3);
+    Buffers b;
+    ASSERT_TRUE(Load(b, Lines({kGood, HexRecord(0, 0x100, bytes), EndRecord()})).normal());
+    EXPECT_EQ(0, std::memcmp(&b.image[0x100], bytes.data(), length));
     Buffers bb;
-    EXPECT_EQ(Load(bb, Lines({line, EndRecord()})).end, HexLoadEnd::ChecksumError) << i;
+    for (size_t i = 0; i < length; ++i) {
+      // A change of the high bit leaves the low seven bits of every sum as
+      // they were: only the whole byte of the sum tells.
+      for (const uint8_t change : {uint8_t{0x01}, uint8_t{0x80}}) {
+        const auto result =
+            Load(bb, Lines({kGood, WithDataByteChanged(0x100, bytes, i, change), EndRecord()}));
+        EXPECT_EQ(result.end, HexLoadEnd::ChecksumError) << length << " bytes, byte " << i;
+        EXPECT_EQ(result.lineNumber, 2u);
+      }
+    }
+    EXPECT_EQ(bb.image, bb.previous);
   }
+  // The high bit of the checksum itself, and of a header byte.
+  Buffers b;
+  std::string line = kGood;  // ":0400000001020304F2"
+  line[line.size() - 2] = '7';
+  EXPECT_EQ(Load(b, Lines({line, EndRecord()})).end, HexLoadEnd::ChecksumError);
+  line = kGood;
+  line[3] = '8';  // load offset 8000h
+  EXPECT_EQ(Load(b, Lines({line, EndRecord()})).end, HexLoadEnd::ChecksumError);
+}
+
+TEST(HexChecksumTest, AFirmwareFileWithOneByteChangedBy80hIsNotLoaded) {
+  FirmwareImageSetup setup;
+  setup.second = setup.first;
+  setup.second->cpuName = "HITACHI H8_3062R";
+  const std::string hex = BuildFirmwareHex(setup);
+  // A data line deep in the second part: its first data byte's high bit is
+  // the high bit of its first data digit's value.
+  const size_t lineNumber = 9000;
+  size_t start = 0;
+  for (size_t line = 1; line < lineNumber; ++line) start = hex.find('\n', start) + 1;
+  ASSERT_EQ(hex[start], ':');
+  ASSERT_EQ(hex.substr(start + 7, 2), "00");  // a data record
+  std::string changed = hex;
+  const char digits[] = "0123456789ABCDEF";
+  const char* digit = std::strchr(digits, hex[start + 9]);
+  ASSERT_NE(digit, nullptr);
+  changed[start + 9] = digits[(digit - digits) ^ 8];
+
+  Buffers b;
+  std::string log;
+  const auto result = Load(b, changed, log);
+  EXPECT_EQ(result.end, HexLoadEnd::ChecksumError);
+  EXPECT_EQ(result.lineNumber, lineNumber);
+  EXPECT_EQ(log, "\r\nChecksum error in line 9000.");
+  EXPECT_EQ(b.image, b.previous);
+}
+
+// One read takes at most 255 characters, its line end included, so the
+// longest record that fits one read has 121 data bytes. A 123-byte record is
+// exactly 255 characters before its checksum: the checksum comes only with
+// the next read, and must not be taken from beyond the read that holds the
+// record.
+TEST(HexReadLimitTest, RecordsUpToTheReadLimitLoadAndLongerOnesAreRefusedAtTheirLine) {
+  auto bytesOf = [](size_t length) {
+    std::vector<uint8_t> bytes(length);
+    for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>(0xC3 ^ (i * 29));
+    return bytes;
+  };
+  const auto longest = bytesOf(121);
+  const std::string longestLine = HexRecord(0, 0x300, longest);
+  ASSERT_EQ(longestLine.size(), 253u);
+  Buffers b;
+  ASSERT_TRUE(Load(b, Lines({kGood, longestLine, EndRecord()})).normal());
+  EXPECT_EQ(0, std::memcmp(&b.image[0x300], longest.data(), longest.size()));
+  Buffers wrong;
+  const auto refused =
+      Load(wrong, Lines({kGood, WithDataByteChanged(0x300, longest, 120, 0x80), EndRecord()}));
+  EXPECT_EQ(refused.end, HexLoadEnd::ChecksumError);
+  EXPECT_EQ(refused.lineNumber, 2u);
+
+  // 122 bytes: the checksum fits, the line end is the next read, an empty
+  // remainder of line 2.
+  Buffers b122;
+  const auto lineEndApart =
+      Load(b122, Lines({kGood, HexRecord(0, 0x300, bytesOf(122)), EndRecord()}));
+  EXPECT_EQ(lineEndApart.end, HexLoadEnd::BadStartCharacter);
+  EXPECT_EQ(lineEndApart.lineNumber, 2u);
+  EXPECT_EQ(b122.image, b122.previous);
+
+  // 123 bytes, with its right checksum and with a wrong one.
+  const auto over = bytesOf(123);
+  const std::string overLine = HexRecord(0, 0x300, over);
+  ASSERT_EQ(overLine.size(), 257u);
+  for (const std::string& line : {overLine, WithDataByteChanged(0x300, over, 0, 0x80)}) {
+    for (const std::string& lineEnd : {std::string("\r\n"), std::string("\n")}) {
+      const std::string text = kGood + lineEnd + line + lineEnd + EndRecord() + lineEnd;
+      Buffers bb;
+      std::string log;
+      const auto result = Load(bb, text, log);
+      EXPECT_EQ(result.end, HexLoadEnd::InvalidRecord);
+      EXPECT_EQ(result.lineNumber, 2u);
+      EXPECT_EQ(log, "\r\nInvalid record in line 2.");
+      EXPECT_EQ(bb.image, bb.previous);
+
+      // Read from a file the same way.
+      const std::string path = ::testing::TempDir() + "kestrel_read_limit_test.hex";
+      std::FILE* f = std::fopen(path.c_str(), "wb");
+      ASSERT_NE(f, nullptr);
+      ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), f), text.size());
+      std::fclose(f);
+      StdioFileSystem files;
+      int cause = -1;
+      std::unique_ptr<LineSource> source = files.OpenForReading(path, cause);
+      ASSERT_NE(source, nullptr);
+      Buffers bf;
+      log.clear();
+      const auto fromFile = LoadHexImage(*source, bf.work, Language{}, log);
+      EXPECT_EQ(fromFile.end, HexLoadEnd::InvalidRecord);
+      EXPECT_EQ(fromFile.lineNumber, 2u);
+      EXPECT_EQ(bf.image, bf.previous);
+      source->Close();
+      std::remove(path.c_str());
+    }
+  }
+}
+
+// The last line of a file without a line end, cut anywhere inside a record,
+// from a buffer of exactly the file's size: nothing past it is read (the
+// sanitizer build reports any read past the buffer).
+TEST(HexReadLimitTest, AnUnterminatedLastLineCutInsideARecordIsRefusedWithinItsBuffer) {
+  const std::string record = HexRecord(0, 0x40, std::vector<uint8_t>(16, 0x6B));
+  const std::string first = kGood + "\r\n";
+  Buffers b;
+  for (size_t cut = 1; cut < record.size(); ++cut) {
+    const std::string text = first + record.substr(0, cut);
+    std::unique_ptr<char[]> exact(new char[text.size()]);
+    std::memcpy(exact.get(), text.data(), text.size());
+    MemoryLineSource source(exact.get(), text.size());
+    std::string log;
+    const auto result = LoadHexImage(source, b.work, Language{}, log);
+    EXPECT_EQ(result.end, HexLoadEnd::InvalidRecord) << "cut after " << cut;
+    EXPECT_EQ(result.lineNumber, 2u);
+  }
+  EXPECT_EQ(b.image, b.previous);
 }
 
 }  // namespace

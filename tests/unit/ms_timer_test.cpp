@@ -63,6 +63,7 @@ TEST(MsTimer, AnOpenEndedSearchGivesUpAtTheLongestPeriod) {
   MsTimer timer(port, 0xFFFFFFFF);
   timer.StartMsTimer();
   EXPECT_EQ(port.begun.size(), MsTimer::kLongestPeriodMs);
+  ASSERT_FALSE(port.begun.empty());
   EXPECT_EQ(port.begun.back(), MsTimer::kLongestPeriodMs);
   EXPECT_EQ(timer.PeriodMs(), 0u);
 

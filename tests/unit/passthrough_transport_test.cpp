@@ -227,6 +227,7 @@ TEST_F(PassThroughTransportTest, SenseIsCopiedOnlyAsFarAsTheSenseArea) {
   ScsiCommand command = Inquiry(transport.Buffers().data);
   command.autoSenseLength = 200;
   EXPECT_EQ(transport.Execute(command), 2);
+  ASSERT_EQ(port.requests.size(), 1u);
   EXPECT_EQ(port.requests.back().sptd.SenseInfoLength, 32);
   EXPECT_TRUE(std::equal(longSense.begin(), longSense.end(), transport.Buffers().sense.begin()));
 }
@@ -269,6 +270,7 @@ TEST_F(PassThroughTransportTest, ZeroLengthCommandsUseSmallBufferAndTheirMarkedD
   prepare.passThroughDataIn = false;
   prepare.timeoutSeconds = 5;
   EXPECT_EQ(transport.Execute(prepare), 0);
+  ASSERT_EQ(port.requests.size(), 1u);
   const ntscsi::SCSI_PASS_THROUGH_DIRECT& write = port.requests.back().sptd;
   EXPECT_EQ(write.DataIn, ntscsi::SCSI_IOCTL_DATA_OUT);
   EXPECT_EQ(write.DataTransferLength, 0u);
@@ -284,6 +286,7 @@ TEST_F(PassThroughTransportTest, ZeroLengthCommandsUseSmallBufferAndTheirMarkedD
   ready.passThroughDataIn = true;
   ready.autoSenseLength = 18;
   EXPECT_EQ(transport.Execute(ready), 0);
+  ASSERT_EQ(port.requests.size(), 2u);
   EXPECT_EQ(port.requests.back().sptd.DataIn, ntscsi::SCSI_IOCTL_DATA_IN);
   EXPECT_EQ(port.requests.back().sptd.DataTransferLength, 0u);
 
@@ -293,12 +296,14 @@ TEST_F(PassThroughTransportTest, ZeroLengthCommandsUseSmallBufferAndTheirMarkedD
   block.data = transport.Buffers().image;
   block.transferLength = 0x8000;
   EXPECT_EQ(transport.Execute(block), 0);
+  ASSERT_EQ(port.requests.size(), 3u);
   EXPECT_EQ(port.requests.back().sptd.DataIn, ntscsi::SCSI_IOCTL_DATA_OUT);
   EXPECT_EQ(port.requests.back().sptd.DataBuffer, transport.Buffers().image);
 }
 
 TEST_F(PassThroughTransportTest, TheOpenDrivesAddressGoesIntoEveryLaterRequest) {
   ASSERT_EQ(transport.OpenDrive('D'), 0);
+  ASSERT_EQ(port.openedPaths.size(), 1u);
   EXPECT_EQ(port.openedPaths.back(), kDriveD);
   EXPECT_EQ(port.controlCodes, (std::vector<uint32_t>{ntscsi::IOCTL_SCSI_GET_CAPABILITIES,
                                                       ntscsi::IOCTL_SCSI_GET_ADDRESS}));
@@ -311,6 +316,7 @@ TEST_F(PassThroughTransportTest, TheOpenDrivesAddressGoesIntoEveryLaterRequest) 
 
   ASSERT_EQ(transport.OpenDrive('E'), 0);
   transport.Execute(Inquiry(transport.Buffers().data));
+  ASSERT_EQ(port.requests.size(), 3u);
   EXPECT_EQ(port.requests.back().sptd.PathId, 0);
   EXPECT_EQ(port.requests.back().sptd.TargetId, 1);
   EXPECT_EQ(port.requests.back().sptd.Lun, 0);
@@ -387,6 +393,7 @@ class PassThroughTransportOnSimulatedDrive : public ::testing::Test {
 
 TEST_F(PassThroughTransportOnSimulatedDrive, DiscoveryOverEveryLetterLeavesNoHandleOpen) {
   bus.AddLetter('F', sim::KestrelDrive("DRV-331"));
+  ASSERT_NE(bus.Letter('F'), nullptr);
   bus.Letter('F')->refuseAddress = true;
   int opened = 0;
   for (char letter = 'D'; letter <= 'Z'; ++letter) {

@@ -67,6 +67,7 @@ TEST_F(AspiFixture, AdapterInquiryCompletesAtOnceWithIdentifier) {
   srb.SRB_HaId = 2;
   EXPECT_EQ(manager.SendASPI32Command(&srb), SS_INVALID_HA);
   EXPECT_TRUE(signal.signalled.empty());
+  ASSERT_FALSE(bus.GetTrace().Entries().empty());
   EXPECT_EQ(FormatTraceLine(bus.GetTrace().Entries().front()), "ha_inquiry a=1 status=01");
 }
 
@@ -91,6 +92,7 @@ TEST_F(AspiFixture, CheckConditionCompletesWithErrorAndOptionalSense) {
   EXPECT_EQ(srb.SRB_Status, SS_ERR);
   EXPECT_EQ(srb.SRB_TargStat, 0x02);
   EXPECT_EQ(srb.SenseArea[2], 0);  // no sense asked: the drive keeps it for REQUEST SENSE
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   EXPECT_EQ(bus.DriveAt(0, 0)->PendingSense(), kInvalidOpcode);
 
   auto withSense = Exec(0, 0, {0xE7, 0, 0, 0, 0, 0}, 0, nullptr, 0);
@@ -109,11 +111,13 @@ TEST_F(AspiFixture, MissingAdapterOrDeviceIsAnsweredAtOnceWithoutEvent) {
   EXPECT_EQ(noDevice.SRB_Status, SS_NO_DEVICE);
   EXPECT_EQ(manager.Tick(), 0u);
   EXPECT_TRUE(signal.signalled.empty());
+  ASSERT_FALSE(bus.GetTrace().Entries().empty());
   EXPECT_EQ(FormatTraceLine(bus.GetTrace().Entries().back()),
             "rejected a=1 t=0 cdb=12 00 00 00 60 00 dir=in len=0 why=no_device");
 }
 
 TEST_F(AspiFixture, FlashProgrammingStaysPendingUntilTheClockPassesIt) {
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   Drive& drive = *bus.DriveAt(0, 0);
   drive.SetProgrammingMs(20000);
   std::vector<uint8_t> part(0x8000, 0x5A), trailer(0x1010, 0);
@@ -168,6 +172,7 @@ TEST_F(AspiFixture, RefusedRequestReturnsAtOnceAndNeverSignals) {
 }
 
 TEST_F(AspiFixture, NeverEndingProgrammingIsNeverCompleted) {
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   Drive& drive = *bus.DriveAt(0, 0);
   drive.ProgrammingNeverFinishes();
   drive.SetProgrammingMs(0);

@@ -41,9 +41,11 @@ TEST(SimConfig, AdaptersTargetsAndLetters) {
   BuildBus(c, bus);
   ASSERT_EQ(bus.AdapterCount(), 2u);
   EXPECT_EQ(std::string(bus.GetAdapter(0)->Identifier().data(), 14), "ASPI for WIN32");
+  ASSERT_NE(bus.DriveAt(0, 1), nullptr);
   Drive& other = *bus.DriveAt(0, 1);
   EXPECT_EQ(InquiryText(other, 8, 24), "PIONEER DVD-ROM DVD-106 ");
   EXPECT_FALSE(other.Config().kestrelCommands);
+  ASSERT_NE(bus.DriveAt(1, 0), nullptr);
   Drive& kestrel = *bus.DriveAt(1, 0);
   EXPECT_EQ(InquiryText(kestrel, 16, 21), "DVD-ROM DRV-311 1.05B");
   EXPECT_EQ(InquiryText(kestrel, 37, 10), "2002/11/01");
@@ -63,6 +65,7 @@ TEST(SimConfig, SettingsBeforeAnyTargetApplyToTheBuiltInDrive) {
   ASSERT_TRUE(c.errors.empty());
   Bus bus;
   BuildBus(c, bus);
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   Drive& d = *bus.DriveAt(0, 0);
   EXPECT_EQ(d.Config().programmingMs, 0u);
   EXPECT_EQ(d.Config().romIdOffset, 0x2000u);
@@ -83,6 +86,8 @@ TEST(SimConfig, CommandFaultsReachTheirDrive) {
       "fault=refuse_request nth=5 status=80 count=2\n"
       "fault=support_info e4\n");
   ASSERT_TRUE(c.errors.empty()) << c.errors[0];
+  ASSERT_EQ(c.adapters.size(), 1u);
+  ASSERT_EQ(c.adapters[0].targets.size(), 1u);
   ASSERT_EQ(c.adapters[0].targets[0].drive.faults.size(), 3u);
   const CommandFault& block = c.adapters[0].targets[0].drive.faults[0];
   EXPECT_EQ(block.bufferId, 0xFF);
@@ -98,6 +103,7 @@ TEST(SimConfig, CommandFaultsReachTheirDrive) {
   BuildBus(c, bus);
   uint8_t inquiry[6] = {0x12, 0, 0, 0, 0x60, 0};
   uint8_t reply[96] = {};
+  ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   EXPECT_EQ(bus.DriveAt(0, 0)->Execute(inquiry, 6, DataDirection::In, reply, 96).transferred, 8u);
 }
 
@@ -137,6 +143,7 @@ TEST(SimState, ProgrammedFirmwareSurvivesARestart) {
   };
   Bus before;
   makeBus(before);
+  ASSERT_NE(before.DriveAt(0, 0), nullptr);
   Drive& d = *before.DriveAt(0, 0);
   FirmwarePartSetup setup;
   setup.revision = "1.30";
@@ -151,6 +158,7 @@ TEST(SimState, ProgrammedFirmwareSurvivesARestart) {
   Bus after;
   makeBus(after);
   ASSERT_TRUE(LoadSimState(saved, after));
+  ASSERT_NE(after.DriveAt(0, 0), nullptr);
   Drive& restored = *after.DriveAt(0, 0);
   EXPECT_EQ(restored.Revision(), "1.30");
   EXPECT_EQ(InquiryText(restored, 37, 10), "2004/01/20");
@@ -160,6 +168,7 @@ TEST(SimState, ProgrammedFirmwareSurvivesARestart) {
   Bus changed;
   changed.AddAdapter("intelata").AddTarget(0, KestrelDrive("DRV-331", "2.00"));
   ASSERT_TRUE(LoadSimState(saved, changed));
+  ASSERT_NE(changed.DriveAt(0, 0), nullptr);
   EXPECT_EQ(changed.DriveAt(0, 0)->Revision(), "2.00");
 
   EXPECT_FALSE(LoadSimState("not a state file\n", after));
@@ -174,8 +183,10 @@ TEST(SimState, DamagedRowLeavesTheDriveAsConfigured) {
   saved[row + 13] = 'x';
   Bus fresh;
   fresh.AddAdapter("intelata").AddTarget(0, KestrelDrive("DRV-320", "1.10"));
+  ASSERT_NE(fresh.DriveAt(0, 0), nullptr);
   auto flashBefore = fresh.DriveAt(0, 0)->Flash();
   ASSERT_TRUE(LoadSimState(saved, fresh));
+  ASSERT_NE(fresh.DriveAt(0, 0), nullptr);
   EXPECT_EQ(fresh.DriveAt(0, 0)->Flash(), flashBefore);
 }
 

@@ -76,6 +76,7 @@ TEST(SimDirectTransport, AdaptersTargetsAndFailureValue) {
   pt.InitDriveAccess();
   EXPECT_EQ(pt.OpenDrive('D'), -1);
   other.MapLetter('D', 0, 0);
+  ASSERT_NE(other.DriveAt(0, 0), nullptr);
   other.DriveAt(0, 0)->FailCommand(0x12, 1, kNoMedium);
   ASSERT_EQ(pt.OpenDrive('D'), 0);
   ScsiCommand c = Inquiry(pt.Buffers());

@@ -50,6 +50,7 @@ TEST_F(PortFixture, OnlyConfiguredLettersInDeviceFormOpen) {
   auto d = port.Open("\\\\.\\d:");
   ASSERT_NE(d, PassThroughPort::kInvalid);
   EXPECT_EQ(port.LetterOf(d), 'D');
+  ASSERT_NE(bus.Letter('F'), nullptr);
   bus.Letter('F')->refuseOpen = true;
   EXPECT_EQ(port.Open("\\\\.\\F:"), PassThroughPort::kInvalid);
   EXPECT_EQ(port.OpenHandleCount(), 1u);
@@ -71,6 +72,7 @@ TEST_F(PortFixture, AddressAndCapabilitiesDescribeTheDevice) {
   EXPECT_EQ(caps.Length, sizeof caps);
   // Too small an output, and refusals set on the letter.
   EXPECT_FALSE(port.Control(f, IOCTL_SCSI_GET_ADDRESS, nullptr, 0, &address, 4));
+  ASSERT_NE(bus.Letter('F'), nullptr);
   bus.Letter('F')->refuseAddress = true;
   bus.Letter('F')->refuseCapabilities = true;
   EXPECT_FALSE(port.Control(f, IOCTL_SCSI_GET_ADDRESS, nullptr, 0, &address, sizeof address));
@@ -86,6 +88,7 @@ TEST_F(PortFixture, PassThroughReachesTheLettersDrive) {
   ASSERT_TRUE(Send(d, b));
   EXPECT_EQ(b.sptd.ScsiStatus, 0);
   EXPECT_EQ(std::memcmp(&reply[16], "DVD-ROM DRV-331", 15), 0);
+  ASSERT_FALSE(bus.GetTrace().Entries().empty());
   EXPECT_EQ(bus.GetTrace().Entries().back().letter, 'D');
   EXPECT_EQ(bus.GetTrace().Entries().back().target, 1);
   port.Close(d);
@@ -110,6 +113,7 @@ TEST_F(PortFixture, CheckConditionCopiesSenseWithinTheBlock) {
   auto noSense = Block({0xE7, 0, 0, 0, 0, 0}, SCSI_IOCTL_DATA_IN, nullptr, 0, 0);
   EXPECT_TRUE(Send(d, noSense));
   EXPECT_EQ(noSense.sense[2], 0);
+  ASSERT_NE(bus.DriveAt(0, 1), nullptr);
   EXPECT_EQ(bus.DriveAt(0, 1)->PendingSense(), kInvalidOpcode);
   port.Close(d);
 }
@@ -136,6 +140,7 @@ TEST_F(PortFixture, RunsThePassThroughTransportWithoutLeaks) {
     PassThroughTransport transport(port);
     ASSERT_EQ(transport.InitDriveAccess(), 0);
     EXPECT_EQ(transport.OpenDrive('E'), -1);
+    ASSERT_NE(bus.Letter('F'), nullptr);
     bus.Letter('F')->refuseAddress = true;
     EXPECT_EQ(transport.OpenDrive('F'), -1);
     EXPECT_EQ(port.OpenHandleCount(), 0u);  // a failed open closes again
@@ -150,6 +155,7 @@ TEST_F(PortFixture, RunsThePassThroughTransportWithoutLeaks) {
     inquiry.autoSenseLength = 18;
     EXPECT_EQ(transport.Execute(inquiry), 0);
     EXPECT_EQ(std::memcmp(transport.Buffers().data + 8, "KESTREL ", 8), 0);
+    ASSERT_NE(bus.DriveAt(0, 1), nullptr);
     bus.DriveAt(0, 1)->FailCommand(0x12, 1, Sense{0x02, 0x3A, 0x00});
     EXPECT_EQ(transport.Execute(inquiry), 2);
     EXPECT_EQ(transport.Buffers().sense[12], 0x3A);

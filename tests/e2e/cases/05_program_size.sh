@@ -1,10 +1,19 @@
 # Every program is one stripped 32-bit EXE of at most 400 KB.
 e2e_require TARN9X.EXE TARN2K.EXE
 
-for exe in TARN9X.EXE TARN2K.EXE; do
+programs=(TARN9X.EXE TARN2K.EXE)
+[ -n "$(e2e_artifact FELL32.EXE)" ] && programs+=(FELL32.EXE)
+for exe in "${programs[@]}"; do
   path=$(e2e_artifact "$exe")
   size=$(stat -c %s "$path")
   check_ok "$exe is at most 400 KB ($size bytes)" test "$size" -le 409600
   check_has "$exe is a 32-bit program" "file format pei-i386" "$(i686-w64-mingw32-objdump -f "$path")"
   check_has "$exe is stripped" "no symbols" "$(i686-w64-mingw32-objdump -t "$path" 2>&1)"
 done
+
+# The launcher talks to no drive: none of the drive layers' texts is in it.
+fell32=$(e2e_artifact FELL32.EXE)
+if [ -n "$fell32" ]; then
+  check_lacks "FELL32.EXE holds no drive code (the model table)" "KESTREL DVD-ROM DRV" "$(strings "$fell32")"
+  check_lacks "FELL32.EXE holds no drive code (the sense report)" "Sense Code" "$(strings "$fell32")"
+fi
