@@ -1,18 +1,10 @@
 #include "ui/main_window_frame.h"
 
 #include "ui/dialog_thunk.h"
+#include "win32/message_pump.h"
 #include "win32/wide_text.h"
 
 namespace kestrel {
-namespace {
-
-bool IsUserInput(UINT message) {
-  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
-         (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
-}
-
-}  // namespace
 
 MainWindowFrame::MainWindowFrame(HINSTANCE instance, const MainWindowSetup& setup)
     : instance_(instance),
@@ -96,22 +88,7 @@ bool MainWindowFrame::AskBox(const std::string& text, const std::string& caption
   return MessageBoxW(window_, Wide(text).c_str(), Wide(caption).c_str(), style) == IDOK;
 }
 
-void MainWindowFrame::PumpMessages() {
-  // Only this thread's windows are in its queue: the main window, its
-  // controls and the progress window. Painting, timers and posted messages
-  // are handled; the user's keys and clicks are dropped, so that nothing
-  // starts while an operation runs.
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return;
-    }
-    if (IsUserInput(message.message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
+void MainWindowFrame::PumpMessages() { win32::PumpWithoutInput(); }
 
 int MainWindowFrame::ListCount() const {
   return static_cast<int>(SendDlgItemMessageW(window_, setup_.driveListId, CB_GETCOUNT, 0, 0));

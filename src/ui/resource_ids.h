@@ -52,3 +52,18 @@
 #define IDC_OS_INFORMATION 1004
 /* FELL32's About box: the version line. */
 #define IDC_LAUNCHER_ABOUT_VERSION 1002
+
+/* SpeedWindow (BECK9X, BECK2K) */
+#define IDC_SPEED_DRIVE_LIST 1001
+#define IDC_SET_SPEED 1003
+#define IDC_SET_MODE 1004
+#define IDC_DRIVE_INFORMATION 1008
+#define IDC_SPEED_EXIT 1009
+#define IDC_SPEED_LIST 1010
+#define IDC_SPEED_LABEL 1011
+#define IDC_SPEED_LOG 1012
+#define IDC_MODE_LIST 1013
+#define IDC_SPEED_TARGET_LABEL 1014
+#define IDC_MODE_LABEL 1015
+/* Its About box: the version line. */
+#define IDC_SPEED_ABOUT_VERSION 1002

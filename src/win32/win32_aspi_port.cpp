@@ -1,6 +1,7 @@
 #include "win32/win32_aspi_port.h"
 
 #include "drive/aspi_defs.h"
+#include "win32/message_pump.h"
 
 namespace kestrel::win32 {
 
@@ -62,7 +63,9 @@ void* Win32AspiPort::CreateCompletionEvent() {
 
 bool Win32AspiPort::WaitForEvent(void* event, uint32_t timeoutMs) {
   if (events_.count(event) == 0) return false;
-  return ::WaitForSingleObject(event, timeoutMs) == WAIT_OBJECT_0;
+  // The window keeps painting while the drive works (a spindle stops in
+  // seconds); its input waits for the operation's end.
+  return WaitPumping(event, timeoutMs);
 }
 
 void Win32AspiPort::CloseEvent(void* event) { events_.erase(event); }

@@ -1,7 +1,7 @@
 # Every program is one stripped 32-bit EXE of at most 400 KB.
-e2e_require TARN9X.EXE TARN2K.EXE
+e2e_require TARN9X.EXE TARN2K.EXE BECK9X.EXE BECK2K.EXE
 
-programs=(TARN9X.EXE TARN2K.EXE)
+programs=(TARN9X.EXE TARN2K.EXE BECK9X.EXE BECK2K.EXE)
 [ -n "$(e2e_artifact FELL32.EXE)" ] && programs+=(FELL32.EXE)
 for exe in "${programs[@]}"; do
   path=$(e2e_artifact "$exe")

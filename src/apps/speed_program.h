@@ -1,0 +1,41 @@
+// The speed control utility's operations bound together for SpeedWindow: the
+// drive list, its discovery and the three speed operations over the
+// program's drive selector. The entry point builds one with the strategies
+// of its transport.
+#pragma once
+#include "drive/discovery.h"
+#include "drive/drive_context.h"
+#include "drive/drive_entry.h"
+#include "speed/speed_operations.h"
+#include "ui/speed_window.h"
+
+namespace kestrel {
+
+class SpeedProgram final : public SpeedWindowOperations {
+ public:
+  SpeedProgram(DriveContext& context, SpeedView& view, DriveDiscovery& discovery,
+               DriveSelector& selector)
+      : context_(context),
+        view_(view),
+        discovery_(discovery),
+        list_(context.profile.discovery.entryCapacity),
+        operations_(context, view, list_, selector) {}
+
+  bool OnWindowSetUp(Language language) override {
+    context_.language = language;
+    discovery_.Discover(view_, list_, DiscoveryOccasion::WindowSetUp);
+    return !list_.Empty();
+  }
+  void ChangeSpeed() override { operations_.ChangeSpeed(); }
+  void ReportSpeed() override { operations_.ReportSpeed(); }
+  void ChangeDriveMode() override { operations_.ChangeDriveMode(); }
+
+ private:
+  DriveContext& context_;
+  SpeedView& view_;
+  DriveDiscovery& discovery_;
+  DriveList list_;
+  SpeedOperations operations_;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,91 @@
+#include "ui/speed_window.h"
+
+#include <vector>
+
+#include "speed/speed_messages.h"
+#include "ui/resource_ids.h"
+#include "win32/wide_text.h"
+
+namespace kestrel {
+
+INT_PTR SpeedWindow::Run(SpeedWindowOperations& operations) {
+  operations_ = &operations;
+  const INT_PTR result = RunModal();
+  operations_ = nullptr;
+  return result;
+}
+
+void SpeedWindow::FillLists() {
+  for (const char* label : speed_text::kSpeedChoiceLabels) {
+    SendDlgItemMessageW(window(), IDC_SPEED_LIST, CB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(Wide(label).c_str()));
+  }
+  for (const MessagePair& label : speed_text::kDriveModeLabels) {
+    SendDlgItemMessageW(window(), IDC_MODE_LIST, CB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(Wide(Pick(label, language())).c_str()));
+  }
+}
+
+void SpeedWindow::OnSetUp() {
+  // The log only grows: lift the edit control's default limit.
+  SendDlgItemMessageW(window(), IDC_SPEED_LOG, EM_SETLIMITTEXT, 0, 0);
+  FillLists();
+  if (!operations_->OnWindowSetUp(language())) return;  // the discovery closes the window
+  SelectListItem(0);
+  SendDlgItemMessageW(window(), IDC_SPEED_LIST, CB_SETCURSEL, 0, 0);
+  SendDlgItemMessageW(window(), IDC_MODE_LIST, CB_SETCURSEL, 0, 0);
+  SetDlgItemTextW(window(), IDC_SPEED_LOG, Wide(messageLog_).c_str());
+  SetWindowPos(window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+}
+
+void SpeedWindow::OnCommand(int id, int code) {
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case IDC_SET_SPEED:
+      RunOperation([this] { operations_->ChangeSpeed(); });
+      break;
+    case IDC_DRIVE_INFORMATION:
+      RunOperation([this] { operations_->ReportSpeed(); });
+      break;
+    case IDC_SET_MODE:
+      RunOperation([this] { operations_->ChangeDriveMode(); });
+      break;
+    case IDC_SPEED_EXIT:
+      RequestClose();
+      break;
+    default:  // Enter on no push button (IDOK) closes nothing
+      break;
+  }
+}
+
+// --- SpeedView --------------------------------------------------------------
+
+int SpeedWindow::SpeedSelection() const {
+  return static_cast<int>(SendDlgItemMessageW(window(), IDC_SPEED_LIST, CB_GETCURSEL, 0, 0));
+}
+
+int SpeedWindow::ModeSelection() const {
+  return static_cast<int>(SendDlgItemMessageW(window(), IDC_MODE_LIST, CB_GETCURSEL, 0, 0));
+}
+
+std::string SpeedWindow::ModeItemText(int index) const {
+  const LRESULT length =
+      SendDlgItemMessageW(window(), IDC_MODE_LIST, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == CB_ERR) return "";
+  std::vector<wchar_t> text(static_cast<size_t>(length) + 1);
+  SendDlgItemMessageW(window(), IDC_MODE_LIST, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                      reinterpret_cast<LPARAM>(text.data()));
+  return Narrow(text.data());
+}
+
+void SpeedWindow::appendToLog(const std::string& text) {
+  messageLog_ += text;
+  HWND log = Control(IDC_SPEED_LOG);
+  SetWindowTextW(log, Wide(messageLog_).c_str());
+  const int length = GetWindowTextLengthW(log);
+  SendMessageW(log, EM_SETSEL, length, -1);
+  SendMessageW(log, EM_SCROLLCARET, 0, 0);
+  UpdateWindow(log);
+}
+
+}  // namespace kestrel
