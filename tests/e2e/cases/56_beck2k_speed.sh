@@ -8,7 +8,7 @@ e2e_install BECK2K.EXE
 T="Speed Control Utility"
 
 e2e_start BECK2K.EXE
-check_eq "BECK2K without a drive" $'Initialize Error\nSupported drive was not found.' \
+check_eq "BECK2K without a drive" $'Initialize Error\nSupported drive was not found.\r' \
   "$(probe msgbox ok 30000)"
 check_ok "BECK2K ends" probe wait-exit BECK2K.EXE 15000
 
@@ -57,9 +57,15 @@ pget box msgbox none 20000
 check_eq "safety question" $'Attention\nFor safety, the spindle is stoped.' "$box"
 check_ok "the drive is open while Set mode runs" test "$(opened_e)" -ge 1
 probe msgbox ok >/dev/null
+check_ok "the window answers while the spindle stops" probe sync "$T"
+e2e_shot beck2k-spindown-en
+probe click "$T" 1008
 pget log wait-text "$T" 1012 "quiet mode" 30000
 wait "$clicked"
 check_has "the mode change is logged" $'Drive mode is changed to the quiet mode.\r\n' "$log"
+probe sync "$T"
+check_lacks "Drive Information pressed during the stop did nothing" \
+  "Now drive is the quiet mode." "$(ptext "$T" 1012)"
 check_has "START STOP UNIT went to letter E" "L=E cdb=1b" "$(e2e_trace)"
 probe sync "$T"
 check_eq "closed after Set mode" 0 "$(opened_e)"
