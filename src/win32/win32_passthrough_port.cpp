@@ -12,6 +12,7 @@ constexpr uint8_t kDataIn = ntscsi::SCSI_IOCTL_DATA_IN;
 constexpr uint8_t kDataOut = ntscsi::SCSI_IOCTL_DATA_OUT;
 }  // namespace kestrel::win32::portable
 
+#include "win32/message_pump.h"
 #include "win32/wide_text.h"
 #include "win32/win32_passthrough_port.h"
 
@@ -40,6 +41,25 @@ static_assert(offsetof(ntscsi::SCSI_PASS_THROUGH_DIRECT, Cdb) ==
 static_assert(sizeof(ntscsi::SCSI_ADDRESS) == sizeof(::SCSI_ADDRESS));
 static_assert(sizeof(ntscsi::IO_SCSI_CAPABILITIES) == sizeof(::IO_SCSI_CAPABILITIES));
 
+// One DeviceIoControl, made on a worker thread.
+struct ControlRequest {
+  HANDLE device;
+  DWORD code;
+  void* in;
+  DWORD inBytes;
+  void* out;
+  DWORD outBytes;
+  BOOL done = FALSE;
+};
+
+DWORD WINAPI RunControl(void* parameter) {
+  auto* request = static_cast<ControlRequest*>(parameter);
+  DWORD returned = 0;
+  request->done = ::DeviceIoControl(request->device, request->code, request->in, request->inBytes,
+                                    request->out, request->outBytes, &returned, nullptr);
+  return 0;
+}
+
 }  // namespace
 
 PassThroughPort::Handle Win32PassThroughPort::Open(const std::string& path) {
@@ -56,9 +76,19 @@ bool Win32PassThroughPort::Control(Handle handle, uint32_t code, void* in, uint3
                                    void* out, uint32_t outBytes) {
   auto found = devices_.find(handle);
   if (found == devices_.end()) return false;
-  DWORD returned = 0;
-  return ::DeviceIoControl(found->second.get(), code, in, inBytes, out, outBytes, &returned,
-                           nullptr) != FALSE;
+  ControlRequest request{found->second.get(), code, in, inBytes, out, outBytes};
+  // The request blocks until the drive has answered (a spindle stops in
+  // seconds): it runs on a thread of its own while the window keeps painting
+  // and its input waits for the operation's end.
+  UniqueResource<KernelHandleTraits> worker(
+      ::CreateThread(nullptr, 0, RunControl, &request, 0, nullptr));
+  if (!worker) {
+    RunControl(&request);
+    return request.done != FALSE;
+  }
+  // The buffers are the caller's: never return before the thread has ended.
+  if (!WaitPumping(worker.get(), INFINITE)) ::WaitForSingleObject(worker.get(), INFINITE);
+  return request.done != FALSE;
 }
 
 void Win32PassThroughPort::Close(Handle handle) { devices_.erase(handle); }
