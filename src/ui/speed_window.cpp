@@ -51,9 +51,10 @@ void SpeedWindow::OnCommand(int id, int code) {
       RunOperation([this] { operations_->ChangeDriveMode(); });
       break;
     case IDC_SPEED_EXIT:
+    case IDOK:  // Enter with no push button focused closes the window, as Escape does
       RequestClose();
       break;
-    default:  // Enter on no push button (IDOK) closes nothing
+    default:
       break;
   }
 }
