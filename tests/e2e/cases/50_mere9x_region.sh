@@ -17,7 +17,7 @@ pget log wait-text "$T" 1006 "This disc" 15000
 check_eq "start-up report: drive line, then the disc's regions" \
   $'Drive has no region.\r\nThis disc is allowed region 1 3\r\n' "$log"
 check_eq "heading" "DVD-ROM Region Utility for Windows9x/Me" "$(ptext "$T" 1001)"
-check_eq "the drive is listed and selected" "KESTREL DVD-ROM DRV-320  1.10" "$(ptext "$T" 1005)"
+check_eq "the drive is listed and selected" "ID=0 : KESTREL DVD-ROM DRV-320  " "$(ptext "$T" 1005)"
 check_eq "count label" "Regional code can be changed 5time(s)" "$(ptext "$T" 1022)"
 check_eq "no region yet: all six region buttons enabled, none checked" \
   "1002 10 1008 10 1009 10 1010 10 1011 10 1012 10 " "$(states "${REGIONS[@]}")"
