@@ -19,7 +19,9 @@ class RegionWindow final : public DriveWindow<RegionView> {
   // the drives with discovery and reports on the first one.
   INT_PTR Run(RegionOperations& operations, DriveDiscovery& discovery);
 
-  // RegionView
+  // RegionView. RefreshControls stays DriveWindow's, a repaint: the ASPI
+  // walk calls it after each entry and it must leave the list selection and
+  // the region buttons as they are.
   void ShowRegionControls(const RegionControls& controls) override;
   bool RegionButtonChecked(int region) const override;
   void SetLogText(const std::string& log, bool caretToEnd) override;
