@@ -50,9 +50,10 @@ void RegionWindow::OnCommand(int id, int code) {
       RunOperation([this] { operations_->ChangeRegion(); });
       break;
     case region_window::kExitId:
+    case IDOK:  // Enter with no push button focused closes the window, as Escape does
       RequestClose();
       break;
-    default:  // Enter (IDOK) does not close the window
+    default:
       break;
   }
 }
