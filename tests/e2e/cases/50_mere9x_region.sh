@@ -56,6 +56,8 @@ check_eq "the change survived the restart" \
   $'Drive\'s region is 3.\r\nGet disc region is failed.\r\n' "$log"
 check_eq "still one change fewer" "Regional code can be changed 4time(s)" "$(ptext "$T" 1022)"
 probe click "$T" 1019
+probe msgbox none 15000 >/dev/null  # the box is up for its screenshot
+e2e_shot mere9x-attention-en
 check_eq "no disc: the Attention box" \
   $'Attention\nDisc is not present !\r\nPlease insert approproiate disc' "$(probe msgbox cancel 15000)"
 pget log wait-text "$T" 1006 "canceled" 15000

@@ -31,6 +31,8 @@ check_eq "one change fewer" "リージョンコードはあと4回変更可能�
 check_eq "discovery, start-up report, change and its report each opened E" 4 "$(opens)"
 
 probe click "$T" 1019
+probe msgbox none 15000 >/dev/null  # the box is up for its screenshot
+e2e_shot mere2k-attention-ja
 check_eq "Japanese Attention box" \
   $'注意\nディスクがありません\r\n適切なディスクを挿入してください。' "$(probe msgbox cancel 15000)"
 pget log wait-text "$T" 1006 "中断" 15000
