@@ -40,6 +40,7 @@ check_has "Drive Information: the mode line and both speed lines" \
 check_has "MODE SENSE went to letter E" "L=E cdb=5a" "$(e2e_trace)"
 probe sync "$T"
 check_eq "closed after Drive Information" 0 "$(opened_e)"
+check_eq "Drive Information opened the drive once" 1 "$(e2e_trace | grep -c '^address L=E')"
 
 probe combo-select "$T" 1010 2
 probe click "$T" 1003
@@ -49,6 +50,7 @@ check_has "Set speed with 8X" \
 check_has "SET CD SPEED went to letter E" "L=E cdb=bb 00 05 80" "$(e2e_trace)"
 probe sync "$T"
 check_eq "closed after Set speed" 0 "$(opened_e)"
+check_eq "Set speed opened the drive once" 2 "$(e2e_trace | grep -c '^address L=E')"
 
 probe combo-select "$T" 1013 3
 probe click "$T" 1004 &
@@ -69,6 +71,7 @@ check_lacks "Drive Information pressed during the stop did nothing" \
 check_has "START STOP UNIT went to letter E" "L=E cdb=1b" "$(e2e_trace)"
 probe sync "$T"
 check_eq "closed after Set mode" 0 "$(opened_e)"
+check_eq "Set mode opened the drive once" 3 "$(e2e_trace | grep -c '^address L=E')"
 e2e_shot beck2k-log-en
 probe click "$T" 1009
 check_ok "Exit ends the program" probe wait-exit BECK2K.EXE 15000
