@@ -109,19 +109,21 @@ int32_t ReadCpuIdentification(DriveContext& context, MessageBoxView& view) {
   return -1;
 }
 
+ImagePart ImagePartFor(const DriveRecords& records) {
+  // A one-part image's trailer follows it; generation 5 drives take one of
+  // two parts by their CPU, each with its own trailer.
+  if (records.driveGeneration != 5) return {0, 0x20000};
+  const bool dualImage = std::memcmp(records.cpuIdentification.data() + kCpuNameOffset,
+                                     kDualImageCpu, kCpuNameLength) == 0;
+  return dualImage ? ImagePart{0x20000, 0x41000} : ImagePart{0, 0x40000};
+}
+
 int32_t DownloadFirmware(DriveContext& context, MessageBoxView& view) {
   uint8_t* image = context.buffers().image;
   DriveRecords& records = context.records;
   bool accepted = image != nullptr && PrepareDownload(context) == 0;
   if (accepted) {
-    uint32_t base = 0;
-    uint32_t trailer = 0x20000;
-    if (records.driveGeneration == 5) {
-      const bool dualImage = std::memcmp(records.cpuIdentification.data() + kCpuNameOffset,
-                                         kDualImageCpu, kCpuNameLength) == 0;
-      base = dualImage ? 0x20000 : 0;
-      trailer = dualImage ? 0x41000 : 0x40000;
-    }
+    const auto [base, trailer] = ImagePartFor(records);
     records.imageBase = base;
     std::memcpy(image + trailer + kTrailerMarkerOffset, kTrailerMarker, 4);
     for (uint32_t offset = 0; accepted && offset < kImagePart; offset += kDownloadBlock) {
