@@ -59,6 +59,10 @@ class CliView : public View {
     prompter_.GetTerminal().Err() << caption << ": " << PlainText(text) << "\n";
     boxes_.push_back(PlainText(text));
   }
+  // A question with OK and Cancel: yes or no on the terminal.
+  bool AskOkCancel(const std::string& text, const std::string& caption, BoxIcon) override {
+    return prompter_.Confirm(caption + ": " + PlainText(text));
+  }
 
   // ProgressView
   void OpenProgress() override { progress_.Open(); }

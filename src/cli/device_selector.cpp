@@ -1,7 +1,7 @@
 #include "cli/device_selector.h"
 
 #include "drive/drive_messages.h"
-#include "drive/firmware_transfer.h"
+#include "drive/supported_drive.h"
 
 namespace kestrel::cli {
 
@@ -11,7 +11,7 @@ int32_t DeviceSelector::MakeCurrent(const DriveEntry& entry) {
 }
 
 int32_t DeviceSelector::CheckSupported(DriveContext& context, const DriveEntry&) {
-  return CheckSupportedDrive(context, nullptr, std::nullopt);
+  return CheckSupportedDrive(context);
 }
 
 const MessagePair& DeviceSelector::OpenFailure() const { return drive_messages::kDeviceOpenFailed; }

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "drive/command_set.h"
-#include "drive/firmware_transfer.h"
+#include "drive/supported_drive.h"
 
 namespace kestrel::cli {
 namespace {
@@ -38,7 +38,7 @@ DriveIdentity ReadDriveIdentity(DriveContext& context) {
   // The maker's drives keep their firmware date after the revision.
   if (maker) identity.firmwareDate = Field(data, 37, 10);
   // The check asks INQUIRY again: the reply above is already read.
-  identity.supported = CheckSupportedDrive(context, nullptr, std::nullopt) == 0;
+  identity.supported = CheckSupportedDrive(context) == 0;
   identity.generation = identity.supported ? context.records.driveGeneration : 0;
   return identity;
 }

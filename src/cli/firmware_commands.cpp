@@ -11,11 +11,12 @@
 #include "cli/text_files.h"
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
-#include "drive/firmware_transfer.h"
 #include "drive/ms_timer.h"
 #include "drive/program_profile.h"
 #include "drive/sense.h"
+#include "drive/sense_report.h"
 #include "firmware/firmware_loader.h"
+#include "firmware/firmware_transfer.h"
 #include "firmware/hex_image.h"
 #include "firmware/status_log.h"
 #include "firmware/update_procedure.h"
@@ -29,7 +30,7 @@ constexpr size_t kDateOffset = 29;
 constexpr size_t kCpuNameOffset = 16;  // in the CPU identification block
 
 // The firmware commands run with the whole 88-byte identification records.
-const ProgramProfile& FirmwareProfile() { return ProfileFor(Utility::Tarn9x); }
+const ProgramProfile& FirmwareProfile() { return kTarn9xProfile; }
 
 std::string Hex(uint32_t value) {
   char text[16];
@@ -92,18 +93,19 @@ const char* OutcomeName(UpdateOutcome outcome) {
 int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::string& device) {
   DriveContext context(session.host.Transport(), FirmwareProfile());
   CliFirmwareView view(session.prompter, hexPath, device);
+  ImageRecord image;
   StatusLog log(view);
   StdioFileSystem files;
-  FirmwareLoader loader(context, view, log, files, kTarn9xFirmwareTraits);
+  FirmwareLoader loader(context, image, view, log, files, kTarn9xFirmwareTraits);
   int status = kExitOk;
   if (!LoadFile(session, loader, view, log, status)) return status;
 
   DriveRecords& records = context.records;
-  const uint8_t* image = context.buffers().image;
-  const int32_t parts = CheckImageSignature(records, image);
-  const bool identified = FindFileIdentification(context) == 0;
+  const uint8_t* buffer = context.buffers().image;
+  const int32_t parts = CheckImageSignature(image, buffer);
+  const bool identified = FindFileIdentification(context, image) == 0;
   const ImageTypeBlock* type =
-      reinterpret_cast<const ImageTypeBlock*>(image + kImageTypeBlockOffset);
+      reinterpret_cast<const ImageTypeBlock*>(buffer + kImageTypeBlockOffset);
   const char* edition = EditionLabelFor(reinterpret_cast<const uint8_t*>(type->editionCode));
 
   nlohmann::json& j = session.result;
@@ -113,19 +115,19 @@ int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::st
   j["version"] = PrintableField(reinterpret_cast<const uint8_t*>(type->version), 4);
   j["identification"] =
       identified
-          ? nlohmann::json(IdentificationText(records.fileIdentification.data(),
-                                              records.fileIdentification.size(), context.language))
+          ? nlohmann::json(IdentificationText(image.fileIdentification.data(),
+                                              image.fileIdentification.size(), context.language))
           : nlohmann::json();
   j["date"] =
       identified
-          ? nlohmann::json(PrintableField(records.fileIdentification.data() + kDateOffset, 10))
+          ? nlohmann::json(PrintableField(image.fileIdentification.data() + kDateOffset, 10))
           : nlohmann::json();
   j["parts"] = parts;
   nlohmann::json cpus = nlohmann::json::array();
-  if (parts >= 1) cpus.push_back(PrintableField(records.imageCpuName.data(), 16));
-  if (parts == 2) cpus.push_back(PrintableField(records.imageSecondCpuName.data(), 16));
+  if (parts >= 1) cpus.push_back(PrintableField(image.imageCpuName.data(), 16));
+  if (parts == 2) cpus.push_back(PrintableField(image.imageSecondCpuName.data(), 16));
   j["cpuNames"] = cpus;
-  j["firmwareId"] = parts > 0 ? nlohmann::json(PrintableField(records.imageFirmwareId.data(), 16))
+  j["firmwareId"] = parts > 0 ? nlohmann::json(PrintableField(image.imageFirmwareId.data(), 16))
                               : nlohmann::json();
 
   std::string& text = session.text;
@@ -221,9 +223,10 @@ int UpdateFirmwareCommand(Session& session, const std::string& device, const std
   if (!session.prompter.CanAsk()) return session.Fail(kExitUsage, kNeedsYes);
   DriveContext context(session.host.Transport(), FirmwareProfile());
   CliFirmwareView view(session.prompter, hexPath, device);
+  ImageRecord image;
   StatusLog log(view);
   StdioFileSystem files;
-  FirmwareLoader loader(context, view, log, files, kTarn9xFirmwareTraits);
+  FirmwareLoader loader(context, image, view, log, files, kTarn9xFirmwareTraits);
   int status = kExitOk;
   if (!LoadFile(session, loader, view, log, status)) return status;
   const std::string blocker = session.host.FirmwareWriteBlocker();
@@ -236,7 +239,7 @@ int UpdateFirmwareCommand(Session& session, const std::string& device, const std
   NoAfterUpdateAction after;
   MsTimer timer(session.host.Timer(), 1);
   const UpdateOutcome outcome =
-      UpdateFirmware(context, view, log, list, UpdateStrategies{selector, wait, after, timer});
+      UpdateFirmware(context, image, view, log, list, UpdateStrategies{selector, wait, after, timer});
   const std::string refusal = session.host.Refusal();
   session.host.Close();
 

@@ -8,7 +8,7 @@
 namespace kestrel::cli {
 
 int ListDrives(Session& session) {
-  DriveContext context(session.host.Transport(), ProfileFor(Utility::Tarn2k));
+  DriveContext context(session.host.Transport(), kTarn2kProfile);
   nlohmann::json drives = nlohmann::json::array();
   for (const std::string& device : session.host.Devices()) {
     std::string why;

@@ -19,15 +19,15 @@ class CliRegionView final : public CliView<RegionView> {
   void ShowRegionControls(const RegionControls& controls) override { controls_ = controls; }
   bool RegionButtonChecked(int region) const override { return region == checked_; }
   void SetLogText(const std::string& log, bool) override { log_ = log; }
-  BoxAnswer AskOkCancel(const std::string& text, const std::string& caption, BoxIcon) override {
+  bool AskOkCancel(const std::string& text, const std::string& caption, BoxIcon) override {
     Terminal& terminal = prompter_.GetTerminal();
     terminal.Err() << caption << ": " << PlainText(text) << "\n";
     discWanted_ = true;
-    if (!terminal.Interactive() || ++questions_ > kMaxDiscQuestions) return BoxAnswer::Cancel;
+    if (!terminal.Interactive() || ++questions_ > kMaxDiscQuestions) return false;
     terminal.Err() << "Insert a disc and press Enter to try again, or type n to cancel: "
                    << std::flush;
     const std::optional<std::string> answer = terminal.ReadLine();
-    return answer && *answer != "n" && *answer != "N" ? BoxAnswer::Ok : BoxAnswer::Cancel;
+    return answer && *answer != "n" && *answer != "N";
   }
 
   void Check(int region) { checked_ = region; }
@@ -101,7 +101,7 @@ void DescribeRegion(Session& session, const RegionSession& state, const RegionCo
 
 struct RegionRun {
   RegionRun(Session& session, const std::string& device)
-      : context(session.host.Transport(), ProfileFor(Utility::Mere2k)),
+      : context(session.host.Transport(), kMere2kProfile),
         view(session.prompter),
         access(session.host),
         operations(context, view, list, {access, session.host.Timer(), kMere2kRegionTraits}) {

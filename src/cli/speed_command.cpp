@@ -26,7 +26,7 @@ class CliSpeedView final : public CliView<SpeedView> {
     return Pick(speed_text::kDriveModeLabels[index], language_);
   }
   void appendToLog(const std::string& text) override { log_ += text; }
-  bool AskOkCancel(const std::string& text, const std::string&) override {
+  bool AskOkCancel(const std::string& text, const std::string&, BoxIcon) override {
     return prompter_.Confirm(PlainText(text) + " Stop the disc and change the mode?");
   }
 
@@ -43,7 +43,7 @@ class CliSpeedView final : public CliView<SpeedView> {
 
 struct SpeedRun {
   SpeedRun(Session& session, const std::string& device)
-      : context(session.host.Transport(), ProfileFor(Utility::Beck2k)),
+      : context(session.host.Transport(), kBeck2kProfile),
         view(session.prompter, context.language),
         selector(session.host),
         operations(context, view, list, selector) {
