@@ -119,9 +119,8 @@ int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::st
                                               image.fileIdentification.size(), context.language))
           : nlohmann::json();
   j["date"] =
-      identified
-          ? nlohmann::json(PrintableField(image.fileIdentification.data() + kDateOffset, 10))
-          : nlohmann::json();
+      identified ? nlohmann::json(PrintableField(image.fileIdentification.data() + kDateOffset, 10))
+                 : nlohmann::json();
   j["parts"] = parts;
   nlohmann::json cpus = nlohmann::json::array();
   if (parts >= 1) cpus.push_back(PrintableField(image.imageCpuName.data(), 16));
@@ -238,8 +237,8 @@ int UpdateFirmwareCommand(Session& session, const std::string& device, const std
   CliProgrammingWait wait(programmingWaitSeconds);
   NoAfterUpdateAction after;
   MsTimer timer(session.host.Timer(), 1);
-  const UpdateOutcome outcome =
-      UpdateFirmware(context, image, view, log, list, UpdateStrategies{selector, wait, after, timer});
+  const UpdateOutcome outcome = UpdateFirmware(context, image, view, log, list,
+                                               UpdateStrategies{selector, wait, after, timer});
   const std::string refusal = session.host.Refusal();
   session.host.Close();
 

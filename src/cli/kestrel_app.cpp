@@ -147,6 +147,7 @@ int RunKestrel(const std::vector<std::string>& args, Environment& environment) {
   }
   Session session{terminal, *host, prompter, request.json};
   int status = request.run(session);
+  if (environment.afterCommand) environment.afterCommand(*host);
   if (!host->Finish(why) && status == kExitOk) status = session.Fail(kExitUsage, why);
   Print(session, status);
   return status;

@@ -12,7 +12,7 @@ bool Prompter::Confirm(const std::string& question) {
     return true;
   }
   if (!terminal_.Interactive()) {
-    err << question << "\nkestrel: " << kNeedsYes << "\n";
+    err << question << "\n";
     refusedWithoutTerminal_ = true;
     return false;
   }

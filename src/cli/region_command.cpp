@@ -1,7 +1,6 @@
 // kestrel region | region set: the region window's report and change.
 #include "cli/cli_view.h"
 #include "cli/commands.h"
-#include "drive/command_set.h"
 #include "drive/program_profile.h"
 #include "region/region_decoding.h"
 #include "region/region_operations.h"
@@ -43,8 +42,8 @@ class CliRegionView final : public CliView<RegionView> {
   int questions_ = 0;
 };
 
-// MERE2K's way to the drive, over the tool's selector: the device is opened
-// for the operation; the sense of a failure is asked for with REQUEST SENSE.
+// MERE2K's way to the drive, over the tool's host: the device is opened for
+// the operation; the sense of a failure comes back with the request itself.
 class CliRegionAccess final : public RegionDriveAccess {
  public:
   explicit CliRegionAccess(DriveHost& host) : host_(host) {}
@@ -53,7 +52,7 @@ class CliRegionAccess final : public RegionDriveAccess {
     return host_.Open(entry.text, error_) ? 0 : -1;
   }
   void Close() override { host_.Close(); }
-  bool FetchSense(DriveContext& context) override { return SendRequestSense(context) == 0; }
+  bool FetchSense(DriveContext&) override { return true; }
   const std::string& Error() const { return error_; }
 
  private:

@@ -110,6 +110,10 @@ int32_t SgTransport::Execute(const ScsiCommand& command) {
     std::memcpy(pendingSense_, sense, n);
     pendingSenseLength_ = static_cast<uint8_t>(n);
   }
+  if (last_.result != 0 && last_.senseLength == 0) {
+    // No sense came with this failure: none of an earlier one may stand for it.
+    buffers_.sense.fill(0);
+  }
   const MissingRight right = RightFor(last_.failure, opcode, openForWrite_);
   if (right != MissingRight::None) refusal_ = right;
   return last_.result;
