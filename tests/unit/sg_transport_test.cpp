@@ -37,6 +37,8 @@ struct ResultCase {
   uint32_t transferred;
 };
 
+void PrintTo(const ResultCase& c, std::ostream* os) { *os << c.name; }
+
 class SgResultTest : public ::testing::TestWithParam<ResultCase> {};
 
 TEST_P(SgResultTest, MapsTheHeaderToAResult) {
