@@ -8,10 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/kestrel_app.h"
+#include "cli/sg_host.h"
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
 #include "drive/program_profile.h"
@@ -224,6 +228,59 @@ TEST_F(SgTransportTest, RefusesWithoutADeviceOrWithABadRequest) {
   noData.transferLength = 96;
   EXPECT_EQ(transport_.Execute(noData), kSgFailure);
   EXPECT_TRUE(port_.seen.empty());
+}
+
+// ---- the tool's messages for a missing right --------------------------------
+
+class QuietTerminal final : public cli::Terminal {
+ public:
+  std::ostream& Out() override { return out; }
+  std::ostream& Err() override { return err; }
+  bool Interactive() const override { return false; }
+  std::optional<std::string> ReadLine() override { return std::nullopt; }
+  std::ostringstream out, err;
+};
+
+TEST(SgHostRights, AnUpdateWithoutRawIoStopsBeforeTheDriveIsAsked) {
+  FakeSgPort port;
+  port.rawIo = false;
+  const std::string hex = ::testing::TempDir() + "kestrel-rights.hex";
+  // A file the loader accepts: one data record and the end record.
+  std::ofstream(hex) << ":0100000000FF\r\n:00000001FF\r\n";
+  QuietTerminal terminal;
+  cli::Environment environment{
+      terminal, [&port](std::string&) { return std::make_unique<cli::SgHost>(port, "/nowhere"); },
+      nullptr};
+  EXPECT_EQ(
+      cli::RunKestrel({"kestrel", "firmware", "update", "/dev/sr0", hex, "--yes"}, environment), 2);
+  EXPECT_NE(terminal.err.str().find("CAP_SYS_RAWIO"), std::string::npos) << terminal.err.str();
+  EXPECT_TRUE(port.opens.empty());
+  EXPECT_TRUE(port.seen.empty());
+  std::remove(hex.c_str());
+}
+
+TEST(SgHostRights, SaysWhichRightARefusedCommandLacked) {
+  FakeSgPort port;
+  port.refuseWrite = true;
+  cli::SgHost host(port, "/nowhere");
+  std::string why;
+  ASSERT_TRUE(host.Open("/dev/sr0", why)) << why;
+  EXPECT_EQ(host.Refusal(), "");
+  port.answer = [](sg_io_hdr_t&) { return EPERM; };
+  uint8_t mask[8] = {};
+  ScsiCommand sendKey;
+  sendKey.cdb[0] = 0xA3;
+  sendKey.cdbLength = 12;
+  sendKey.direction = DataDirection::Out;
+  sendKey.data = mask;
+  sendKey.transferLength = sizeof mask;
+  EXPECT_NE(host.Transport().Execute(sendKey), 0);
+  EXPECT_NE(host.Refusal().find("/dev/sr0 is open read-only"), std::string::npos) << host.Refusal();
+  ScsiCommand writeBuffer;
+  writeBuffer.cdb[0] = 0x3B;
+  writeBuffer.cdbLength = 10;
+  EXPECT_NE(host.Transport().Execute(writeBuffer), 0);
+  EXPECT_NE(host.Refusal().find("CAP_SYS_RAWIO"), std::string::npos) << host.Refusal();
 }
 
 }  // namespace
