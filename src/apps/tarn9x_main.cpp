@@ -12,6 +12,7 @@
 #include "shell/shell_catalog.h"
 #include "ui/firmware_update_window.h"
 #include "ui/resource_ids.h"
+#include "win32/program_start.h"
 #include "win32/win32_aspi_port.h"
 #include "win32/win32_timer_port.h"
 
@@ -24,6 +25,7 @@ constexpr uint32_t kMaxTimerPeriodMs = 7;
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace kestrel;
+  win32::StartProgram();
 
   win32::Win32AspiPort aspiPort;
   AspiTransport transport(aspiPort);
