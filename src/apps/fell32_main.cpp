@@ -1,8 +1,8 @@
 // FELL32: shows the platform and starts the utilities that fit it.
 #include <windows.h>
 
+#include "apps/program_table.h"
 #include "launcher/utility_launcher.h"
-#include "shell/shell_catalog.h"
 #include "ui/launcher_window.h"
 #include "win32/program_start.h"
 #include "win32/win32_process_host.h"
@@ -15,7 +15,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const PlatformInfo platform = win32::ReadPlatformInfo();
 
   win32::Win32ProcessHost host;
-  LauncherWindow window(instance, ShellTraitsFor(ShellProgram::Fell32));
+  LauncherWindow window(instance, kFell32Program.shell);
   UtilityLauncher launcher(platform, host, window);
   window.Run(launcher);
   return 0;

@@ -7,6 +7,7 @@
 #include "drive/drive_entry.h"
 #include "firmware/firmware_build.h"
 #include "firmware/firmware_loader.h"
+#include "firmware/image_record.h"
 #include "firmware/status_log.h"
 #include "firmware/update_procedure.h"
 #include "ui/firmware_update_window.h"
@@ -23,7 +24,7 @@ class FirmwareProgram final : public FirmwareOperations {
         discovery_(discovery),
         strategies_(strategies),
         log_(view),
-        loader_(context, view, log_, files, traits) {}
+        loader_(context, image_, view, log_, files, traits) {}
 
   void OnWindowSetUp(Language language) override {
     context_.language = language;
@@ -31,7 +32,7 @@ class FirmwareProgram final : public FirmwareOperations {
   }
   void LoadFirmwareFile() override { loader_.LoadFirmwareFile(); }
   void UpdateFirmware() override {
-    kestrel::UpdateFirmware(context_, view_, log_, list_, strategies_);
+    kestrel::UpdateFirmware(context_, image_, view_, log_, list_, strategies_);
   }
 
  private:
@@ -40,6 +41,7 @@ class FirmwareProgram final : public FirmwareOperations {
   DriveDiscovery& discovery_;
   UpdateStrategies strategies_;
   DriveList list_;
+  ImageRecord image_;  // the image in ImageBuffer, as the loader and the update see it
   StatusLog log_;
   FirmwareLoader loader_;
 };

@@ -1,52 +1,44 @@
 // TARN2K: firmware update through SCSI pass-through on the drive letters.
 #include <windows.h>
-// after <windows.h>
-#include <commctrl.h>
 
 #include "apps/firmware_program.h"
+#include "apps/program_table.h"
 #include "drive/letter_discovery.h"
 #include "drive/ms_timer.h"
 #include "drive/passthrough_transport.h"
-#include "drive/program_profile.h"
 #include "firmware/programming_wait.h"
-#include "shell/shell_catalog.h"
 #include "ui/firmware_update_window.h"
-#include "ui/resource_ids.h"
+#include "ui/firmware_window_texts.h"
 #include "win32/program_start.h"
+#include "win32/win32_file_system.h"
 #include "win32/win32_passthrough_port.h"
 #include "win32/win32_timer_port.h"
-
-namespace {
-
-// The pass-through build tries periods without a bound of its own.
-constexpr uint32_t kMaxTimerPeriodMs = kestrel::MsTimer::kLongestPeriodMs;
-
-}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace kestrel;
   win32::StartProgram();
+  const ProgramRow& row = kTarn2kProgram;
 
   win32::Win32PassThroughPort passThroughPort;
   PassThroughTransport transport(passThroughPort);
   // A failure here shows itself in drive discovery.
   transport.InitDriveAccess();
 
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
-
-  DriveContext context(transport, ProfileFor(Utility::Tarn2k));
+  DriveContext context(transport, *row.drive);
   LetterDiscovery discovery(context, transport);
   LetterDriveSelector selector(transport);
   win32::Win32TimerPort timerPort;
-  MsTimer timer(timerPort, kMaxTimerPeriodMs);
+  MsTimer timer(timerPort, row.maxTimerPeriodMs);
   ContinuousProgrammingWait wait;
   CloseAndRediscover afterUpdate(transport, discovery);
-  StdioFileSystem files;
+  win32::Win32FileSystem files;
 
-  FirmwareUpdateWindow window(instance, {ShellTraitsFor(ShellProgram::Tarn2k), IDD_CONFIRM_UPDATE});
+  FirmwareUpdateWindow window(instance,
+                              {row.shell, row.mainTemplateId, row.progressTemplateId,
+                               IDC_DRIVE_LIST, FirmwareWindowControlTexts()},
+                              row.confirmTemplateId);
   FirmwareProgram program(context, window, discovery, {selector, wait, afterUpdate, timer}, files,
-                          kTarn2kFirmwareTraits);
+                          *row.firmware);
   window.Run(program);
 
   transport.ReleaseDriveAccess();

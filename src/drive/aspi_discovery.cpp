@@ -7,7 +7,7 @@
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
 #include "drive/drive_messages.h"
-#include "drive/firmware_transfer.h"
+#include "drive/supported_drive.h"
 
 namespace kestrel {
 namespace {
@@ -21,7 +21,7 @@ bool AtapiInterface(const std::array<char, 16>& identifier) {
 }  // namespace
 
 void AspiDiscovery::Discover(DriveListView& view, DriveList& list, DiscoveryOccasion) {
-  const DiscoveryRule& rule = DiscoveryRuleFor(context_.profile.utility);
+  const DiscoveryRule& rule = context_.profile.discovery;
   EmptyDriveList(view);
   list.Clear();
 
@@ -88,7 +88,13 @@ int32_t AspiDriveSelector::MakeCurrent(const DriveEntry& entry) {
 }
 
 int32_t AspiDriveSelector::CheckSupported(DriveContext& context, const DriveEntry& entry) {
-  return CheckSupportedDrive(context, &bus_, entry.address);
+  // The INQUIRY goes to the entry's drive; the current address is restored
+  // afterwards.
+  const AspiAddress previous = bus_.CurrentAddress();
+  bus_.SelectDrive(entry.address);
+  const int32_t result = CheckSupportedDrive(context);
+  bus_.SelectDrive(previous);
+  return result;
 }
 
 const MessagePair& AspiDriveSelector::OpenFailure() const {

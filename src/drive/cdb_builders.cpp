@@ -34,7 +34,7 @@ std::optional<ScsiCommand> BufferCommand(uint8_t opcode, DataDirection direction
 }  // namespace
 
 ScsiCommand BuildInquiry(uint8_t* destination) {
-  ScsiCommand command = SixByte(0x12);
+  ScsiCommand command = SixByte(opcode::kInquiry);
   command.cdb[4] = kInquiryLength;
   command.direction = DataDirection::In;
   command.passThroughDataIn = true;
@@ -45,7 +45,7 @@ ScsiCommand BuildInquiry(uint8_t* destination) {
 }
 
 ScsiCommand BuildRequestSense(uint8_t* destination, uint8_t allocationLength) {
-  ScsiCommand command = SixByte(0x03);
+  ScsiCommand command = SixByte(opcode::kRequestSense);
   command.cdb[4] = allocationLength;
   command.direction = DataDirection::In;
   command.passThroughDataIn = true;
@@ -56,7 +56,7 @@ ScsiCommand BuildRequestSense(uint8_t* destination, uint8_t allocationLength) {
 }
 
 ScsiCommand BuildTestUnitReady() {
-  ScsiCommand command = SixByte(0x00);
+  ScsiCommand command = SixByte(opcode::kTestUnitReady);
   command.direction = DataDirection::None;
   command.passThroughDataIn = true;
   command.autoSenseLength = kAutoSenseLength;
@@ -65,12 +65,13 @@ ScsiCommand BuildTestUnitReady() {
 
 std::optional<ScsiCommand> BuildReadBuffer(uint8_t bufferId, uint32_t offset, uint16_t length,
                                            uint8_t* destination) {
-  return BufferCommand(0x3C, DataDirection::In, bufferId, offset, length, destination);
+  return BufferCommand(opcode::kReadBuffer, DataDirection::In, bufferId, offset, length,
+                       destination);
 }
 
 std::optional<ScsiCommand> BuildWriteBuffer(uint8_t bufferId, uint32_t offset, uint16_t length,
                                             uint8_t* source) {
-  return BufferCommand(0x3B, DataDirection::Out, bufferId, offset, length, source);
+  return BufferCommand(opcode::kWriteBuffer, DataDirection::Out, bufferId, offset, length, source);
 }
 
 }  // namespace kestrel

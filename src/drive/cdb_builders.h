@@ -17,6 +17,15 @@ constexpr uint32_t kShortTimeoutSeconds = 2;     // INQUIRY, REQUEST SENSE, TEST
 constexpr uint32_t kBufferTimeoutSeconds = 5;    // READ/WRITE BUFFER and the region commands
 constexpr uint32_t kMaxBufferOffset = 0xFFFFFF;  // 24-bit offset field
 
+// Operation codes of the shared command set.
+namespace opcode {
+constexpr uint8_t kTestUnitReady = 0x00;
+constexpr uint8_t kRequestSense = 0x03;
+constexpr uint8_t kInquiry = 0x12;
+constexpr uint8_t kWriteBuffer = 0x3B;
+constexpr uint8_t kReadBuffer = 0x3C;
+}  // namespace opcode
+
 // READ/WRITE BUFFER mode 01h: the maker's vendor-specific buffer ids.
 constexpr uint8_t kBufferMode = 0x01;
 constexpr uint8_t kPrepareDownloadId = 0x30;

@@ -90,44 +90,28 @@ std::optional<std::string> Mere2kEntryText(const uint8_t* inquiry, size_t length
   return Finish(reply, std::string(prefix) + VendorProduct(reply));
 }
 
-const DiscoveryRule& DiscoveryRuleFor(Utility utility) {
-  using namespace drive_messages;
-  static const DiscoveryRule kTarn9x{Tarn9xEntryText,     kDriveEntryCapacity,
+using namespace drive_messages;
+
+const DiscoveryRule kTarn9xDiscovery{Tarn9xEntryText,     kDriveEntryCapacity,
                                      &kNoAtapiInterface,  &kSupportedDriveNotFound,
                                      &kDriveNotSupported, true};
-  static const DiscoveryRule kMere9x{Mere9xEntryText,     kDriveEntryCapacity,
+const DiscoveryRule kMere9xDiscovery{Mere9xEntryText,     kDriveEntryCapacity,
                                      &kNoAtapiInterface,  &kSupportedDriveNotFound,
                                      &kDriveNotSupported, true};
-  static const DiscoveryRule kBeck9x{Beck9xEntryText,          kBeck9xDriveEntryCapacity,
+const DiscoveryRule kBeck9xDiscovery{Beck9xEntryText,          kBeck9xDriveEntryCapacity,
                                      &kNoAtapiInterfaceBeck9x, &kSupportedDriveNotFoundBeck9x,
                                      &kDriveNotSupported,      true};
-  // BECK2K lists what BECK9X lists, walking drive letters; with nothing
-  // found at set-up it tells the user and ends.
-  static const DiscoveryRule kBeck2k{Beck9xEntryText,          kBeck9xDriveEntryCapacity,
+// BECK2K lists what BECK9X lists, walking drive letters; with nothing
+// found at set-up it tells the user and ends.
+const DiscoveryRule kBeck2kDiscovery{Beck9xEntryText,          kBeck9xDriveEntryCapacity,
                                      &kNoAtapiInterfaceBeck9x, &kSupportedDriveNotFoundBeck9x,
                                      &kDriveNotSupported,      true};
-  static const DiscoveryRule kTarn2k{Tarn2kEntryText,           kDriveEntryCapacity,
+const DiscoveryRule kTarn2kDiscovery{Tarn2kEntryText,           kDriveEntryCapacity,
                                      &kNoAtapiInterface,        &kSupportedDriveNotFound,
                                      &kDriveNotSupportedTarn2k, true};
-  static const DiscoveryRule kMere2k{Mere2kEntryText,     kDriveEntryCapacity,
+const DiscoveryRule kMere2kDiscovery{Mere2kEntryText,     kDriveEntryCapacity,
                                      &kNoAtapiInterface,  &kSupportedDriveNotFound,
                                      &kDriveNotSupported, false};
-  switch (utility) {
-    case Utility::Tarn9x:
-      return kTarn9x;
-    case Utility::Mere9x:
-      return kMere9x;
-    case Utility::Beck9x:
-      return kBeck9x;
-    case Utility::Beck2k:
-      return kBeck2k;
-    case Utility::Tarn2k:
-      return kTarn2k;
-    case Utility::Mere2k:
-      return kMere2k;
-  }
-  return kTarn9x;
-}
 
 void EmptyDriveList(DriveListView& view) {
   for (int count = view.ListCount(); count > 0; --count) {
@@ -155,7 +139,7 @@ SelectionCheck CheckSelectedDrive(DriveContext& context, const DriveListView& vi
     check.result = 0;
     return check;
   }
-  check.logText = Pick(*DiscoveryRuleFor(context.profile.utility).notSupported, context.language);
+  check.logText = Pick(*context.profile.discovery.notSupported, context.language);
   return check;
 }
 

@@ -50,7 +50,12 @@ struct DiscoveryRule {
   const MessagePair* notSupported;  // CheckSelectedDrive: drive not in the model table
   bool closeWhenNoneFoundAtSetUp;   // letter walk: TARN2K ends, MERE2K keeps its empty list
 };
-const DiscoveryRule& DiscoveryRuleFor(Utility utility);
+extern const DiscoveryRule kTarn9xDiscovery;
+extern const DiscoveryRule kTarn2kDiscovery;
+extern const DiscoveryRule kMere9xDiscovery;
+extern const DiscoveryRule kMere2kDiscovery;
+extern const DiscoveryRule kBeck9xDiscovery;
+extern const DiscoveryRule kBeck2kDiscovery;
 
 // Deletes item 0 as often as the list has items, stopping early when a
 // deletion fails.
@@ -89,7 +94,7 @@ struct SelectionCheck {
 // The firmware utilities' check at the start of an update: takes the list's
 // selection, remembers it in the list, makes its drive current (left open on
 // the pass-through build) and runs CheckSupportedDrive on it.
-// The messages are the program's (DiscoveryRuleFor(context.profile.utility)).
+// The messages are the program's (context.profile.discovery).
 SelectionCheck CheckSelectedDrive(DriveContext& context, const DriveListView& view, DriveList& list,
                                   DriveSelector& selector);
 

@@ -13,18 +13,9 @@ namespace kestrel {
 struct DriveRecords {
   // INQUIRY bytes 8-95 of the drive accepted by CheckSupportedDrive.
   std::array<uint8_t, 88> driveIdentification{};
-  // The identification record found in the firmware image, date at byte 29.
-  std::array<uint8_t, 88> fileIdentification{};
   // ROM identification block: "KESTREL ", 8 bytes, 16-character CPU name.
   std::array<uint8_t, 32> cpuIdentification{};
   int32_t driveGeneration = 0;
-  uint32_t imageBase = 0;  // 0 or 0x20000
-  std::array<uint8_t, 16> imageFirmwareId{};
-  std::array<uint8_t, 16> imageCpuName{};
-  std::array<uint8_t, 16> imageSecondCpuName{};
-  // The last file chosen in the dialog did not load to its end: ImageBuffer
-  // still holds an earlier file, which must not be sent in its place.
-  bool imageLoadFailed = false;
 };
 
 struct DriveContext {

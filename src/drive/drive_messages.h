@@ -28,7 +28,6 @@ extern const size_t kAllPairCount;
 constexpr const char* kNoAdapterEntry = "No I/F adapter";
 constexpr const char* kNotFoundCaption = "Supported drive did not found";
 constexpr const char* kInitializeErrorCaption = "Initialize Error";
-constexpr const char* kProgressTitle = "Now processing...";
 constexpr const char* kCheckingDeviceFormat = "Now checking device No.%d";
 constexpr const char* kTargetLabelFormat = "ID=%01x : ";
 constexpr const char* kRequestSenseFailed = "Request Sense Comand Failed.";

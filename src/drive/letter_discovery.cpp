@@ -5,12 +5,12 @@
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
 #include "drive/drive_messages.h"
-#include "drive/firmware_transfer.h"
+#include "drive/supported_drive.h"
 
 namespace kestrel {
 
 void LetterDiscovery::Discover(DriveListView& view, DriveList& list, DiscoveryOccasion occasion) {
-  const DiscoveryRule& rule = DiscoveryRuleFor(context_.profile.utility);
+  const DiscoveryRule& rule = context_.profile.discovery;
   EmptyDriveList(view);
   list.Clear();
 
@@ -61,7 +61,7 @@ int32_t LetterDriveSelector::MakeCurrent(const DriveEntry& entry) {
 }
 
 int32_t LetterDriveSelector::CheckSupported(DriveContext& context, const DriveEntry&) {
-  return CheckSupportedDrive(context, nullptr, std::nullopt);
+  return CheckSupportedDrive(context);  // the drive MakeCurrent opened
 }
 
 const MessagePair& LetterDriveSelector::OpenFailure() const {

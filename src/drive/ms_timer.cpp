@@ -20,7 +20,6 @@ void MsTimer::StartMsTimer() {
 }
 
 void MsTimer::StopMsTimer() {
-  endMs_ = port_.TimeMs();
   if (periodMs_ != 0) port_.EndPeriod(periodMs_);
   periodMs_ = 0;
 }

@@ -25,7 +25,6 @@ class MsTimer {
   uint32_t maxPeriodMs_;
   uint32_t periodMs_ = 0;
   uint32_t startMs_ = 0;
-  uint32_t endMs_ = 0;
   uint32_t lastMs_ = 0;
 };
 

@@ -122,8 +122,7 @@ int32_t PassThroughTransport::Execute(const ScsiCommand& command) {
 
   const bool called = port_.Control(handle_, ntscsi::IOCTL_SCSI_PASS_THROUGH_DIRECT, &block_,
                                     sizeof block_, &block_, sizeof block_);
-  const PassThroughOutcome outcome =
-      DecidePassThroughResult(called, sptd.ScsiStatus, sptd.SenseInfoLength);
+  const PassThroughOutcome outcome = DecidePassThroughResult(called, sptd.ScsiStatus);
   if (outcome.copySense) {
     const size_t length =
         std::min<size_t>({sptd.SenseInfoLength, sizeof block_.sense, buffers_.sense.size()});

@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "drive/discovery.h"
+
 namespace kestrel {
 namespace {
 
@@ -23,40 +25,25 @@ constexpr const char* kPassThroughModels[] = {
 constexpr size_t kAspiModelCount = std::size(kAspiModels);
 constexpr size_t kPassThroughModelCount = std::size(kPassThroughModels);
 
-// The ASPI builds ask for 18 bytes of sense, the pass-through build for 24;
-// only the pass-through build clears a read buffer's destination first.
-const ProgramProfile kTarn9x{Utility::Tarn9x, "TARN9X",       18, false, 88, 88,
-                             kAspiModels,     kAspiModelCount};
-const ProgramProfile kTarn2k{Utility::Tarn2k,       "TARN2K", 24, true, 88, 32, kPassThroughModels,
-                             kPassThroughModelCount};
-// The region utilities never consult the model table.
-const ProgramProfile kMere9x{Utility::Mere9x, "MERE9X", 18, false, 88, 88, nullptr, 0};
-const ProgramProfile kMere2k{Utility::Mere2k, "MERE2K", 24, true, 88, 88, nullptr, 0};
-const ProgramProfile kBeck9x{Utility::Beck9x, "BECK9X",       18, false, 35, 88,
-                             kAspiModels,     kAspiModelCount};
-// The same utility over pass-through: that transport's sense length and
-// buffer handling, BECK9X's identification record and model table.
-const ProgramProfile kBeck2k{Utility::Beck2k, "BECK2K",       24, true, 35, 88,
-                             kAspiModels,     kAspiModelCount};
-
 }  // namespace
 
-const ProgramProfile& ProfileFor(Utility utility) {
-  switch (utility) {
-    case Utility::Tarn9x:
-      return kTarn9x;
-    case Utility::Tarn2k:
-      return kTarn2k;
-    case Utility::Mere9x:
-      return kMere9x;
-    case Utility::Mere2k:
-      return kMere2k;
-    case Utility::Beck9x:
-      return kBeck9x;
-    case Utility::Beck2k:
-      return kBeck2k;
-  }
-  return kTarn9x;
-}
+// The ASPI builds ask for 18 bytes of sense, the pass-through build for 24;
+// only the pass-through build clears a read buffer's destination first.
+const ProgramProfile kTarn9xProfile{
+    Program::Tarn9x, "TARN9X", 18, false, 88, 88, kAspiModels, kAspiModelCount, kTarn9xDiscovery};
+const ProgramProfile kTarn2kProfile{
+    Program::Tarn2k,        "TARN2K",        24, true, 88, 32, kPassThroughModels,
+    kPassThroughModelCount, kTarn2kDiscovery};
+// The region utilities never consult the model table.
+const ProgramProfile kMere9xProfile{Program::Mere9x, "MERE9X", 18, false, 88, 88, nullptr, 0,
+                                    kMere9xDiscovery};
+const ProgramProfile kMere2kProfile{Program::Mere2k, "MERE2K", 24, true, 88, 88, nullptr, 0,
+                                    kMere2kDiscovery};
+const ProgramProfile kBeck9xProfile{
+    Program::Beck9x, "BECK9X", 18, false, 35, 88, kAspiModels, kAspiModelCount, kBeck9xDiscovery};
+// The same utility over pass-through: that transport's sense length and
+// buffer handling, BECK9X's identification record and model table.
+const ProgramProfile kBeck2kProfile{
+    Program::Beck2k, "BECK2K", 24, true, 35, 88, kAspiModels, kAspiModelCount, kBeck2kDiscovery};
 
 }  // namespace kestrel

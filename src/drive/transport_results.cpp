@@ -13,9 +13,7 @@ bool AspiRequestPending(uint32_t sendResult) { return sendResult == aspi::SS_PEN
 
 int32_t AspiCommandResult(uint32_t status) { return status == aspi::SS_COMP ? 0 : -1; }
 
-PassThroughOutcome DecidePassThroughResult(bool callSucceeded, uint8_t scsiStatus,
-                                           uint8_t senseInfoLength) {
-  (void)senseInfoLength;
+PassThroughOutcome DecidePassThroughResult(bool callSucceeded, uint8_t scsiStatus) {
   if (scsiStatus != 0) {
     // The drive answered with a status: its sense data came back with it.
     return {kPassThroughFailure, true, false};

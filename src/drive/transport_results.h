@@ -33,9 +33,8 @@ struct PassThroughOutcome {
   bool markCheckCondition;  // write CHECK CONDITION into the block's ScsiStatus
 };
 
-// callSucceeded: what DeviceIoControl returned; scsiStatus and
-// senseInfoLength: those fields of the block after the call.
-PassThroughOutcome DecidePassThroughResult(bool callSucceeded, uint8_t scsiStatus,
-                                           uint8_t senseInfoLength);
+// callSucceeded: what DeviceIoControl returned; scsiStatus: that field of
+// the block after the call.
+PassThroughOutcome DecidePassThroughResult(bool callSucceeded, uint8_t scsiStatus);
 
 }  // namespace kestrel

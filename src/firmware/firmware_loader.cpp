@@ -2,14 +2,17 @@
 
 #include <cstring>
 
-#include "drive/firmware_transfer.h"
 #include "firmware/firmware_messages.h"
+#include "firmware/firmware_transfer.h"
+#include "shell/utf8.h"
 
 namespace kestrel {
 
-FirmwareLoader::FirmwareLoader(DriveContext& context, FirmwareView& view, StatusLog& log,
-                               FileSystemPort& files, const FirmwareBuildTraits& traits)
+FirmwareLoader::FirmwareLoader(DriveContext& context, ImageRecord& image, FirmwareView& view,
+                               StatusLog& log, FileSystemPort& files,
+                               const FirmwareBuildTraits& traits)
     : context_(context),
+      image_(image),
       view_(view),
       log_(log),
       files_(files),
@@ -26,14 +29,14 @@ void FirmwareLoader::LoadFirmwareFile() {
   request.maxPathLength = kMaxFirmwarePath;
   const std::optional<std::string> chosen = view_.ChooseFile(request);
   // A path that does not fit the dialog's buffer never comes back from it.
-  if (!chosen || chosen->empty() || Utf16Length(*chosen) > kMaxFirmwarePath) {
+  if (!chosen || chosen->empty() || Utf8ToUtf16(*chosen).size() > kMaxFirmwarePath) {
     RefreshFormattedInfoField();
     return;
   }
 
   const std::string& path = *chosen;
   fileNameBuffer_ = path;
-  context_.records.imageLoadFailed = true;  // until this load reaches its end
+  image_.imageLoadFailed = true;  // until this load reaches its end
   log_.Replace(std::string(firmware_text::kFileNamePrefix) + path);
   view_.SetFileNameField(path);
   log_.Show(false);
@@ -48,9 +51,9 @@ void FirmwareLoader::LoadFirmwareFile() {
   std::string added;
   lastResult_ = LoadHexImage(*source, context_.buffers(), context_.language, added);
   if (lastResult_.normal()) {
-    context_.records.imageLoadFailed = false;
-    FindFileIdentification(context_);
-    const auto& record = context_.records.fileIdentification;
+    image_.imageLoadFailed = false;
+    FindFileIdentification(context_, image_);
+    const auto& record = image_.fileIdentification;
     view_.SetInfoField(IdentificationText(record.data(), record.size(), context_.language));
   }
   const int closeCause = source->Close();
@@ -62,9 +65,8 @@ void FirmwareLoader::LoadFirmwareFile() {
 
 void FirmwareLoader::RefreshFormattedInfoField() {
   if (!traits_.formatInfoFieldAfterLoad) return;
-  if (FindFileIdentification(context_) != 0) return;
-  view_.SetInfoField(
-      FormattedInfoField(context_.records.fileIdentification.data(), context_.language));
+  if (FindFileIdentification(context_, image_) != 0) return;
+  view_.SetInfoField(FormattedInfoField(image_.fileIdentification.data(), context_.language));
 }
 
 std::string IdentificationText(const uint8_t* record, size_t length, const Language& language) {
@@ -76,16 +78,6 @@ std::string IdentificationText(const uint8_t* record, size_t length, const Langu
 std::string FormattedInfoField(const uint8_t* record, const Language& language) {
   // "%.8s %.16s %.5s %.10s": vendor, product, revision with the byte after it, date.
   return ImageFields(record, {{0, 8}, {8, 16}, {24, 5}, {29, 10}}, language);
-}
-
-size_t Utf16Length(const std::string& text) {
-  size_t units = 0;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte & 0xC0) == 0x80) continue;  // continuation byte
-    units += (byte >= 0xF0) ? 2 : 1;      // four-byte sequences need a surrogate pair
-  }
-  return units;
 }
 
 }  // namespace kestrel

@@ -6,6 +6,7 @@
 #include "firmware/firmware_build.h"
 #include "firmware/firmware_view.h"
 #include "firmware/hex_image.h"
+#include "firmware/image_record.h"
 #include "firmware/line_source.h"
 #include "firmware/status_log.h"
 
@@ -16,8 +17,8 @@ constexpr size_t kMaxFirmwarePath = 255;
 
 class FirmwareLoader {
  public:
-  FirmwareLoader(DriveContext& context, FirmwareView& view, StatusLog& log, FileSystemPort& files,
-                 const FirmwareBuildTraits& traits);
+  FirmwareLoader(DriveContext& context, ImageRecord& image, FirmwareView& view, StatusLog& log,
+                 FileSystemPort& files, const FirmwareBuildTraits& traits);
 
   // Asks for a file, parses it into the image and describes the image in the
   // window. The image is replaced only by a load that ends normally.
@@ -32,6 +33,7 @@ class FirmwareLoader {
   void RefreshFormattedInfoField();
 
   DriveContext& context_;
+  ImageRecord& image_;
   FirmwareView& view_;
   StatusLog& log_;
   FileSystemPort& files_;
@@ -44,7 +46,5 @@ class FirmwareLoader {
 std::string IdentificationText(const uint8_t* record, size_t length, const Language& language);
 // "%.8s %.16s %.5s %.10s": vendor, product, revision and the byte after it, date.
 std::string FormattedInfoField(const uint8_t* record, const Language& language);
-// Length of a UTF-8 text in UTF-16 units.
-size_t Utf16Length(const std::string& text);
 
 }  // namespace kestrel

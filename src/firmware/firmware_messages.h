@@ -42,7 +42,7 @@ inline constexpr MessagePair kFileCannotBeOpened{183, 184, "The file cannot be o
                                                  "ファイルを開くことができません:\r\n"};
 
 // Update procedure. The confirmation window's own texts (159/160, 173/174)
-// are in shell/firmware_window_texts.h.
+// are in ui/firmware_window_texts.h.
 inline constexpr MessagePair kFileNotAvailable{146, 147, "This file is not available.",
                                                "このファイルは有効なファイルではありません。"};
 inline constexpr MessagePair kCpuMismatch{

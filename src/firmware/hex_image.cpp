@@ -294,7 +294,7 @@ std::string ImageFields(const uint8_t* record, std::initializer_list<ImageField>
   return text;
 }
 
-int32_t CheckImageSignature(DriveRecords& records, const uint8_t* image) {
+int32_t CheckImageSignature(ImageRecord& records, const uint8_t* image) {
   int32_t parts = 0;
   uint32_t blockOffset = 0;
   if (HasSignature(image, 0x1000)) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "drive/drive_context.h"
+#include "firmware/image_record.h"
 #include "firmware/line_source.h"
 #include "shell/language.h"
 
@@ -23,6 +24,8 @@ constexpr uint8_t kUncoveredImageByte = 0xFF;
 // Signature blocks: the maker signature, 8 bytes, the CPU name.
 constexpr char kMakerSignature[] = "KESTREL ";
 constexpr size_t kMakerSignatureLength = 8;
+constexpr size_t kCpuNameOffset = 16;  // in a signature block
+constexpr size_t kCpuNameLength = 16;
 
 // ImageTypeBlock, the nine bytes at 0x3F0.
 struct ImageTypeBlock {
@@ -95,6 +98,6 @@ std::string ImageFields(const uint8_t* record, std::initializer_list<ImageField>
 
 // The number of image parts that carry the maker signature (0, 1 or 2); sets
 // imageCpuName and imageSecondCpuName, and imageFirmwareId unless 0.
-int32_t CheckImageSignature(DriveRecords& records, const uint8_t* image);
+int32_t CheckImageSignature(ImageRecord& records, const uint8_t* image);
 
 }  // namespace kestrel

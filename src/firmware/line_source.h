@@ -157,12 +157,16 @@ class FileSystemPort {
   virtual std::unique_ptr<LineSource> OpenForReading(const std::string& path, int& cause) = 0;
 };
 
-// Files through the C library. The path is UTF-8; on Windows it is opened by
-// its UTF-16 name so that any file the Open dialog offers can be read.
+// Files through the C library, by their name as it is (the Windows port,
+// win32/win32_file_system.h, opens them by their UTF-16 name).
 class StdioFileSystem final : public FileSystemPort {
  public:
   std::unique_ptr<LineSource> OpenForReading(const std::string& path, int& cause) override;
 };
+
+// The lines of a stream just opened, or null with `cause` from errno when
+// the open failed.
+std::unique_ptr<LineSource> OpenStdioLines(std::FILE* file, int& cause);
 
 // The cause number for a C library errno value.
 int FileCauseFromErrno(int error);

@@ -2,24 +2,22 @@
 
 #include <cstring>
 
-#include "drive/firmware_transfer.h"
 #include "firmware/firmware_messages.h"
+#include "firmware/firmware_transfer.h"
 #include "firmware/hex_image.h"
 
 namespace kestrel {
 namespace {
 
 constexpr size_t kFirmwareIdLength = 16;
-constexpr size_t kCpuNameOffset = 16;
-constexpr size_t kCpuNameLength = 16;
 
-bool CpuNameMatches(const DriveRecords& records, int32_t imageParts) {
+bool CpuNameMatches(const DriveRecords& records, const ImageRecord& image, int32_t imageParts) {
   const uint8_t* driveCpu = records.cpuIdentification.data() + kCpuNameOffset;
-  if (std::memcmp(driveCpu, records.imageCpuName.data(), kCpuNameLength) == 0) return true;
+  if (std::memcmp(driveCpu, image.imageCpuName.data(), kCpuNameLength) == 0) return true;
   // Only a two-part image has a second CPU name; the zeros that stand in its
   // place otherwise must not pass a drive whose name reads as zeros.
   return imageParts == 2 &&
-         std::memcmp(driveCpu, records.imageSecondCpuName.data(), kCpuNameLength) == 0;
+         std::memcmp(driveCpu, image.imageSecondCpuName.data(), kCpuNameLength) == 0;
 }
 
 }  // namespace
@@ -35,8 +33,8 @@ std::string FirmwareLine(const uint8_t* identification, const Language& language
   return ImageFields(identification, {{0, 24}, {24, 4}, {28, 11}}, language);
 }
 
-UpdateOutcome UpdateFirmware(DriveContext& context, FirmwareView& view, StatusLog& log,
-                             DriveList& list, const UpdateStrategies& strategies) {
+UpdateOutcome UpdateFirmware(DriveContext& context, ImageRecord& image, FirmwareView& view,
+                             StatusLog& log, DriveList& list, const UpdateStrategies& strategies) {
   const Language language = context.language;
   DriveRecords& records = context.records;
 
@@ -46,19 +44,19 @@ UpdateOutcome UpdateFirmware(DriveContext& context, FirmwareView& view, StatusLo
     return UpdateOutcome::NoDrive;
   }
 
-  const int32_t imageParts = CheckImageSignature(records, context.buffers().image);
-  if (imageParts == 0 || records.imageLoadFailed) {
+  const int32_t imageParts = CheckImageSignature(image, context.buffers().image);
+  if (imageParts == 0 || image.imageLoadFailed) {
     log.showLog(Pick(firmware_text::kFileNotAvailable, language));
     return UpdateOutcome::ImageNotAvailable;
   }
 
   if (ReadCpuIdentification(context, view) != 0) return UpdateOutcome::CpuReadFailed;
 
-  if (!CpuNameMatches(records, imageParts)) {
+  if (!CpuNameMatches(records, image, imageParts)) {
     log.showLog(Pick(firmware_text::kCpuMismatch, language));
     return UpdateOutcome::CpuMismatch;
   }
-  if (std::memcmp(records.cpuIdentification.data(), records.imageFirmwareId.data(),
+  if (std::memcmp(records.cpuIdentification.data(), image.imageFirmwareId.data(),
                   kFirmwareIdLength) != 0) {
     log.showLog(Pick(firmware_text::kFileInappropriate, language));
     return UpdateOutcome::DriveMismatch;
@@ -66,14 +64,14 @@ UpdateOutcome UpdateFirmware(DriveContext& context, FirmwareView& view, StatusLo
 
   // The preview shows the part at the current ImageBase, before this run's
   // transfer chooses the part to send.
-  FindFileIdentification(context);
+  FindFileIdentification(context, image);
   if (!view.ConfirmUpdate(FirmwareLine(records.driveIdentification.data(), language),
-                          FirmwareLine(records.fileIdentification.data(), language))) {
+                          FirmwareLine(image.fileIdentification.data(), language))) {
     return UpdateOutcome::Cancelled;
   }
 
   log.appendToLog(Pick(firmware_text::kStartUpdate, language));
-  if (DownloadFirmware(context, view) != 0) {
+  if (DownloadFirmware(context, image, view) != 0) {
     strategies.afterUpdate.Run(log, view, list);
     return UpdateOutcome::DownloadFailed;
   }
@@ -89,7 +87,7 @@ UpdateOutcome UpdateFirmware(DriveContext& context, FirmwareView& view, StatusLo
   strategies.timer.StopMsTimer();
   view.CloseProgress();
 
-  const bool verified = VerifyFirmware(context, kVerifyByteCount) == 0;
+  const bool verified = VerifyFirmware(context, image, kVerifyByteCount) == 0;
   if (verified) {
     log.showLog(Pick(firmware_text::kVerifySuccess, language));
     log.appendToLog(Pick(firmware_text::kUpdateSucceeded, language));

@@ -8,6 +8,7 @@
 #include "drive/drive_entry.h"
 #include "drive/ms_timer.h"
 #include "firmware/firmware_view.h"
+#include "firmware/image_record.h"
 #include "firmware/programming_wait.h"
 #include "firmware/status_log.h"
 
@@ -62,8 +63,8 @@ enum class UpdateOutcome {
   Updated,
 };
 
-UpdateOutcome UpdateFirmware(DriveContext& context, FirmwareView& view, StatusLog& log,
-                             DriveList& list, const UpdateStrategies& strategies);
+UpdateOutcome UpdateFirmware(DriveContext& context, ImageRecord& image, FirmwareView& view,
+                             StatusLog& log, DriveList& list, const UpdateStrategies& strategies);
 
 // "%.24s %.4s %.11s": vendor and product, revision, the 11 bytes after it.
 std::string FirmwareLine(const uint8_t* identification, const Language& language);

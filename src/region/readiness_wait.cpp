@@ -59,10 +59,10 @@ Readiness WaitUntilReady(DriveContext& context, RegionView& view, RegionLog& log
     if (sense.keyByte == kNotReady && sense.asc == kMediumNotPresent) {
       // A disc the user inserts starts its own time to become ready.
       becomingReady = false;
-      const BoxAnswer answer =
-          view.AskOkCancel(Pick(region_text::kDiscNotPresent, language),
-                           Pick(region_text::kAttentionCaption, language), BoxIcon::Exclamation);
-      if (answer != BoxAnswer::Ok) return Readiness::Cancelled;
+      if (!view.AskOkCancel(Pick(region_text::kDiscNotPresent, language),
+                            Pick(region_text::kAttentionCaption, language), BoxIcon::Exclamation)) {
+        return Readiness::Cancelled;
+      }
       continue;
     }
     return Readiness::Failed;

@@ -8,9 +8,6 @@
 
 namespace kestrel {
 
-enum class BoxIcon { None, Exclamation };
-enum class BoxAnswer { Ok, Cancel };
-
 class RegionView : public DriveListView {
  public:
   // Moves the six drive-region buttons (1002, 1008-1012), the six disc
@@ -24,9 +21,6 @@ class RegionView : public DriveListView {
   // placed at its end and scrolled into view (appendToLog); without, the
   // caret stays where it was.
   virtual void SetLogText(const std::string& log, bool caretToEnd) = 0;
-  // A message box with OK and Cancel buttons.
-  virtual BoxAnswer AskOkCancel(const std::string& text, const std::string& caption,
-                                BoxIcon icon) = 0;
 };
 
 }  // namespace kestrel

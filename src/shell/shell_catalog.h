@@ -6,10 +6,9 @@
 #include <string>
 
 #include "shell/language.h"
+#include "shell/program.h"
 
 namespace kestrel {
-
-enum class ShellProgram { Tarn9x, Tarn2k, Mere9x, Mere2k, Beck9x, Fell32 };
 
 // System commands that main windows append to their system menu. Windows keeps
 // the low four bits of a system command for itself; About is matched with them
@@ -21,7 +20,7 @@ enum class ShellCommand { About, Help, Other };
 ShellCommand ClassifySysCommand(uint32_t wParam);
 
 struct ShellTraits {
-  ShellProgram program;
+  Program program;
   const char* name;         // file name without extension; caption of plain message boxes
   MessagePair aboutItem;    // system-menu item, command 10h
   MessagePair helpItem;     // system-menu item, command 20h
@@ -33,7 +32,14 @@ struct ShellTraits {
   MessagePair helpMissing;  // shown when no help window comes back
 };
 
-const ShellTraits& ShellTraitsFor(ShellProgram program);
+// Each program's row; the program table names the one a program uses.
+extern const ShellTraits kTarn9xShell;
+extern const ShellTraits kTarn2kShell;
+extern const ShellTraits kMere9xShell;
+extern const ShellTraits kMere2kShell;
+extern const ShellTraits kBeck9xShell;
+extern const ShellTraits kBeck2kShell;
+extern const ShellTraits kFell32Shell;
 
 // Caption of the help failure box, English in both languages.
 constexpr const char* kErrorCaption = "Error";

@@ -5,11 +5,16 @@
 
 namespace kestrel {
 
-// A stand-alone message with an OK button.
+enum class BoxIcon { None, Exclamation };
+
+// Stand-alone messages: one with an OK button, and a question with OK and
+// Cancel.
 class MessageBoxView {
  public:
   virtual ~MessageBoxView() = default;
   virtual void ShowMessageBox(const std::string& text, const std::string& caption) = 0;
+  // True only when the user answered OK.
+  virtual bool AskOkCancel(const std::string& text, const std::string& caption, BoxIcon icon) = 0;
 };
 
 // The modeless ProgressWindow: a text line above a progress bar. Open creates

@@ -190,7 +190,7 @@ std::string SpeedOperations::DriveModeText(size_t modeIndex) {
   if (SendTestUnitReady(context_) == 0) {
     // A disc is in and turning: stop it only with the user's consent.
     if (!view_.AskOkCancel(Pick(speed_text::kSafetyQuestion, language),
-                           speed_text::kAttentionCaption)) {
+                           speed_text::kAttentionCaption, BoxIcon::None)) {
       return Pick(speed_text::kOperationCanceled, language);
     }
     BeforeCommand();

@@ -18,8 +18,6 @@ class SpeedView : public DriveListView {
   // Adds text at the end of messageLog, shows the whole log in the log box
   // (1012), puts the caret at its end and scrolls it into view.
   virtual void appendToLog(const std::string& text) = 0;
-  // A question with OK and Cancel buttons; true only for OK.
-  virtual bool AskOkCancel(const std::string& text, const std::string& caption) = 0;
 };
 
 }  // namespace kestrel

@@ -4,16 +4,18 @@
 #include <windows.h>
 
 #include "shell/shell_catalog.h"
+#include "ui/modal_dialog.h"
 
 namespace kestrel {
 
-class AboutBox {
+class AboutBox final : public ModalDialog {
  public:
   AboutBox(HINSTANCE instance, const ShellTraits& traits) : instance_(instance), traits_(traits) {}
   void Run(HWND owner);
-  INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
+  BOOL OnInitDialog(HWND window) override;
+
   HINSTANCE instance_;
   const ShellTraits& traits_;
 };

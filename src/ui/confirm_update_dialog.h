@@ -7,10 +7,11 @@
 #include <string>
 
 #include "shell/language.h"
+#include "ui/modal_dialog.h"
 
 namespace kestrel {
 
-class ConfirmUpdateDialog {
+class ConfirmUpdateDialog final : public ModalDialog {
  public:
   ConfirmUpdateDialog(HINSTANCE instance, int templateId, Language language,
                       std::string oldFirmware, std::string newFirmware)
@@ -21,10 +22,11 @@ class ConfirmUpdateDialog {
         newFirmware_(std::move(newFirmware)) {}
 
   // Modal; true only for OK.
-  bool Run(HWND owner);
-  INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  bool Run(HWND owner) { return RunModal(instance_, templateId_, owner); }
 
  private:
+  BOOL OnInitDialog(HWND window) override;
+
   HINSTANCE instance_;
   int templateId_;
   Language language_;

@@ -1,15 +1,13 @@
 // FirmwareUpdateWindow, template 102: the main window of TARN9X and TARN2K.
 // It moves data between its controls and the firmware operations, which
 // reach it through FirmwareView; the operations themselves are bound by the
-// program's entry point.
+// program's entry point. Everything else is DriveWindow's.
 #pragma once
 #include <windows.h>
 
 #include "firmware/firmware_view.h"
 #include "shell/language.h"
-#include "shell/shell_catalog.h"
-#include "ui/main_window_shell.h"
-#include "ui/progress_window.h"
+#include "ui/main_window.h"
 
 namespace kestrel {
 
@@ -23,36 +21,14 @@ class FirmwareOperations {
   virtual void UpdateFirmware() = 0;    // Update
 };
 
-struct FirmwareWindowConfig {
-  const ShellTraits& shell;
-  int confirmTemplateId;  // 130 with the warning (TARN9X), 131 without (TARN2K)
-};
-
-class FirmwareUpdateWindow final : public FirmwareView {
+class FirmwareUpdateWindow final : public DriveWindow<FirmwareView> {
  public:
-  FirmwareUpdateWindow(HINSTANCE instance, const FirmwareWindowConfig& config);
+  // confirmTemplateId: 130 with the warning (TARN9X), 131 without (TARN2K).
+  FirmwareUpdateWindow(HINSTANCE instance, const MainWindowSetup& setup, int confirmTemplateId);
 
   // Runs the window as a modal dialog until it is closed.
   INT_PTR Run(FirmwareOperations& operations);
-  INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-  // MessageBoxView
-  void ShowMessageBox(const std::string& text, const std::string& caption) override;
-  // ProgressView
-  void OpenProgress() override;
-  void SetProgressRange(int low, int high, int step) override;
-  void StepProgress() override;
-  void SetProgressLabel(const std::string& text) override;
-  void CloseProgress() override;
-  void Pump() override;
-  // DriveListView
-  int ListCount() const override;
-  bool DeleteListItem(int index) override;
-  void AddListItem(const std::string& text) override;
-  void SelectListItem(int index) override;
-  int ListSelection() const override;
-  void RefreshControls() override;
-  void CloseWindow() override;
   // FirmwareView
   void SetStatusText(const std::string& log, bool scrollToEnd) override;
   void SetFileNameField(const std::string& text) override;
@@ -62,24 +38,12 @@ class FirmwareUpdateWindow final : public FirmwareView {
   bool ConfirmUpdate(const std::string& oldFirmware, const std::string& newFirmware) override;
 
  private:
-  BOOL OnInitDialog();
-  void OnCommand(WORD id, WORD code);
-  bool OnSysCommand(WPARAM wParam);
-  // Runs one operation to its end; input that arrives meanwhile is dropped
-  // and a close asked for meanwhile waits until it has ended.
-  template <class Operation>
-  void RunOperation(Operation operation);
-  HWND Control(int id) const { return GetDlgItem(window_, id); }
+  // The button map.
+  void OnSetUp() override;
+  void OnCommand(int id, int code) override;
 
-  HINSTANCE instance_;
-  FirmwareWindowConfig config_;
-  MainWindowShell shell_;
-  ProgressWindow progress_;
+  int confirmTemplateId_;
   FirmwareOperations* operations_ = nullptr;
-  HWND window_ = nullptr;
-  Language language_;
-  bool busy_ = false;
-  bool closePending_ = false;
 };
 
 }  // namespace kestrel

@@ -2,6 +2,8 @@
 
 #include <htmlhelp.h>
 
+#include "win32/trusted_library.h"
+
 namespace kestrel {
 namespace {
 
@@ -9,13 +11,9 @@ using HtmlHelpAFunction = decltype(&HtmlHelpA);
 
 HtmlHelpAFunction LoadHtmlHelp() {
   // The library stays loaded: the help window it opens outlives the call.
-  // It comes from the system folder by its full path, never from a folder
-  // that the search order would try first.
-  wchar_t path[MAX_PATH];
-  const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-  if (length == 0 || length + 12 >= MAX_PATH) return nullptr;
-  lstrcpyW(path + length, L"\\hhctrl.ocx");
-  static HMODULE library = LoadLibraryW(path);
+  // It comes from the system folder, never from a folder that the search
+  // order would try first.
+  static HMODULE library = win32::LoadSystemLibrary(L"hhctrl.ocx");
   if (library == nullptr) return nullptr;
   return reinterpret_cast<HtmlHelpAFunction>(
       reinterpret_cast<void*>(GetProcAddress(library, "HtmlHelpA")));

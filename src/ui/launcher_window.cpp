@@ -1,9 +1,9 @@
 #include "ui/launcher_window.h"
 
-#include "shell/firmware_window_texts.h"
+#include "shell/control_text.h"
 #include "ui/dialog_thunk.h"
 #include "ui/resource_ids.h"
-#include "ui/wide_text.h"
+#include "win32/wide_text.h"
 
 namespace kestrel {
 namespace {
@@ -99,6 +99,12 @@ void LauncherWindow::OnClose() {
 
 void LauncherWindow::ShowMessageBox(const std::string& text, const std::string& caption) {
   shell_.ShowMessage(window_, text, caption);
+}
+
+bool LauncherWindow::AskOkCancel(const std::string& text, const std::string& caption,
+                                 BoxIcon icon) {
+  const UINT style = MB_OKCANCEL | (icon == BoxIcon::Exclamation ? MB_ICONEXCLAMATION : 0);
+  return MessageBoxW(window_, Wide(text).c_str(), Wide(caption).c_str(), style) == IDOK;
 }
 
 void LauncherWindow::SetInformationText(const std::string& text) {

@@ -22,6 +22,7 @@ class LauncherWindow final : public LauncherView {
 
   // MessageBoxView
   void ShowMessageBox(const std::string& text, const std::string& caption) override;
+  bool AskOkCancel(const std::string& text, const std::string& caption, BoxIcon icon) override;
   // LauncherView
   void SetInformationText(const std::string& text) override;
   void Pump() override;

@@ -3,7 +3,7 @@
 #include "ui/about_box.h"
 #include "ui/html_help.h"
 #include "ui/resource_ids.h"
-#include "ui/wide_text.h"
+#include "win32/wide_text.h"
 
 namespace kestrel {
 

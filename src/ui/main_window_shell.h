@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "shell/firmware_window_texts.h"
+#include "shell/control_text.h"
 #include "shell/language.h"
 #include "shell/shell_catalog.h"
 

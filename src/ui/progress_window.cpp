@@ -4,13 +4,13 @@
 
 #include "ui/dialog_thunk.h"
 #include "ui/resource_ids.h"
-#include "ui/wide_text.h"
+#include "win32/wide_text.h"
 
 namespace kestrel {
 
 void ProgressWindow::Open(HWND owner) {
   Close();
-  window_ = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_PROGRESS), owner,
+  window_ = CreateDialogParamW(instance_, MAKEINTRESOURCEW(templateId_), owner,
                                DialogThunk<ProgressWindow>, reinterpret_cast<LPARAM>(this));
   if (window_ == nullptr) return;
   ShowWindow(window_, SW_SHOW);

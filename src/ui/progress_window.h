@@ -1,4 +1,4 @@
-// ProgressWindow, template 129: a modeless window with a text line above a
+// ProgressWindow (template 129; 130 in MERE2K): a modeless window with a text line above a
 // progress bar. It has no behaviour of its own; its user drives it.
 #pragma once
 #include <windows.h>
@@ -9,7 +9,8 @@ namespace kestrel {
 
 class ProgressWindow {
  public:
-  explicit ProgressWindow(HINSTANCE instance) : instance_(instance) {}
+  ProgressWindow(HINSTANCE instance, int templateId)
+      : instance_(instance), templateId_(templateId) {}
   ~ProgressWindow() { Close(); }
   ProgressWindow(const ProgressWindow&) = delete;
   ProgressWindow& operator=(const ProgressWindow&) = delete;
@@ -26,6 +27,7 @@ class ProgressWindow {
 
  private:
   HINSTANCE instance_;
+  int templateId_;
   HWND window_ = nullptr;
 };
 

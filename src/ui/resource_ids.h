@@ -7,11 +7,12 @@
 #endif
 
 #define IDD_ABOUTBOX 100
-#define IDD_FIRMWARE_UPDATE 102
+#define IDD_MAIN_WINDOW 102 /* every program's main window */
 #define IDI_PROGRAM 128
 #define IDD_PROGRESS 129
 #define IDD_CONFIRM_UPDATE_WARNING 130
 #define IDD_CONFIRM_UPDATE 131
+#define IDD_PROGRESS_MERE2K 130 /* MERE2K's discovery progress window */
 
 /* About box: the version line. */
 #define IDC_ABOUT_VERSION 1000

@@ -19,7 +19,6 @@ class GlobalBlocks {
   uint8_t* Allocate(size_t bytes);
   // Unlocks and frees a block of Allocate; ignores any other address.
   void Free(uint8_t* block);
-  size_t Count() const { return blocks_.size(); }
 
  private:
   std::vector<LockedGlobal> blocks_;  // whatever is left is freed with the owner

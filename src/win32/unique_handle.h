@@ -64,7 +64,6 @@ struct ModuleTraits {
 };
 
 using UniqueEvent = UniqueResource<KernelHandleTraits>;
-using UniqueKernelHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
 

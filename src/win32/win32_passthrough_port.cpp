@@ -12,6 +12,7 @@ constexpr uint8_t kDataIn = ntscsi::SCSI_IOCTL_DATA_IN;
 constexpr uint8_t kDataOut = ntscsi::SCSI_IOCTL_DATA_OUT;
 }  // namespace kestrel::win32::portable
 
+#include "win32/wide_text.h"
 #include "win32/win32_passthrough_port.h"
 
 // <ntddscsi.h> builds on <windows.h> and the control-code macros of <winioctl.h>.
@@ -39,18 +40,10 @@ static_assert(offsetof(ntscsi::SCSI_PASS_THROUGH_DIRECT, Cdb) ==
 static_assert(sizeof(ntscsi::SCSI_ADDRESS) == sizeof(::SCSI_ADDRESS));
 static_assert(sizeof(ntscsi::IO_SCSI_CAPABILITIES) == sizeof(::IO_SCSI_CAPABILITIES));
 
-// Device paths are plain ASCII ("\\.\D:").
-std::wstring Widen(const std::string& text) {
-  std::wstring wide;
-  wide.reserve(text.size());
-  for (char c : text) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
-  return wide;
-}
-
 }  // namespace
 
 PassThroughPort::Handle Win32PassThroughPort::Open(const std::string& path) {
-  UniqueFile device(::CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+  UniqueFile device(::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                   nullptr));
   if (!device) return kInvalid;

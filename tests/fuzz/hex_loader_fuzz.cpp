@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   if (result.normal()) {
     Check(described);
     Check(std::memcmp(buffers.image.get(), buffers.data.get(), kImageLoadSize) == 0);
-    DriveRecords records;
+    ImageRecord records;
     const int32_t parts = CheckImageSignature(records, buffers.image.get());
     Check(parts >= 0 && parts <= 2);
   } else {

@@ -8,6 +8,7 @@
 #include "drive/cdb_builders.h"
 #include "drive/passthrough_transport.h"
 #include "drive/sense.h"
+#include "fakes/program_rows.h"
 #include "fakes/recording_transport.h"
 #include "sim/model/bus.h"
 #include "sim/model/direct_transport.h"
@@ -38,8 +39,8 @@ class CommandSetTest : public ::testing::Test {
 };
 
 TEST_F(CommandSetTest, SimpleCommandsAsSent) {
-  DriveContext tarn9x(recorder, ProfileFor(Utility::Tarn9x));
-  DriveContext tarn2k(recorder, ProfileFor(Utility::Tarn2k));
+  DriveContext tarn9x(recorder, testing::ProfileOf(Program::Tarn9x));
+  DriveContext tarn2k(recorder, testing::ProfileOf(Program::Tarn2k));
   ASSERT_EQ(SendInquiry(tarn9x), 0);
   ASSERT_EQ(SendRequestSense(tarn9x), 0);
   ASSERT_EQ(SendRequestSense(tarn2k), 0);
@@ -75,7 +76,7 @@ TEST_F(CommandSetTest, SimpleCommandsAsSent) {
 }
 
 TEST_F(CommandSetTest, BufferCommandsAreBigEndianModeOne) {
-  DriveContext context(recorder, ProfileFor(Utility::Tarn9x));
+  DriveContext context(recorder, testing::ProfileOf(Program::Tarn9x));
   uint8_t* data = transport.Buffers().data;
   EXPECT_EQ(ReadDriveBuffer(context, kReadBackId, 0x018000, 0x8000, data), 0);
   EXPECT_EQ(0, std::memcmp(data, drive().Flash().data() + 0x18000, 0x8000));
@@ -112,7 +113,7 @@ TEST_F(CommandSetTest, BufferCommandsAreBigEndianModeOne) {
 }
 
 TEST_F(CommandSetTest, RequestsThatCannotBeBuiltAreNotSent) {
-  DriveContext context(recorder, ProfileFor(Utility::Tarn9x));
+  DriveContext context(recorder, testing::ProfileOf(Program::Tarn9x));
   uint8_t* data = transport.Buffers().data;
   EXPECT_EQ(ReadDriveBuffer(context, kReadBackId, 0x1000000, 32, data), kCommandNotSent);
   EXPECT_EQ(WriteDriveBuffer(context, kDownloadBlockId, 0, 16, nullptr), kCommandNotSent);
@@ -132,11 +133,11 @@ TEST_F(CommandSetTest, OnlyThePassThroughBuildClearsAReadBufferFirst) {
   drive().FailCommand(sim::op::kReadBuffer, 2, sim::kHardwareError);
   std::vector<uint8_t> destination(64, 0xAB);
 
-  DriveContext tarn9x(transport, ProfileFor(Utility::Tarn9x));
+  DriveContext tarn9x(transport, testing::ProfileOf(Program::Tarn9x));
   EXPECT_NE(ReadDriveBuffer(tarn9x, kReadBackId, 0, 64, destination.data()), 0);
   EXPECT_EQ(destination, std::vector<uint8_t>(64, 0xAB));
 
-  DriveContext tarn2k(transport, ProfileFor(Utility::Tarn2k));
+  DriveContext tarn2k(transport, testing::ProfileOf(Program::Tarn2k));
   EXPECT_NE(ReadDriveBuffer(tarn2k, kReadBackId, 0, 32, destination.data()), 0);
   EXPECT_EQ(std::vector<uint8_t>(destination.begin(), destination.begin() + 32),
             std::vector<uint8_t>(32, 0));
@@ -152,7 +153,7 @@ TEST(CommandSetOverPassThrough, RequestBlocksCarryTheTableValues) {
   PassThroughTransport transport(port);
   ASSERT_EQ(transport.InitDriveAccess(), 0);
   ASSERT_EQ(transport.OpenDrive('D'), 0);
-  DriveContext context(transport, ProfileFor(Utility::Tarn2k));
+  DriveContext context(transport, testing::ProfileOf(Program::Tarn2k));
   auto last = [&] { return transport.LastRequest().sptd; };
 
   ASSERT_EQ(SendInquiry(context), 0);

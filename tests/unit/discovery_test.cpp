@@ -17,6 +17,7 @@
 #include "drive/passthrough_transport.h"
 #include "fakes/fake_drive_list_view.h"
 #include "fakes/marking_ansi_decoder.h"
+#include "fakes/program_rows.h"
 #include "shell/printf_specifiers.h"
 #include "sim/model/bus.h"
 #include "sim/model/direct_transport.h"
@@ -144,9 +145,9 @@ std::vector<std::pair<int, int>> InquiryAddresses(sim::Bus& bus) {
 
 class AspiWalkTest : public ::testing::Test {
  protected:
-  void Discover(Utility utility, Language language = Language{}) {
+  void Discover(Program utility, Language language = Language{}) {
     transport.InitDriveAccess();
-    context.emplace(transport, ProfileFor(utility));
+    context.emplace(transport, testing::ProfileOf(utility));
     context->language = language;
     AspiDiscovery discovery(*context, transport);
     discovery.Discover(view, list, DiscoveryOccasion::WindowSetUp);
@@ -175,7 +176,7 @@ TEST_F(AspiWalkTest, DriveTextsAreShownThroughTheAnsiCodePage) {
   const testing::MarkingAnsiDecoder ansi;
   Language language;
   language.ansi = &ansi;
-  Discover(Utility::Tarn9x, language);
+  Discover(Program::Tarn9x, language);
   ASSERT_EQ(view.items.size(), 1u);
   EXPECT_EQ(view.items[0], "ID=0 : KESTREL DVD-ROM DRV-320  1.1<b5>  2003/05/12");
   // The list keeps the drive's own bytes; only what is shown is decoded.
@@ -189,7 +190,7 @@ TEST_F(AspiWalkTest, IntelataMachinesExamineOnlyAtapiAdaptersAtTwoTargets) {
       .AddTarget(2, sim::KestrelDrive("DRV-321"));
   bus.AddAdapter("intelata").AddTarget(1, sim::KestrelDrive("DRV-331", "2.00", "2004/02/03"));
   bus.AddAdapter("AHA-2940").AddTarget(0, sim::KestrelDrive("DRV-320"));
-  Discover(Utility::Tarn9x);
+  Discover(Program::Tarn9x);
   EXPECT_EQ(InquiryAddresses(bus), (std::vector<std::pair<int, int>>{{0, 0}, {1, 1}}));
   EXPECT_EQ(view.items,
             (std::vector<std::string>{"ID=0 : " + kDrv320Item,
@@ -212,7 +213,7 @@ TEST_F(AspiWalkTest, WithoutIntelataOtherAdaptersGetSevenTargets) {
   bus.AddAdapter("AHA-2940")
       .AddTarget(6, sim::KestrelDrive("DRV-331"))
       .AddTarget(7, sim::KestrelDrive("DRV-321"));
-  Discover(Utility::Beck9x);
+  Discover(Program::Beck9x);
   EXPECT_EQ(InquiryAddresses(bus), (std::vector<std::pair<int, int>>{{0, 0}, {1, 6}}));
   EXPECT_EQ(view.items, (std::vector<std::string>{"ID=0 : KESTREL DVD-ROM DRV-320  1.10",
                                                   "ID=6 : KESTREL DVD-ROM DRV-331  1.10"}));
@@ -222,7 +223,7 @@ TEST_F(AspiWalkTest, AnotherMakersDriveFirstIsSelectedButTheMakersDriveIsCurrent
   bus.AddAdapter("intelata")
       .AddTarget(0, sim::OtherDrive("OTHERCO", "DVD-ROM XJ-1", "2.00"))
       .AddTarget(1, sim::KestrelDrive("DRV-320"));
-  Discover(Utility::Tarn9x);
+  Discover(Program::Tarn9x);
   ASSERT_EQ(view.items.size(), 2u);
   EXPECT_EQ(view.items[0], "ID=0 : OTHERCO DVD-ROM XJ-1     2.00 " + std::string(11, ' '));
   EXPECT_EQ(view.selection, 0);
@@ -237,16 +238,16 @@ TEST_F(AspiWalkTest, CdRomDrivesAreNeverListedByTheNineXUtilities) {
       .AddTarget(0, sim::OtherDrive("OTHERCO", "CD-ROM CR-52", "1.00"))
       .AddTarget(1, sim::KestrelDrive("DRV-320"));
   view.items = {"stale"};
-  Discover(Utility::Mere9x);
+  Discover(Program::Mere9x);
   EXPECT_EQ(view.items, (std::vector<std::string>{"ID=1 : KESTREL DVD-ROM DRV-320  "}));
-  Discover(Utility::Tarn9x);
+  Discover(Program::Tarn9x);
   EXPECT_EQ(view.items, (std::vector<std::string>{"ID=1 : " + kDrv320Item}));
   EXPECT_EQ(list.Size(), 1u);
 }
 
 TEST_F(AspiWalkTest, OnlyOtherMakersDrivesEndTheProgram) {
   bus.AddAdapter("intelata").AddTarget(0, sim::OtherDrive("OTHERCO", "DVD-ROM XJ-1"));
-  Discover(Utility::Mere9x, kJapanese);
+  Discover(Program::Mere9x, kJapanese);
   EXPECT_EQ(view.items.size(), 1u);
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0].text, "サポートしているドライブが見つかりませんでした。");
@@ -256,7 +257,7 @@ TEST_F(AspiWalkTest, OnlyOtherMakersDrivesEndTheProgram) {
 }
 
 TEST_F(AspiWalkTest, NoAdapterShowsBothMessagesAndCloses) {
-  Discover(Utility::Tarn9x);
+  Discover(Program::Tarn9x);
   EXPECT_EQ(view.items, (std::vector<std::string>{"No I/F adapter"}));
   EXPECT_TRUE(list.Empty());
   ASSERT_EQ(view.messages.size(), 2u);
@@ -269,7 +270,7 @@ TEST_F(AspiWalkTest, NoAdapterShowsBothMessagesAndCloses) {
 }
 
 TEST_F(AspiWalkTest, NoAdapterOnBeck9xInJapanese) {
-  Discover(Utility::Beck9x, kJapanese);
+  Discover(Program::Beck9x, kJapanese);
   ASSERT_EQ(view.messages.size(), 2u);
   EXPECT_EQ(view.messages[0].text, "ATAPI I/Fが見つかりませんでした。");
   EXPECT_EQ(view.messages[0].caption, "BECK9X");
@@ -281,7 +282,7 @@ TEST_F(AspiWalkTest, AdaptersBeyondTheLabelTableAreIgnored) {
   for (int a = 0; a < 40; ++a) {
     bus.AddAdapter("SCSI" + std::to_string(a)).AddTarget(0, sim::KestrelDrive("DRV-320"));
   }
-  Discover(Utility::Tarn9x);
+  Discover(Program::Tarn9x);
   EXPECT_EQ(list.Size(), 16u);
   EXPECT_EQ(view.items.size(), 16u);
   for (const auto& [adapter, target] : InquiryAddresses(bus)) EXPECT_LT(adapter, 16);
@@ -295,7 +296,7 @@ TEST_F(AspiWalkTest, TheEntryTableNeverOverflows) {
   ASSERT_NE(bus.GetAdapter(0), nullptr);
   for (uint8_t t = 0; t < 7; ++t) bus.GetAdapter(0)->AddTarget(t, sim::KestrelDrive("DRV-320"));
   list = DriveList(3);
-  Discover(Utility::Tarn9x);
+  Discover(Program::Tarn9x);
   EXPECT_EQ(list.Size(), 3u);
   EXPECT_EQ(view.items.size(), 3u);
   EXPECT_EQ(view.selection, 0);
@@ -305,7 +306,7 @@ TEST_F(AspiWalkTest, EmptyingStopsAtAFailedDeletion) {
   bus.AddAdapter("intelata").AddTarget(0, sim::KestrelDrive("DRV-320"));
   view.items = {"a", "b", "c"};
   view.failDeletionAfter = 1;
-  Discover(Utility::Tarn9x);
+  Discover(Program::Tarn9x);
   EXPECT_EQ(view.deletions, 1);
   EXPECT_EQ(view.items.size(), 3u);  // "b", "c" and the new drive
 }
@@ -326,8 +327,8 @@ class LetterWalkTest : public ::testing::Test {
     bus.AddLetter('H', sim::OtherDrive("Kestrel", "DVD-ROM DRV-321"));
     transport.InitDriveAccess();
   }
-  void Discover(Utility utility, DiscoveryOccasion occasion = DiscoveryOccasion::WindowSetUp) {
-    context.emplace(transport, ProfileFor(utility));
+  void Discover(Program utility, DiscoveryOccasion occasion = DiscoveryOccasion::WindowSetUp) {
+    context.emplace(transport, testing::ProfileOf(utility));
     LetterDiscovery discovery(*context, transport);
     discovery.Discover(view, list, occasion);
   }
@@ -348,7 +349,7 @@ class LetterWalkTest : public ::testing::Test {
 TEST_F(LetterWalkTest, Tarn2kListsTheMakersDrivesAndClosesEveryLetter) {
   bus.AddLetter('Z',
                 sim::KestrelDrive("DRV-331", "1.20"));  // the last letter, left open by nothing
-  Discover(Utility::Tarn2k);
+  Discover(Program::Tarn2k);
   EXPECT_EQ(view.items, (std::vector<std::string>{"F: KESTREL DVD-ROM DRV-320  1.10",
                                                   "Z: KESTREL DVD-ROM DRV-331  1.20"}));
   ASSERT_NE(list.At(0), nullptr);
@@ -364,7 +365,7 @@ TEST_F(LetterWalkTest, Tarn2kListsTheMakersDrivesAndClosesEveryLetter) {
 }
 
 TEST_F(LetterWalkTest, Mere2kAlsoListsMixedCase) {
-  Discover(Utility::Mere2k);
+  Discover(Program::Mere2k);
   EXPECT_EQ(view.items, (std::vector<std::string>{"F: KESTREL DVD-ROM DRV-320 ",
                                                   "H: Kestrel DVD-ROM DRV-321 "}));
   ASSERT_NE(list.At(1), nullptr);
@@ -372,7 +373,7 @@ TEST_F(LetterWalkTest, Mere2kAlsoListsMixedCase) {
 }
 
 TEST_F(LetterWalkTest, ProgressMovesBeforeEachLetterAndKeepsPainting) {
-  Discover(Utility::Tarn2k);
+  Discover(Program::Tarn2k);
   std::vector<std::string> expected = {"progress-open", "range:0-23/1"};
   for (int n = 1; n <= 23; ++n) {
     expected.push_back("step");
@@ -397,16 +398,16 @@ TEST_F(LetterWalkTest, NothingFound) {
   ASSERT_NE(bus.Letter('H'), nullptr);
   bus.Letter('F')->refuseOpen = true;
   bus.Letter('H')->refuseOpen = true;
-  Discover(Utility::Mere2k);
+  Discover(Program::Mere2k);
   EXPECT_TRUE(view.items.empty());
   EXPECT_TRUE(view.messages.empty());
   EXPECT_FALSE(view.closed);
 
-  Discover(Utility::Tarn2k, DiscoveryOccasion::AfterUpdate);
+  Discover(Program::Tarn2k, DiscoveryOccasion::AfterUpdate);
   EXPECT_TRUE(view.messages.empty());
   EXPECT_FALSE(view.closed);
 
-  Discover(Utility::Tarn2k, DiscoveryOccasion::WindowSetUp);
+  Discover(Program::Tarn2k, DiscoveryOccasion::WindowSetUp);
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0].text, "Supported drive was not found.");
   EXPECT_EQ(view.messages[0].caption, "Initialize Error");
@@ -423,7 +424,7 @@ TEST_F(AspiWalkTest, CheckSelectedDriveOnAspi) {
   bus.AddAdapter("intelata")
       .AddTarget(0, sim::OtherDrive("OTHERCO", "DVD-ROM XJ-1"))
       .AddTarget(1, sim::KestrelDrive("DRV-331"));
-  Discover(Utility::Tarn9x);
+  Discover(Program::Tarn9x);
   AspiDriveSelector selector(transport);
 
   view.selection = -1;
@@ -457,7 +458,7 @@ TEST_F(AspiWalkTest, CheckSelectedDriveOnAspi) {
 
 TEST_F(LetterWalkTest, CheckSelectedDriveOpensAndLeavesTheDriveOpen) {
   bus.AddLetter('I', sim::KestrelDrive("DRV-310"));  // listed, but not in TARN2K's table
-  Discover(Utility::Tarn2k);
+  Discover(Program::Tarn2k);
   ASSERT_EQ(view.items.size(), 2u);
   LetterDriveSelector selector(transport);
 

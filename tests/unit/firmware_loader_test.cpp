@@ -1,5 +1,7 @@
 // LoadFirmwareFile in both builds: the file dialog, the log and fields it
 // writes, and that only a load that ends normally replaces the image.
+#include "firmware/firmware_loader.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,7 +10,7 @@
 
 #include "drive/program_profile.h"
 #include "fakes/fake_firmware_view.h"
-#include "firmware/firmware_loader.h"
+#include "fakes/program_rows.h"
 #include "sim/model/direct_transport.h"
 #include "tests/support/firmware_image_builder.h"
 #include "tests/support/memory_file_system.h"
@@ -21,22 +23,24 @@ using testing::MemoryFileSystem;
 
 constexpr char kPath[] = "C:\\FIRM\\DRV320.HEX";
 constexpr char kDescription[] =
-    "\r\nF/W file load success.\r\nFirmware File Type : ATAPI TRAY KESTREL Model\r\nVersion : 1.20\r\n";
+    "\r\nF/W file load success.\r\nFirmware File Type : ATAPI TRAY KESTREL Model\r\nVersion : "
+    "1.20\r\n";
 // The identification record as the image has it (vendor, product, revision,
 // the byte after it and the build date), raw and in TARN9X's format.
 constexpr char kRawInfo[] = "KESTREL DVD-ROM DRV-320 1.20 2003/07/15";
 constexpr char kFormattedInfo[] = "KESTREL  DVD-ROM DRV-320  1.20  2003/07/15";
 
-class LoaderTest : public ::testing::TestWithParam<Utility> {
+class LoaderTest : public ::testing::TestWithParam<Program> {
  protected:
   LoaderTest()
-      : context(transport, ProfileFor(GetParam())),
+      : context(transport, testing::ProfileOf(GetParam())),
         log(view),
-        loader(context, view, log, files, Tarn9x() ? kTarn9xFirmwareTraits : kTarn2kFirmwareTraits) {
+        loader(context, image, view, log, files,
+               Tarn9x() ? kTarn9xFirmwareTraits : kTarn2kFirmwareTraits) {
     transport.InitDriveAccess();
     files.files[kPath].text = testing::BuildFirmwareHex(setup);
   }
-  bool Tarn9x() const { return GetParam() == Utility::Tarn9x; }
+  bool Tarn9x() const { return GetParam() == Program::Tarn9x; }
   uint8_t* Image() { return context.buffers().image; }
   std::vector<uint8_t> ImageCopy() { return {Image(), Image() + kImageBufferSize}; }
   // Loads `path` with a fresh view record.
@@ -50,6 +54,7 @@ class LoaderTest : public ::testing::TestWithParam<Utility> {
   sim::Bus bus;
   sim::DirectTransport transport{bus};
   DriveContext context;
+  ImageRecord image;
   FakeFirmwareView view;
   StatusLog log;
   MemoryFileSystem files;
@@ -119,8 +124,8 @@ TEST_P(LoaderTest, ADamagedFileLeavesTheEarlierImageInPlace) {
   EXPECT_TRUE(view.statusUpdates.back().scrollToEnd);
   EXPECT_EQ(log.text().find("F/W file load success."), std::string::npos);
   // TARN9X describes the image still loaded; TARN2K leaves the field alone.
-  EXPECT_EQ(view.infoFieldTexts, Tarn9x() ? std::vector<std::string>{kFormattedInfo}
-                                          : std::vector<std::string>{});
+  EXPECT_EQ(view.infoFieldTexts,
+            Tarn9x() ? std::vector<std::string>{kFormattedInfo} : std::vector<std::string>{});
 }
 
 TEST_P(LoaderTest, ATruncatedFileIsIncomplete) {
@@ -145,8 +150,8 @@ TEST_P(LoaderTest, CancelChangesNothingButTarn9xRefreshesTheInformationField) {
   EXPECT_TRUE(view.statusUpdates.empty());
   EXPECT_EQ(view.fileNameField, "");
   EXPECT_EQ(loader.fileNameBuffer(), kPath);
-  EXPECT_EQ(view.infoFieldTexts, Tarn9x() ? std::vector<std::string>{kFormattedInfo}
-                                          : std::vector<std::string>{});
+  EXPECT_EQ(view.infoFieldTexts,
+            Tarn9x() ? std::vector<std::string>{kFormattedInfo} : std::vector<std::string>{});
   EXPECT_EQ(files.opened.size(), 1u);
 }
 
@@ -185,12 +190,13 @@ TEST_P(LoaderTest, AReadErrorIsLoggedWithItsCause) {
   file.failAfterLines = 500;
   file.readCause = kFileHardwareIo;
   LoadFile("bad-sector.hex");
-  EXPECT_EQ(log.text(), "File Name : bad-sector.hex\r\nFile Exception Error a : Hardware I/O error");
+  EXPECT_EQ(log.text(),
+            "File Name : bad-sector.hex\r\nFile Exception Error a : Hardware I/O error");
   ASSERT_FALSE(view.statusUpdates.empty());
   EXPECT_TRUE(view.statusUpdates.back().scrollToEnd);
   EXPECT_EQ(ImageCopy(), loaded);
-  EXPECT_EQ(view.infoFieldTexts, Tarn9x() ? std::vector<std::string>{kFormattedInfo}
-                                          : std::vector<std::string>{});
+  EXPECT_EQ(view.infoFieldTexts,
+            Tarn9x() ? std::vector<std::string>{kFormattedInfo} : std::vector<std::string>{});
 }
 
 TEST_P(LoaderTest, ACloseErrorAfterANormalEndFollowsTheDescription) {
@@ -201,9 +207,9 @@ TEST_P(LoaderTest, ACloseErrorAfterANormalEndFollowsTheDescription) {
   EXPECT_EQ(0, std::memcmp(Image(), testing::BuildFirmwareImage(setup).data(), kImageLoadSize));
 }
 
-INSTANTIATE_TEST_SUITE_P(Builds, LoaderTest, ::testing::Values(Utility::Tarn9x, Utility::Tarn2k),
-                         [](const ::testing::TestParamInfo<Utility>& info) {
-                           return info.param == Utility::Tarn9x ? "Tarn9x" : "Tarn2k";
+INSTANTIATE_TEST_SUITE_P(Builds, LoaderTest, ::testing::Values(Program::Tarn9x, Program::Tarn2k),
+                         [](const ::testing::TestParamInfo<Program>& info) {
+                           return info.param == Program::Tarn9x ? "Tarn9x" : "Tarn2k";
                          });
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "drive/firmware_transfer.h"
+#include "firmware/firmware_transfer.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "drive/aspi_discovery.h"
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
+#include "drive/sense_report.h"
+#include "drive/supported_drive.h"
 #include "fakes/fake_drive_list_view.h"
+#include "fakes/program_rows.h"
 #include "fakes/recording_transport.h"
 #include "sim/model/bus.h"
 #include "sim/model/direct_transport.h"
@@ -34,15 +38,16 @@ std::string Text(const std::array<uint8_t, N>& bytes, size_t from, size_t count)
 // failed read can be told from the comparison results -1 to -3.
 class FirmwareTransferTest : public ::testing::Test {
  protected:
-  void Use(sim::DriveConfig config, Utility utility = Utility::Tarn9x) {
+  void Use(sim::DriveConfig config, Program utility = Program::Tarn9x) {
     bus.AddAdapter("intelata").AddTarget(0, std::move(config));
     transport.InitDriveAccess();
     transport.SelectDrive({0, 0});
-    context.emplace(recorder, ProfileFor(utility));
+    context.emplace(recorder, testing::ProfileOf(utility));
   }
   sim::Drive& drive() { return *bus.DriveAt(0, 0); }
   uint8_t* image() { return transport.Buffers().image; }
   DriveRecords& records() { return context->records; }
+  ImageRecord& imageRecord() { return imageRecord_; }
   std::vector<testing::RecordedCommand> Sent(uint8_t opcode) const {
     std::vector<testing::RecordedCommand> out;
     for (const auto& c : recorder.commands)
@@ -55,6 +60,7 @@ class FirmwareTransferTest : public ::testing::Test {
   RecordingTransport recorder{transport};
   std::optional<DriveContext> context;
   FakeDriveListView view;
+  ImageRecord imageRecord_;
 };
 
 // --- CheckSupportedDrive -----------------------------------------------------
@@ -62,7 +68,7 @@ class FirmwareTransferTest : public ::testing::Test {
 TEST_F(FirmwareTransferTest, SupportedModelsMatchOnVendorAndProductOnly) {
   Use(sim::KestrelDrive("DRV-321A", "9.99", "2004/01/02"));
   records().driveGeneration = 0;
-  EXPECT_EQ(CheckSupportedDrive(*context, nullptr, std::nullopt), 0);
+  EXPECT_EQ(CheckSupportedDrive(*context), 0);
   EXPECT_EQ(records().driveGeneration, 6);
   EXPECT_EQ(Text(records().driveIdentification, 0, 28), "KESTREL DVD-ROM DRV-321A9.99");
   EXPECT_EQ(Text(records().driveIdentification, 29, 10), "2004/01/02");
@@ -72,34 +78,34 @@ TEST_F(FirmwareTransferTest, OneDifferentProductCharacterIsNotSupported) {
   Use(sim::KestrelDrive("DRV-322"));
   records().driveGeneration = 7;
   records().driveIdentification.fill(0xAA);
-  EXPECT_EQ(CheckSupportedDrive(*context, nullptr, std::nullopt), 1);
+  EXPECT_EQ(CheckSupportedDrive(*context), 1);
   EXPECT_EQ(records().driveGeneration, 7);
   EXPECT_EQ(records().driveIdentification[0], 0xAA);
 }
 
 TEST_F(FirmwareTransferTest, SecondMakersRowSetsTheGeneration) {
   Use(sim::OtherDrive("Maple", "DVD-ROM DRV-311"));
-  EXPECT_EQ(CheckSupportedDrive(*context, nullptr, std::nullopt), 0);
+  EXPECT_EQ(CheckSupportedDrive(*context), 0);
   EXPECT_EQ(records().driveGeneration, 5);
 }
 
 TEST_F(FirmwareTransferTest, Tarn2kRowWithoutGenerationKeepsIt) {
-  Use(sim::KestrelDrive("DRW-410"), Utility::Tarn2k);
+  Use(sim::KestrelDrive("DRW-410"), Program::Tarn2k);
   records().driveGeneration = 6;
-  EXPECT_EQ(CheckSupportedDrive(*context, nullptr, std::nullopt), 0);
+  EXPECT_EQ(CheckSupportedDrive(*context), 0);
   EXPECT_EQ(records().driveGeneration, 6);
   // TARN2K's table has no generation-5 drives.
   ASSERT_NE(bus.GetAdapter(0), nullptr);
   bus.GetAdapter(0)->AddTarget(1, sim::KestrelDrive("DRV-310"));
   transport.SelectDrive({0, 1});
-  EXPECT_EQ(CheckSupportedDrive(*context, nullptr, std::nullopt), 1);
+  EXPECT_EQ(CheckSupportedDrive(*context), 1);
 }
 
 TEST_F(FirmwareTransferTest, Beck9xKeepsThirtyFiveBytes) {
-  Use(sim::KestrelDrive("DRV-331", "1.23", "2005/06/07"), Utility::Beck9x);
+  Use(sim::KestrelDrive("DRV-331", "1.23", "2005/06/07"), Program::Beck9x);
   ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   records().driveIdentification.fill(0xAA);
-  EXPECT_EQ(CheckSupportedDrive(*context, nullptr, std::nullopt), 0);
+  EXPECT_EQ(CheckSupportedDrive(*context), 0);
   EXPECT_EQ(Text(records().driveIdentification, 0, 35), Text(drive().Inquiry().data() + 8, 35));
   EXPECT_EQ(records().driveIdentification[35], 0xAA);
   EXPECT_EQ(records().driveGeneration, 7);
@@ -111,7 +117,9 @@ TEST_F(FirmwareTransferTest, AspiAddressIsUsedForTheInquiryAndRestored) {
   ASSERT_NE(bus.GetAdapter(0), nullptr);
   bus.GetAdapter(0)->AddTarget(1, sim::OtherDrive("OTHERCO", "DVD-ROM XJ-1"));
   transport.SelectDrive({0, 1});
-  EXPECT_EQ(CheckSupportedDrive(*context, &transport, AspiAddress{0, 0}), 0);
+  AspiDriveSelector selector(transport);
+  const DriveEntry entry{"ID=0 : ", AspiAddress{0, 0}};
+  EXPECT_EQ(selector.CheckSupported(*context, entry), 0);
   EXPECT_EQ(transport.CurrentAddress().target, 1);
   auto inquiries = bus.GetTrace().Commands(sim::op::kInquiry);
   ASSERT_EQ(inquiries.size(), 1u);
@@ -119,7 +127,7 @@ TEST_F(FirmwareTransferTest, AspiAddressIsUsedForTheInquiryAndRestored) {
 
   // Also after a failed INQUIRY.
   drive().FailCommand(sim::op::kInquiry, 1, sim::kHardwareError);
-  EXPECT_EQ(CheckSupportedDrive(*context, &transport, AspiAddress{0, 0}), -1);
+  EXPECT_EQ(selector.CheckSupported(*context, entry), -1);
   EXPECT_EQ(transport.CurrentAddress().target, 1);
 }
 
@@ -178,7 +186,7 @@ TEST_F(FirmwareTransferTest, CpuIdentificationReadFailureShowsItsSense) {
 // --- ReportSense -------------------------------------------------------------
 
 TEST_F(FirmwareTransferTest, ReportSenseTexts) {
-  Use(sim::KestrelDrive("DRV-320"), Utility::Tarn2k);
+  Use(sim::KestrelDrive("DRV-320"), Program::Tarn2k);
   ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   // READ BUFFER asks for no automatic sense, so the drive keeps it for
   // REQUEST SENSE.
@@ -219,12 +227,12 @@ TEST_P(DownloadChoiceTest, SendsThePartAndTrailerOfTheDrive) {
   const DownloadCase& c = GetParam();
   Use(sim::KestrelDrive(c.model, "1.10", "2003/05/12", c.cpu));
   FillImage(image());
-  ASSERT_EQ(CheckSupportedDrive(*context, nullptr, std::nullopt), 0);
+  ASSERT_EQ(CheckSupportedDrive(*context), 0);
   ASSERT_EQ(ReadCpuIdentification(*context, view), 0);
-  records().imageBase = 0x12345;
+  imageRecord().imageBase = 0x12345;
 
-  ASSERT_EQ(DownloadFirmware(*context, view), 0);
-  EXPECT_EQ(records().imageBase, c.base);
+  ASSERT_EQ(DownloadFirmware(*context, imageRecord(), view), 0);
+  EXPECT_EQ(imageRecord().imageBase, c.base);
   EXPECT_EQ(Text(image() + c.trailer + 0x1000, 4), "WIN2");
 
   const auto writes = Sent(0x3B);
@@ -266,7 +274,7 @@ TEST_F(FirmwareTransferTest, ARefusedBlockEndsTheDownload) {
   ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   FillImage(image());
   drive().RefuseDownloadBlock(2, sim::Sense{0x05, 0x26, 0x00});
-  EXPECT_EQ(DownloadFirmware(*context, view), -1);
+  EXPECT_EQ(DownloadFirmware(*context, imageRecord(), view), -1);
   const auto writes = Sent(0x3B);
   ASSERT_EQ(writes.size(), 4u);  // prepare and blocks 0-2
   EXPECT_EQ(writes.back().result, 2);
@@ -281,10 +289,10 @@ TEST_F(FirmwareTransferTest, AFailedPrepareSendsNothingElse) {
   Use(sim::KestrelDrive("DRV-320"));
   ASSERT_NE(bus.DriveAt(0, 0), nullptr);
   drive().FailCommand(sim::op::kWriteBuffer, 1, sim::kHardwareError, 0x30);
-  records().imageBase = 0x20000;
-  EXPECT_EQ(DownloadFirmware(*context, view), -1);
+  imageRecord().imageBase = 0x20000;
+  EXPECT_EQ(DownloadFirmware(*context, imageRecord(), view), -1);
   EXPECT_EQ(Sent(0x3B).size(), 1u);
-  EXPECT_EQ(records().imageBase, 0x20000u);
+  EXPECT_EQ(imageRecord().imageBase, 0x20000u);
   EXPECT_NE(Text(image() + 0x21000, 4), "WIN2");
   EXPECT_EQ(view.messages.size(), 1u);
 }
@@ -296,21 +304,21 @@ class VerifyTest : public FirmwareTransferTest {
   void SetUp() override {
     Use(sim::KestrelDrive("DRV-320"));
     ASSERT_NE(bus.DriveAt(0, 0), nullptr);
-    records().imageBase = 0x20000;
+    imageRecord().imageBase = 0x20000;
     FillImage(image());
     drive().LoadFlash(std::vector<uint8_t>(image() + 0x20000, image() + 0x40000));
   }
 };
 
 TEST_F(VerifyTest, EqualFlashVerifies) {
-  EXPECT_EQ(VerifyFirmware(*context, 0x20000), 0);
+  EXPECT_EQ(VerifyFirmware(*context, imageRecord(), 0x20000), 0);
   EXPECT_EQ(ReadOffsets(Sent(0x3C)), (std::vector<uint32_t>{0, 0x8000, 0x10000, 0x18000}));
   EXPECT_EQ(0, std::memcmp(transport.Buffers().data, image() + 0x20000, 0x20000));
 }
 
 TEST_F(VerifyTest, TheDrivesOwnBytesAreNotCompared) {
   for (uint32_t i = 0x400; i < 0x450; ++i) image()[0x20000 + i] ^= 0x5A;
-  EXPECT_EQ(VerifyFirmware(*context, 0x20000), 0);
+  EXPECT_EQ(VerifyFirmware(*context, imageRecord(), 0x20000), 0);
 }
 
 TEST_F(VerifyTest, DifferencesByPart) {
@@ -321,12 +329,12 @@ TEST_F(VerifyTest, DifferencesByPart) {
   for (const auto& c : cases) {
     drive().ClearFaults();
     drive().CorruptReadBack(c.offset);
-    EXPECT_EQ(VerifyFirmware(*context, 0x20000), c.result) << std::hex << c.offset;
+    EXPECT_EQ(VerifyFirmware(*context, imageRecord(), 0x20000), c.result) << std::hex << c.offset;
   }
   // A one-block verification does not look beyond its block.
   drive().ClearFaults();
   drive().CorruptReadBack(0x8000);
-  EXPECT_EQ(VerifyFirmware(*context, 0x8000), 0);
+  EXPECT_EQ(VerifyFirmware(*context, imageRecord(), 0x8000), 0);
 }
 
 TEST_F(VerifyTest, BytesTheDriveNeverSentDoNotCompareEqual) {
@@ -346,20 +354,20 @@ TEST_F(VerifyTest, BytesTheDriveNeverSentDoNotCompareEqual) {
     drive().ClearFaults();
     std::memcpy(transport.Buffers().data, image() + 0x20000, 0x20000);
     c.fault(drive());
-    EXPECT_EQ(VerifyFirmware(*context, 0x20000), c.result);
+    EXPECT_EQ(VerifyFirmware(*context, imageRecord(), 0x20000), c.result);
   }
 }
 
 TEST_F(VerifyTest, AFailedReadEndsWithItsResult) {
   drive().FailCommand(sim::op::kReadBuffer, 3, sim::kHardwareError);
-  EXPECT_EQ(VerifyFirmware(*context, 0x20000), 2);
+  EXPECT_EQ(VerifyFirmware(*context, imageRecord(), 0x20000), 2);
   EXPECT_EQ(Sent(0x3C).size(), 3u);
 }
 
 TEST_F(VerifyTest, CountsBeyondTheBuffersAreRefused) {
-  EXPECT_EQ(VerifyFirmware(*context, kDataBufferSize + 1), kCommandNotSent);
-  records().imageBase = kImageBufferSize - 0x10000;
-  EXPECT_EQ(VerifyFirmware(*context, 0x18000), kCommandNotSent);
+  EXPECT_EQ(VerifyFirmware(*context, imageRecord(), kDataBufferSize + 1), kCommandNotSent);
+  imageRecord().imageBase = kImageBufferSize - 0x10000;
+  EXPECT_EQ(VerifyFirmware(*context, imageRecord(), 0x18000), kCommandNotSent);
   EXPECT_TRUE(Sent(0x3C).empty());
 }
 
@@ -371,7 +379,7 @@ class FileIdentificationTest : public FirmwareTransferTest {
   // A part at `base` with the build date 2003/05/12 and, if `at`, the marker
   // followed by a recognisable record.
   void Place(uint32_t base, uint32_t at) {
-    records().imageBase = base;
+    imageRecord().imageBase = base;
     uint8_t* q = image() + base;
     q[6] = 0x20, q[7] = 0x03, q[8] = 0x05, q[9] = 0x12;
     if (at == 0) return;
@@ -383,55 +391,55 @@ class FileIdentificationTest : public FirmwareTransferTest {
 
 TEST_F(FileIdentificationTest, RecordAndDate) {
   Place(0x20000, 0x2100);
-  records().fileIdentification.fill(0xAA);
-  EXPECT_EQ(FindFileIdentification(*context), 0);
-  EXPECT_EQ(Text(records().fileIdentification, 0, 29), "abcdefghijklmnopqrstuvwxyzabc");
-  EXPECT_EQ(Text(records().fileIdentification, 29, 11), std::string("2003/05/12") + '\0');
-  EXPECT_EQ(records().fileIdentification[40], 'a' + 40 % 26);
+  imageRecord().fileIdentification.fill(0xAA);
+  EXPECT_EQ(FindFileIdentification(*context, imageRecord()), 0);
+  EXPECT_EQ(Text(imageRecord().fileIdentification, 0, 29), "abcdefghijklmnopqrstuvwxyzabc");
+  EXPECT_EQ(Text(imageRecord().fileIdentification, 29, 11), std::string("2003/05/12") + '\0');
+  EXPECT_EQ(imageRecord().fileIdentification[40], 'a' + 40 % 26);
 }
 
 TEST_F(FileIdentificationTest, WithoutMarkerOnlyTheDateIsWritten) {
   Place(0, 0);
-  records().fileIdentification.fill(0xAA);
-  EXPECT_EQ(FindFileIdentification(*context), -1);
-  EXPECT_EQ(records().fileIdentification[0], 0xAA);
-  EXPECT_EQ(records().fileIdentification[28], 0xAA);
-  EXPECT_EQ(Text(records().fileIdentification, 29, 10), "2003/05/12");
-  EXPECT_EQ(records().fileIdentification[40], 0xAA);
+  imageRecord().fileIdentification.fill(0xAA);
+  EXPECT_EQ(FindFileIdentification(*context, imageRecord()), -1);
+  EXPECT_EQ(imageRecord().fileIdentification[0], 0xAA);
+  EXPECT_EQ(imageRecord().fileIdentification[28], 0xAA);
+  EXPECT_EQ(Text(imageRecord().fileIdentification, 29, 10), "2003/05/12");
+  EXPECT_EQ(imageRecord().fileIdentification[40], 0xAA);
 }
 
 TEST_F(FileIdentificationTest, SearchRangeIs450hTo1FFFFh) {
   Place(0, 0x44F);
-  EXPECT_EQ(FindFileIdentification(*context), -1);
+  EXPECT_EQ(FindFileIdentification(*context, imageRecord()), -1);
   image()[0x44F] = 0;
   Place(0, 0x1FFFF);  // the last place searched; the record runs past the part
-  EXPECT_EQ(FindFileIdentification(*context), 0);
-  EXPECT_EQ(records().fileIdentification[0], 'a');
+  EXPECT_EQ(FindFileIdentification(*context, imageRecord()), 0);
+  EXPECT_EQ(imageRecord().fileIdentification[0], 'a');
   image()[0x1FFFF] = 0;
   Place(0, 0x20000);  // beyond the part
-  EXPECT_EQ(FindFileIdentification(*context), -1);
+  EXPECT_EQ(FindFileIdentification(*context, imageRecord()), -1);
 }
 
 TEST_F(FileIdentificationTest, Tarn2kCopiesThirtyTwoBytes) {
-  context.emplace(recorder, ProfileFor(Utility::Tarn2k));
+  context.emplace(recorder, testing::ProfileOf(Program::Tarn2k));
   Place(0, 0x2100);
-  records().fileIdentification.fill(0xAA);
-  EXPECT_EQ(FindFileIdentification(*context), 0);
-  EXPECT_EQ(records().fileIdentification[28], 'a' + 28 % 26);
+  imageRecord().fileIdentification.fill(0xAA);
+  EXPECT_EQ(FindFileIdentification(*context, imageRecord()), 0);
+  EXPECT_EQ(imageRecord().fileIdentification[28], 'a' + 28 % 26);
   // Bytes 29-39 hold the date; beyond the first 32 bytes nothing else is copied.
-  EXPECT_EQ(records().fileIdentification[40], 0xAA);
-  EXPECT_EQ(records().fileIdentification[87], 0xAA);
-  EXPECT_EQ(Text(records().fileIdentification, 29, 10), "2003/05/12");
+  EXPECT_EQ(imageRecord().fileIdentification[40], 0xAA);
+  EXPECT_EQ(imageRecord().fileIdentification[87], 0xAA);
+  EXPECT_EQ(Text(imageRecord().fileIdentification, 29, 10), "2003/05/12");
 }
 
 TEST_F(FileIdentificationTest, LargestDateFitsItsRoom) {
   Place(0, 0);
   uint8_t* q = image();
   q[6] = q[7] = q[8] = q[9] = 0xFF;
-  records().fileIdentification.fill(0xAA);
-  FindFileIdentification(*context);
-  EXPECT_EQ(Text(records().fileIdentification, 29, 11), std::string("ffff/ff/ff") + '\0');
-  EXPECT_EQ(records().fileIdentification[40], 0xAA);
+  imageRecord().fileIdentification.fill(0xAA);
+  FindFileIdentification(*context, imageRecord());
+  EXPECT_EQ(Text(imageRecord().fileIdentification, 29, 11), std::string("ffff/ff/ff") + '\0');
+  EXPECT_EQ(imageRecord().fileIdentification[40], 0xAA);
 }
 
 TEST_F(FileIdentificationTest, NeverReadsPastTheImageBuffer) {
@@ -441,9 +449,9 @@ TEST_F(FileIdentificationTest, NeverReadsPastTheImageBuffer) {
   Place(base, 0);
   const uint8_t marker[] = {0x05, 0x80, 0x00, 0x32};
   std::memcpy(image() + kImageBufferSize - 8, marker, 4);  // no room for the record after it
-  EXPECT_EQ(FindFileIdentification(*context), -1);
-  records().imageBase = kImageBufferSize;
-  EXPECT_EQ(FindFileIdentification(*context), -1);
+  EXPECT_EQ(FindFileIdentification(*context, imageRecord()), -1);
+  imageRecord().imageBase = kImageBufferSize;
+  EXPECT_EQ(FindFileIdentification(*context, imageRecord()), -1);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "drive/program_profile.h"
 #include "fakes/fake_firmware_view.h"
 #include "fakes/marking_ansi_decoder.h"
+#include "fakes/program_rows.h"
 #include "firmware/firmware_loader.h"
 #include "firmware/update_procedure.h"
 #include "sim/model/direct_transport.h"
@@ -35,10 +36,10 @@ constexpr int kProgramId = 0x42;
 // 0, TARN2K as drive E.
 class UpdateRig {
  public:
-  UpdateRig(Utility utility, sim::DriveConfig drive)
-      : tarn9x_(utility == Utility::Tarn9x),
+  UpdateRig(Program utility, sim::DriveConfig drive)
+      : tarn9x_(utility == Program::Tarn9x),
         transport_(bus_, tarn9x_ ? -1 : 2),
-        context_(transport_, ProfileFor(utility)),
+        context_(transport_, testing::ProfileOf(utility)),
         log_(view_),
         timer_(simTimer_, tarn9x_ ? 7 : 0xFFFFFFFF) {
     transport_.InitDriveAccess();
@@ -70,7 +71,8 @@ class UpdateRig {
     std::memcpy(transport_.Buffers().image, image.data(), image.size());
   }
   UpdateOutcome Run() {
-    return UpdateFirmware(context_, view_, log_, list_, {*selector_, *wait_, *after_, timer_});
+    return UpdateFirmware(context_, image_, view_, log_, list_,
+                          {*selector_, *wait_, *after_, timer_});
   }
   size_t Writes(int bufferId = -1) { return bus_.GetTrace().CountCommands(kWriteBuffer, bufferId); }
   // The view's events between the wait's progress range and its closing.
@@ -98,6 +100,7 @@ class UpdateRig {
   sim::Bus bus_;
   sim::DirectTransport transport_;
   DriveContext context_;
+  ImageRecord image_;
   FakeFirmwareView view_;
   StatusLog log_;
   sim::SimTimer simTimer_{bus_};
@@ -130,7 +133,7 @@ bool SamePart(const std::vector<uint8_t>& flash, const uint8_t* part) {
          std::memcmp(flash.data() + 0x450, part + 0x450, 0x20000 - 0x450) == 0;
 }
 
-class UpdateBuildTest : public ::testing::TestWithParam<Utility> {
+class UpdateBuildTest : public ::testing::TestWithParam<Program> {
  protected:
   UpdateRig rig{GetParam(), Drv320()};
   FirmwareImageSetup setup;
@@ -319,9 +322,9 @@ TEST_P(UpdateBuildTest, MessagesFollowTheLanguage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, UpdateBuildTest,
-                         ::testing::Values(Utility::Tarn9x, Utility::Tarn2k),
-                         [](const ::testing::TestParamInfo<Utility>& info) {
-                           return info.param == Utility::Tarn9x ? "Tarn9x" : "Tarn2k";
+                         ::testing::Values(Program::Tarn9x, Program::Tarn2k),
+                         [](const ::testing::TestParamInfo<Program>& info) {
+                           return info.param == Program::Tarn9x ? "Tarn9x" : "Tarn2k";
                          });
 
 // TARN9X: the programming command is polled once per pause.
@@ -338,7 +341,7 @@ TEST(PolledWaitTest, FinishedWithFewerThanFiveSecondsLeftEndsTheWaitAtOnce) {
   for (const Case c : {Case{26000, 5, 25, 0}, Case{29500, 1, 29, 0}, Case{25000, 1, 29, 1},
                        Case{5000, 1, 29, 1}, Case{200000, 1, 29, 0}}) {
     SCOPED_TRACE(c.programmingMs);
-    UpdateRig r(Utility::Tarn9x, Drv320());
+    UpdateRig r(Program::Tarn9x, Drv320());
     ASSERT_NE(r.drive_, nullptr);
     r.drive_->SetProgrammingMs(c.programmingMs);
     r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
@@ -352,7 +355,7 @@ TEST(PolledWaitTest, FinishedWithFewerThanFiveSecondsLeftEndsTheWaitAtOnce) {
 }
 
 TEST(PolledWaitTest, TheLabelIsSetAgainAfterEachPause) {
-  UpdateRig r(Utility::Tarn9x, Drv320());
+  UpdateRig r(Program::Tarn9x, Drv320());
   r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   r.Run();
   // Each countdown value is set once with the steps and once after the pause;
@@ -368,7 +371,7 @@ TEST(PolledWaitTest, TheLabelIsSetAgainAfterEachPause) {
 }
 
 TEST(ContinuousWaitTest, Tarn2kReadsTheClockContinuouslyAndNeverPolls) {
-  UpdateRig r(Utility::Tarn2k, Drv320());
+  UpdateRig r(Program::Tarn2k, Drv320());
   r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   r.Run();
   EXPECT_EQ(r.transport_.PingCount(), 0);
@@ -378,7 +381,7 @@ TEST(ContinuousWaitTest, Tarn2kReadsTheClockContinuouslyAndNeverPolls) {
 }
 
 TEST(ContinuousWaitTest, AFailedProgrammingCommandStopsTheUpdateAndRediscovers) {
-  UpdateRig r(Utility::Tarn2k, Drv320());
+  UpdateRig r(Program::Tarn2k, Drv320());
   ASSERT_NE(r.drive_, nullptr);
   r.drive_->FailCommand(kWriteBuffer, 1, sim::kHardwareError, kProgramId);
   r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
@@ -390,7 +393,7 @@ TEST(ContinuousWaitTest, AFailedProgrammingCommandStopsTheUpdateAndRediscovers) 
 }
 
 TEST(AfterUpdateTest, Tarn2kClosesTheDriveAndListsItsNewRevision) {
-  UpdateRig r(Utility::Tarn2k, Drv320());
+  UpdateRig r(Program::Tarn2k, Drv320());
   r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   r.Run();
   EXPECT_EQ(r.transport_.OpenLetter(), 0);
@@ -407,7 +410,7 @@ TEST(AfterUpdateTest, Tarn2kClosesTheDriveAndListsItsNewRevision) {
 }
 
 TEST(AfterUpdateTest, Tarn2kLeavesTheDriveOpenWhenAStopComesBeforeTheTransfer) {
-  UpdateRig r(Utility::Tarn2k, Drv320());
+  UpdateRig r(Program::Tarn2k, Drv320());
   r.view_.confirmAnswer = false;
   r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
   r.Run();
@@ -437,11 +440,11 @@ TEST_P(PartChoiceTest, PartAndTrailerFitGenerationAndCpu) {
     setup.second->fillSeed = 99;
   }
   const auto image = testing::BuildFirmwareImage(setup);
-  UpdateRig r(Utility::Tarn9x, sim::KestrelDrive(c.model, "1.10", "2003/05/12", c.driveCpu));
+  UpdateRig r(Program::Tarn9x, sim::KestrelDrive(c.model, "1.10", "2003/05/12", c.driveCpu));
   ASSERT_NE(r.drive_, nullptr);
   r.LoadImage(image);
   ASSERT_EQ(r.Run(), UpdateOutcome::Updated);
-  EXPECT_EQ(r.context_.records.imageBase, c.sentPart);
+  EXPECT_EQ(r.image_.imageBase, c.sentPart);
   EXPECT_TRUE(SamePart(r.Flash(), image.data() + c.sentPart));
   // The trailer block was sent from here: its marker follows it in the image.
   EXPECT_EQ(0, std::memcmp(r.transport_.Buffers().image + c.trailer + 0x1000, "WIN2", 4));
@@ -463,7 +466,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // File, then Update, as the window runs them: an image stays in ImageBuffer
 // after a failed load, but it is not the file the user chose last.
-class ReloadTest : public ::testing::TestWithParam<Utility> {
+class ReloadTest : public ::testing::TestWithParam<Program> {
  protected:
   ReloadTest() {
     FirmwareImageSetup older;
@@ -479,8 +482,9 @@ class ReloadTest : public ::testing::TestWithParam<Utility> {
   UpdateRig rig{GetParam(), Drv320()};
   testing::MemoryFileSystem files;
   FirmwareLoader loader{
-      rig.context_, rig.view_, rig.log_, files,
-      GetParam() == Utility::Tarn9x ? kTarn9xFirmwareTraits : kTarn2kFirmwareTraits};
+      rig.context_, rig.image_,
+      rig.view_,    rig.log_,
+      files,        GetParam() == Program::Tarn9x ? kTarn9xFirmwareTraits : kTarn2kFirmwareTraits};
 };
 
 TEST_P(ReloadTest, AFailedLoadWithdrawsTheEarlierImageUntilALoadSucceeds) {
@@ -509,7 +513,7 @@ TEST_P(ReloadTest, AFailedLoadWithdrawsTheEarlierImageUntilALoadSucceeds) {
     c.spoil(spoiled);
     files.files["B.HEX"] = spoiled;
     Load("A.HEX");
-    ASSERT_FALSE(rig.context_.records.imageLoadFailed);
+    ASSERT_FALSE(rig.image_.imageLoadFailed);
     Load("B.HEX");
     const size_t writesBefore = rig.Writes();
     EXPECT_EQ(rig.Run(), UpdateOutcome::ImageNotAvailable);
@@ -527,9 +531,9 @@ TEST_P(ReloadTest, AFailedLoadWithdrawsTheEarlierImageUntilALoadSucceeds) {
   EXPECT_EQ(rig.drive_->Revision(), "1.20");
 }
 
-INSTANTIATE_TEST_SUITE_P(Builds, ReloadTest, ::testing::Values(Utility::Tarn9x, Utility::Tarn2k),
-                         [](const ::testing::TestParamInfo<Utility>& info) {
-                           return info.param == Utility::Tarn9x ? "Tarn9x" : "Tarn2k";
+INSTANTIATE_TEST_SUITE_P(Builds, ReloadTest, ::testing::Values(Program::Tarn9x, Program::Tarn2k),
+                         [](const ::testing::TestParamInfo<Program>& info) {
+                           return info.param == Program::Tarn9x ? "Tarn9x" : "Tarn2k";
                          });
 
 TEST(CpuCheckTest, AOnePartImageNeverMatchesOnItsMissingSecondName) {
@@ -537,7 +541,7 @@ TEST(CpuCheckTest, AOnePartImageNeverMatchesOnItsMissingSecondName) {
   // zeros that stand for a one-part image's missing second name.
   sim::DriveConfig drive = Drv320();
   drive.cpuName = std::string(16, '\0');
-  UpdateRig r(Utility::Tarn9x, drive);
+  UpdateRig r(Program::Tarn9x, drive);
   FirmwareImageSetup setup;
   r.LoadImage(testing::BuildFirmwareImage(setup));
   EXPECT_EQ(r.Run(), UpdateOutcome::CpuMismatch);

@@ -340,7 +340,7 @@ TEST(CheckImageSignatureTest, CountsSignedPartsAndTakesTheNamesOfTheBlockFound) 
   auto put = [&](uint32_t at, const char* text) {
     std::memcpy(&image[at], text, std::strlen(text));
   };
-  DriveRecords records;
+  ImageRecord records;
 
   EXPECT_EQ(CheckImageSignature(records, image.data()), 0);  // never loaded
 

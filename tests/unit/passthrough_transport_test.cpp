@@ -185,8 +185,7 @@ TEST(PassThroughResultRule, EveryRowOfTheTable) {
     SCOPED_TRACE(::testing::Message()
                  << "call " << row.callSucceeded << " status " << int(row.scsiStatus) << " sense "
                  << int(row.senseInfoLength));
-    const PassThroughOutcome outcome =
-        DecidePassThroughResult(row.callSucceeded, row.scsiStatus, row.senseInfoLength);
+    const PassThroughOutcome outcome = DecidePassThroughResult(row.callSucceeded, row.scsiStatus);
     EXPECT_EQ(outcome.result, row.result);
     EXPECT_EQ(outcome.copySense, row.copySense);
     EXPECT_EQ(outcome.markCheckCondition, row.markCheckCondition);

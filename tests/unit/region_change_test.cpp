@@ -3,6 +3,8 @@
 // closing report, with the exact commands each path sends.
 #include <gtest/gtest.h>
 
+#include "fakes/program_rows.h"
+
 #include <string>
 #include <vector>
 
@@ -20,7 +22,7 @@ const sim::DiscContent kUnprotected = sim::UnprotectedDisc();
 const sim::DiscContent kAllSix = sim::CssDisc(0xC0);
 
 TEST(ChangeRegion, NeverSetDriveTakesItsFirstRegionWithoutADisc) {
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFF, 5, 0, nullptr));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 5, 0, nullptr));
   rig.operations->ReportRegion();
   ASSERT_TRUE(rig.view.ClickRegion(3));
   rig.Mark();
@@ -38,7 +40,7 @@ TEST(ChangeRegion, NeverSetDriveTakesItsFirstRegionWithoutADisc) {
 
 TEST(ChangeRegion, EachRegionSendsItsOwnMask) {
   for (int region = 1; region <= 6; ++region) {
-    RegionRig rig(Utility::Mere2k, RegionDrive(0xFF, 5, 0, &kUnprotected));
+    RegionRig rig(Program::Mere2k, RegionDrive(0xFF, 5, 0, &kUnprotected));
     rig.operations->ReportRegion();
     ASSERT_TRUE(rig.view.ClickRegion(region));
     rig.operations->ChangeRegion();
@@ -50,11 +52,11 @@ TEST(ChangeRegion, EachRegionSendsItsOwnMask) {
 }
 
 TEST(ChangeRegion, FourChangesLeftAndNoDiscAsksForOneAndCancels) {
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFF, 4, 0, nullptr));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 4, 0, nullptr));
   rig.operations->ReportRegion();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Mark();
-  rig.view.answers = {BoxAnswer::Cancel};
+  rig.view.answers = {testing::BoxAnswer::Cancel};
   EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Cancelled);
 
   EXPECT_EQ(rig.Commands(), (Words{"TUR !02/3a/00", "SENSE", "REPORT KEY",
@@ -70,11 +72,11 @@ TEST(ChangeRegion, FourChangesLeftAndNoDiscAsksForOneAndCancels) {
 }
 
 TEST(ChangeRegion, OkWaitsForTheDiscAndAUnitAttentionIsTestedAgainAtOnce) {
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFE, 4, 1, nullptr));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, nullptr));
   rig.operations->ReportRegion();
   ASSERT_EQ(rig.view.CheckedButtons(), "1.....");
   rig.Mark();
-  rig.view.answers = {BoxAnswer::Ok, BoxAnswer::Ok};
+  rig.view.answers = {testing::BoxAnswer::Ok, testing::BoxAnswer::Ok};
   rig.view.onQuestion = [&] {
     if (rig.view.questions.size() == 2) rig.Drive().InsertDisc();  // after the first OK
   };
@@ -89,7 +91,7 @@ TEST(ChangeRegion, OkWaitsForTheDiscAndAUnitAttentionIsTestedAgainAtOnce) {
 }
 
 TEST(ChangeRegion, PermanentRegionSendsNothingBeyondTheReport) {
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFE, 0, 3, &kAllSix));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 0, 3, &kAllSix));
   rig.operations->ReportRegion();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Mark();
@@ -101,7 +103,7 @@ TEST(ChangeRegion, PermanentRegionSendsNothingBeyondTheReport) {
 }
 
 TEST(ChangeRegion, TheDriveCountsAndTheFifthChangeIsTheLast) {
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFF, 5, 0, &kAllSix));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 5, 0, &kAllSix));
   rig.operations->ReportRegion();
   for (int change = 1; change <= 5; ++change) {
     SCOPED_TRACE(change);
@@ -125,7 +127,7 @@ TEST(ChangeRegion, RefusalOfTheDriveIsAFailedChange) {
   const sim::DiscContent region1 = sim::CssDisc(0x3E);
   sim::DriveConfig config = RegionDrive(0xFF, 4, 0, &region1);
   config.region.strict = true;
-  RegionRig rig(Utility::Mere9x, config);
+  RegionRig rig(Program::Mere9x, config);
   rig.operations->ReportRegion();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Mark();
@@ -139,7 +141,7 @@ TEST(ChangeRegion, RefusalOfTheDriveIsAFailedChange) {
 }
 
 TEST(ChangeRegion, NoCheckedRegionAfterTheWait) {
-  RegionRig rig(Utility::Mere9x, RegionDrive(0x7F, 4, 1, &kUnprotected), Language{932});
+  RegionRig rig(Program::Mere9x, RegionDrive(0x7F, 4, 1, &kUnprotected), Language{932});
   rig.operations->ReportRegion();
   ASSERT_EQ(rig.view.EnabledButtons(), "......");
   rig.Mark();
@@ -150,7 +152,7 @@ TEST(ChangeRegion, NoCheckedRegionAfterTheWait) {
 }
 
 TEST(ChangeRegion, NoSelectionIsToldTwice) {
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFF, 5, 0, nullptr));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 5, 0, nullptr));
   rig.view.selection = -1;
   EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::NoSelection);
   EXPECT_EQ(rig.view.LogText(), "Don't select the valid item.Don't select the valid item.");
@@ -158,7 +160,7 @@ TEST(ChangeRegion, NoSelectionIsToldTwice) {
 }
 
 TEST(ChangeRegion, AnotherSelectionIsReportedFirst) {
-  RegionRig rig(Utility::Mere9x,
+  RegionRig rig(Program::Mere9x,
                 {RegionDrive(0xFF, 5, 0, nullptr), RegionDrive(0xEF, 2, 1, &kUnprotected)});
   rig.operations->ReportRegion();
   ASSERT_TRUE(rig.view.ClickRegion(2));
@@ -179,11 +181,11 @@ TEST(ChangeRegion, AnotherSelectionIsReportedFirst) {
 }
 
 TEST(ChangeRegionMere2k, EveryReportAndChangeOpensAndClosesTheDrive) {
-  RegionRig rig(Utility::Mere2k, RegionDrive(0xFF, 4, 0, nullptr), Language{932});
+  RegionRig rig(Program::Mere2k, RegionDrive(0xFF, 4, 0, nullptr), Language{932});
   rig.operations->ReportRegion();
   ASSERT_TRUE(rig.view.ClickRegion(6));
   rig.Mark();
-  rig.view.answers = {BoxAnswer::Cancel};
+  rig.view.answers = {testing::BoxAnswer::Cancel};
   EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Cancelled);
   // The sense data comes back with the failed request: no REQUEST SENSE.
   EXPECT_EQ(rig.Commands(), (Words{"TUR !02/3a/00", "REPORT KEY", "READ DVD STRUCTURE !02/3a/00"}));
@@ -211,7 +213,7 @@ TEST(ChangeRegionMere2k, EveryReportAndChangeOpensAndClosesTheDrive) {
 }
 
 TEST(ChangeRegionMere2k, DriveThatCannotBeOpened) {
-  RegionRig rig(Utility::Mere2k, RegionDrive(0xFF, 5, 0, nullptr));
+  RegionRig rig(Program::Mere2k, RegionDrive(0xFF, 5, 0, nullptr));
   rig.operations->ReportRegion();
   ASSERT_TRUE(rig.view.ClickRegion(1));
   rig.bus.Letter('E')->refuseOpen = true;

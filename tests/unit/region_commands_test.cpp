@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/program_rows.h"
+
 #include <set>
 #include <vector>
 
@@ -29,7 +31,7 @@ TEST(RegionCommands, RequestBlocksCarryTheTableValues) {
   PassThroughTransport transport(port);
   ASSERT_EQ(transport.InitDriveAccess(), 0);
   ASSERT_EQ(transport.OpenDrive('D'), 0);
-  DriveContext context(transport, ProfileFor(Utility::Mere2k));
+  DriveContext context(transport, testing::ProfileOf(Program::Mere2k));
   auto cdb = [&] {
     const auto& sptd = transport.LastRequest().sptd;
     return Bytes(sptd.Cdb, sptd.Cdb + sptd.CdbLength);

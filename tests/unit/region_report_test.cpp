@@ -3,6 +3,8 @@
 // count label), and the commands each report sends.
 #include <gtest/gtest.h>
 
+#include "fakes/program_rows.h"
+
 #include <string>
 #include <vector>
 
@@ -21,7 +23,7 @@ TEST(ReportRegion, EachSingleRegionMaskEnablesAndChecksOnlyItsButton) {
   for (int region = 1; region <= 6; ++region) {
     SCOPED_TRACE(region);
     const uint8_t mask = static_cast<uint8_t>(0xFF & ~(1u << (region - 1)));
-    RegionRig rig(Utility::Mere9x, RegionDrive(mask, 3, 1, &kUnprotected));
+    RegionRig rig(Program::Mere9x, RegionDrive(mask, 3, 1, &kUnprotected));
     rig.operations->ReportRegion();
 
     const std::string line = "Drive's region is " + std::to_string(region) + ".\r\n";
@@ -38,7 +40,7 @@ TEST(ReportRegion, EachSingleRegionMaskEnablesAndChecksOnlyItsButton) {
 }
 
 TEST(ReportRegion, NoRegionEnablesAllSixButtonsAndChecksNone) {
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFF, 5, 0, &kUnprotected));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 5, 0, &kUnprotected));
   rig.operations->ReportRegion();
   EXPECT_EQ(rig.view.LogText(),
             "Drive has no region.\r\nNo copyright protrction disc.\r\n"
@@ -52,7 +54,7 @@ TEST(ReportRegion, NoRegionEnablesAllSixButtonsAndChecksNone) {
 TEST(ReportRegion, MasksWithoutMeaningAreInvalidInLowerCaseHex) {
   // 7Fh is region 8, BFh region 7, FCh two regions at once.
   for (uint8_t mask : {0x7F, 0xBF, 0xFC, 0x00}) {
-    RegionRig rig(Utility::Mere9x, RegionDrive(mask, 2, 1, &kUnprotected));
+    RegionRig rig(Program::Mere9x, RegionDrive(mask, 2, 1, &kUnprotected));
     rig.operations->ReportRegion();
     char line[64];
     std::snprintf(line, sizeof line, "Invalid or Unknown region (%02xh).\r\n", mask);
@@ -64,7 +66,7 @@ TEST(ReportRegion, MasksWithoutMeaningAreInvalidInLowerCaseHex) {
 }
 
 TEST(ReportRegion, SchemeOtherThanRpc2ChangesOnlyTheLabel) {
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFB, 4, 1, &kUnprotected, 0));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFB, 4, 1, &kUnprotected, 0));
   rig.operations->ReportRegion();
   EXPECT_EQ(rig.view.controls.countLabel, "This drive does not support RPC2");
   EXPECT_EQ(rig.view.logUpdates.at(0).log, "Drive's region is 3.\r\n");
@@ -74,7 +76,7 @@ TEST(ReportRegion, SchemeOtherThanRpc2ChangesOnlyTheLabel) {
 TEST(ReportRegion, ProtectedDiscListsItsRegionsAndEnablesTheirButtons) {
   // 3Eh: region 1 only (bits 1-5 set); the drive is region 2.
   const sim::DiscContent region1 = sim::CssDisc(0x3E);
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFD, 4, 1, &region1));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFD, 4, 1, &region1));
   rig.operations->ReportRegion();
   EXPECT_EQ(rig.view.LogText(), "Drive's region is 2.\r\nThis disc is allowed region 1\r\n");
   EXPECT_EQ(rig.view.CheckedDiscBoxes(), "1.....");
@@ -97,7 +99,7 @@ TEST(ReportRegion, ProtectedDiscListsItsRegionsAndEnablesTheirButtons) {
 }
 
 TEST(ReportRegion, UnprotectedAndUnknownDiscsEnableNoRegionButton) {
-  RegionRig rig(Utility::Mere9x, RegionDrive(0x7F, 4, 1, &kUnprotected));
+  RegionRig rig(Program::Mere9x, RegionDrive(0x7F, 4, 1, &kUnprotected));
   rig.operations->ReportRegion();
   EXPECT_EQ(rig.view.CheckedDiscBoxes(), "123456");
   EXPECT_EQ(rig.view.EnabledButtons(), "......");
@@ -114,7 +116,7 @@ TEST(ReportRegion, UnprotectedAndUnknownDiscsEnableNoRegionButton) {
 
 TEST(ReportRegion, ASecondDiscLeavesNoMarkOfTheFirst) {
   const sim::DiscContent allSix = sim::CssDisc(0xC0);
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFF, 3, 1, &allSix));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 3, 1, &allSix));
   rig.operations->ReportRegion();
   ASSERT_EQ(rig.view.CheckedDiscBoxes(), "123456");
 
@@ -138,7 +140,7 @@ TEST(ReportRegion, ASecondDiscLeavesNoMarkOfTheFirst) {
 }
 
 TEST(ReportRegion, NoDiscStillShowsTheDriveFirst) {
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFE, 4, 1, nullptr));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, nullptr));
   rig.operations->ReportRegion();
   EXPECT_EQ(rig.view.LogText(), "Drive's region is 1.\r\nGet disc region is failed.\r\n");
   // The drive line is in the log (caret at its end) before the disc is read.
@@ -152,7 +154,7 @@ TEST(ReportRegion, NoDiscStillShowsTheDriveFirst) {
 
 TEST(ReportRegion, FailedReportKeyKeepsTheLabelAndStillReadsTheDisc) {
   const sim::DiscContent region4 = sim::CssDisc(0x37);
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFE, 2, 1, &region4));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 2, 1, &region4));
   rig.operations->ReportRegion();
   ASSERT_EQ(rig.view.controls.countLabel, "Regional code can be changed 2time(s)");
 
@@ -169,7 +171,7 @@ TEST(ReportRegion, FailedReportKeyKeepsTheLabelAndStillReadsTheDisc) {
 
 TEST(ReportRegion, JapaneseLines) {
   const sim::DiscContent region1 = sim::CssDisc(0x3E);
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFE, 4, 1, &region1), Language{932});
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, &region1), Language{932});
   rig.operations->ReportRegion();
   EXPECT_EQ(rig.view.LogText(),
             "ドライブのリージョンコードは１です.\r\n"
@@ -203,7 +205,7 @@ TEST(ReportRegion, JapaneseLines) {
 }
 
 TEST(ReportRegion, NothingSelectedSendsNothing) {
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFE, 4, 1, &kUnprotected));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, &kUnprotected));
   rig.operations->ReportRegion();
   const RegionControls before = rig.view.controls;
   rig.view.selection = -1;  // text typed into the list's edit field
@@ -217,7 +219,7 @@ TEST(ReportRegion, NothingSelectedSendsNothing) {
 
 TEST(ReportRegion, SelectionChoosesTheDrive) {
   const sim::DiscContent region5 = sim::CssDisc(0x2F);
-  RegionRig rig(Utility::Mere9x,
+  RegionRig rig(Program::Mere9x,
                 {RegionDrive(0xFE, 4, 1, &kUnprotected), RegionDrive(0xEF, 1, 1, &region5)});
   rig.view.SelectListItem(1);
   rig.operations->ReportRegion();
@@ -228,7 +230,7 @@ TEST(ReportRegion, SelectionChoosesTheDrive) {
 
 // MERE2K: each report opens the entry's drive letter and closes it at its end.
 TEST(ReportRegionMere2k, OpensAndClosesTheDriveAndAsksNoSense) {
-  RegionRig rig(Utility::Mere2k, RegionDrive(0xFB, 4, 1, nullptr));
+  RegionRig rig(Program::Mere2k, RegionDrive(0xFB, 4, 1, nullptr));
   rig.operations->ReportRegion();
   EXPECT_EQ(rig.view.LogText(), "Drive's region is 3.\r\nGet disc region is failed.\r\n");
   EXPECT_EQ(rig.Commands(), (Words{"REPORT KEY", "READ DVD STRUCTURE !02/3a/00"}));
@@ -239,7 +241,7 @@ TEST(ReportRegionMere2k, OpensAndClosesTheDriveAndAsksNoSense) {
 
 TEST(ReportRegionMere2k, DriveThatCannotBeOpenedClearsTheControls) {
   const sim::DiscContent region1 = sim::CssDisc(0x3E);
-  RegionRig rig(Utility::Mere2k, RegionDrive(0xFE, 4, 1, &region1), Language{932});
+  RegionRig rig(Program::Mere2k, RegionDrive(0xFE, 4, 1, &region1), Language{932});
   rig.operations->ReportRegion();
   ASSERT_EQ(rig.view.CheckedButtons(), "1.....");
 

@@ -3,6 +3,7 @@
 // the real pass-through transport (drives E:, F:, ...), a recording window
 // and the bus clock for the readiness wait's pauses.
 #pragma once
+#include "fakes/program_rows.h"
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -33,8 +34,8 @@ inline sim::DriveConfig RegionDrive(uint8_t mask, uint8_t changes = 4, uint8_t t
 
 class RegionRig {
  public:
-  RegionRig(Utility utility, std::vector<sim::DriveConfig> drives, Language language = {})
-      : mere9x_(utility == Utility::Mere9x) {
+  RegionRig(Program utility, std::vector<sim::DriveConfig> drives, Language language = {})
+      : mere9x_(utility == Program::Mere9x) {
     for (size_t i = 0; i < drives.size(); ++i) {
       if (mere9x_) {
         if (i == 0) bus.AddAdapter("intelata");
@@ -63,14 +64,14 @@ class RegionRig {
     }
     recorder = std::make_unique<RecordingTransport>(*inner);
     recorder->InitDriveAccess();
-    context = std::make_unique<DriveContext>(*recorder, ProfileFor(utility));
+    context = std::make_unique<DriveContext>(*recorder, testing::ProfileOf(utility));
     context->language = language;
     view.selection = drives.empty() ? -1 : 0;
     operations = std::make_unique<RegionOperations>(
         *context, view, list,
         RegionStrategies{*access, timer, mere9x_ ? kMere9xRegionTraits : kMere2kRegionTraits});
   }
-  RegionRig(Utility utility, sim::DriveConfig drive, Language language = {})
+  RegionRig(Program utility, sim::DriveConfig drive, Language language = {})
       : RegionRig(utility, std::vector<sim::DriveConfig>{drive}, language) {}
 
   sim::Drive& Drive(size_t i = 0) { return *sim_drives.at(i); }

@@ -2,6 +2,8 @@
 // KEY reply that did not come.
 #include <gtest/gtest.h>
 
+#include "fakes/program_rows.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -31,7 +33,7 @@ size_t Count(const Words& words, const std::string& word) {
 
 TEST(ReadinessWait, OtherSenseEndsTheAttemptWithUnknownError) {
   for (sim::Sense sense : {sim::Sense{0x02, 0x04, 0x00}, sim::Sense{0x03, 0x11, 0x00}}) {
-    RegionRig rig(Utility::Mere9x, RegionDrive(0xFE, 4, 1, &kAllSix));
+    RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, &kAllSix));
     rig.operations->ReportRegion();
     FailTestUnitReady(rig.Drive(), 1, sense);
     rig.Mark();
@@ -45,7 +47,7 @@ TEST(ReadinessWait, OtherSenseEndsTheAttemptWithUnknownError) {
 }
 
 TEST(ReadinessWait, UnknownErrorInJapaneseHasNoLineBreak) {
-  RegionRig rig(Utility::Mere2k, RegionDrive(0xFE, 4, 1, &kAllSix), Language{932});
+  RegionRig rig(Program::Mere2k, RegionDrive(0xFE, 4, 1, &kAllSix), Language{932});
   rig.operations->ReportRegion();
   FailTestUnitReady(rig.Drive(), 1, sim::kHardwareError);
   rig.Mark();
@@ -55,7 +57,7 @@ TEST(ReadinessWait, UnknownErrorInJapaneseHasNoLineBreak) {
 }
 
 TEST(ReadinessWait, SenseThatCannotBeFetchedIsNotTakenForNoDisc) {
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFE, 4, 1, nullptr));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, nullptr));
   rig.operations->ReportRegion();
   rig.Drive().FailCommand(0x03, 1, sim::kHardwareError);
   rig.Mark();
@@ -68,7 +70,7 @@ TEST(ReadinessWait, SenseThatCannotBeFetchedIsNotTakenForNoDisc) {
 TEST(ReadinessWait, TenUnitAttentionsInARowAreWaitedOutAndTheEleventhEndsIt) {
   for (int attentions : {10, 11}) {
     SCOPED_TRACE(attentions);
-    RegionRig rig(Utility::Mere2k, RegionDrive(0xFE, 4, 1, &kAllSix));
+    RegionRig rig(Program::Mere2k, RegionDrive(0xFE, 4, 1, &kAllSix));
     rig.operations->ReportRegion();
     FailTestUnitReady(rig.Drive(), attentions, sim::Sense{0x06, 0x29, 0x00});
     rig.Mark();
@@ -87,7 +89,7 @@ TEST(ReadinessWait, TenUnitAttentionsInARowAreWaitedOutAndTheEleventhEndsIt) {
 }
 
 TEST(ReadinessWait, BecomingReadyPausesWithTheWindowPaintedAndGoesOn) {
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFE, 4, 1, &kAllSix));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, &kAllSix));
   rig.operations->ReportRegion();
   rig.Drive().InsertDisc(3500);
   rig.Drive().ClearPendingSense();
@@ -120,7 +122,7 @@ TEST(ReadinessWait, BecomingReadyPausesWithTheWindowPaintedAndGoesOn) {
 }
 
 TEST(ReadinessWait, BecomingReadyForMoreThanAMinuteEndsIt) {
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFE, 4, 1, &kAllSix));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, &kAllSix));
   rig.operations->ReportRegion();
   rig.Drive().InsertDisc(10 * 60 * 1000);
   rig.Drive().ClearPendingSense();
@@ -140,7 +142,7 @@ TEST(ReadinessWait, BecomingReadyForMoreThanAMinuteEndsIt) {
 // drive and lets the drive decide.
 TEST(UnknownRpcState, StalePermanenceOfAnotherDriveIsNotBelieved) {
   const sim::DiscContent regions12 = sim::CssDisc(0xFC);
-  RegionRig rig(Utility::Mere9x,
+  RegionRig rig(Program::Mere9x,
                 {RegionDrive(0xFE, 0, 3, &kAllSix), RegionDrive(0xFF, 5, 0, &regions12)});
   rig.operations->ReportRegion();  // drive 0: permanent
   rig.Drive(1).FailCommand(0xA4, 1, sim::kHardwareError);
@@ -155,7 +157,7 @@ TEST(UnknownRpcState, StalePermanenceOfAnotherDriveIsNotBelieved) {
 
 TEST(UnknownRpcState, NoNeverSetShortcutAndThePermanentDriveRefuses) {
   const sim::DiscContent regions12 = sim::CssDisc(0xFC);
-  RegionRig rig(Utility::Mere9x,
+  RegionRig rig(Program::Mere9x,
                 {RegionDrive(0xFF, 5, 0, nullptr), RegionDrive(0xFE, 0, 3, &regions12)});
   rig.operations->ReportRegion();  // drive 0: never set
   rig.Drive(1).FailCommand(0xA4, 1, sim::kHardwareError);

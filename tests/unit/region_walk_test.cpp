@@ -4,6 +4,8 @@
 // both programs.
 #include <gtest/gtest.h>
 
+#include "fakes/program_rows.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,7 +25,7 @@ const sim::DiscContent kUnprotected = sim::UnprotectedDisc();
 TEST(RegionWalk, SendKeyOnlyBySetRegionWithACheckedButtonOncePerPress) {
   // 0: never set, no disc; 1: region 1, no disc; 2: invalid mask, a disc;
   // 3: permanent.
-  RegionRig rig(Utility::Mere9x,
+  RegionRig rig(Program::Mere9x,
                 {RegionDrive(0xFF, 5, 0, nullptr), RegionDrive(0xFE, 4, 1, nullptr),
                  RegionDrive(0x7F, 4, 1, &kUnprotected), RegionDrive(0xFB, 0, 3, &kUnprotected)});
   AspiDiscovery discovery(*rig.context, *rig.aspi);
@@ -44,13 +46,13 @@ TEST(RegionWalk, SendKeyOnlyBySetRegionWithACheckedButtonOncePerPress) {
       {"select 1", [&] { select(1); }, 0},
       {"no disc, Cancel",
        [&] {
-         rig.view.answers = {BoxAnswer::Cancel};
+         rig.view.answers = {testing::BoxAnswer::Cancel};
          region.ChangeRegion();
        },
        0},
       {"no disc, OK then Cancel",
        [&] {
-         rig.view.answers = {BoxAnswer::Ok, BoxAnswer::Cancel};
+         rig.view.answers = {testing::BoxAnswer::Ok, testing::BoxAnswer::Cancel};
          region.ChangeRegion();
        },
        0},
@@ -84,7 +86,7 @@ TEST(RegionWalk, SendKeyOnlyBySetRegionWithACheckedButtonOncePerPress) {
        1},
       {"again: now a disc is needed, Cancel",
        [&] {
-         rig.view.answers = {BoxAnswer::Cancel};
+         rig.view.answers = {testing::BoxAnswer::Cancel};
          region.ChangeRegion();
        },
        0},
@@ -112,7 +114,7 @@ TEST(RegionWalk, SendKeyOnlyBySetRegionWithACheckedButtonOncePerPress) {
 }
 
 TEST(RegionSetUp, Mere9xWithoutAMakerDriveEndsAfterItsBox) {
-  RegionRig rig(Utility::Mere9x, std::vector<sim::DriveConfig>{});
+  RegionRig rig(Program::Mere9x, std::vector<sim::DriveConfig>{});
   rig.bus.AddAdapter("intelata").AddTarget(0, sim::OtherDrive("PIONEER ", "DVD-ROM DVD-106"));
   rig.aspi->InitDriveAccess();  // the inventory with the adapter
   AspiDiscovery discovery(*rig.context, *rig.aspi);
@@ -125,7 +127,7 @@ TEST(RegionSetUp, Mere9xWithoutAMakerDriveEndsAfterItsBox) {
 
 TEST(RegionSetUp, Mere9xReportsTheFirstEntryAtTheEnd) {
   const sim::DiscContent region2 = sim::CssDisc(0x3D);
-  RegionRig rig(Utility::Mere9x, RegionDrive(0xFF, 5, 0, &region2));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 5, 0, &region2));
   AspiDiscovery discovery(*rig.context, *rig.aspi);
   rig.operations->SetUpWindow(Language{}, discovery);
   ASSERT_EQ(rig.view.items.size(), 1u);
@@ -136,7 +138,7 @@ TEST(RegionSetUp, Mere9xReportsTheFirstEntryAtTheEnd) {
 }
 
 TEST(RegionSetUp, Mere2kWithNoDriveStaysOpenWithAnEmptyList) {
-  RegionRig rig(Utility::Mere2k, std::vector<sim::DriveConfig>{});
+  RegionRig rig(Program::Mere2k, std::vector<sim::DriveConfig>{});
   LetterDiscovery discovery(*rig.context, *rig.passThrough);
   rig.operations->SetUpWindow(Language{}, discovery);
   EXPECT_TRUE(rig.view.items.empty());

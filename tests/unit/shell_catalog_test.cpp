@@ -6,16 +6,15 @@
 #include <string>
 #include <utility>
 
-#include "shell/firmware_window_texts.h"
 #include "shell/printf_specifiers.h"
 #include "shell/utf8.h"
+#include "ui/firmware_window_texts.h"
 
 namespace kestrel {
 namespace {
 
-const ShellProgram kAllPrograms[] = {ShellProgram::Tarn9x, ShellProgram::Tarn2k,
-                                     ShellProgram::Mere9x, ShellProgram::Mere2k,
-                                     ShellProgram::Beck9x, ShellProgram::Fell32};
+const ShellTraits* const kAllPrograms[] = {&kTarn9xShell, &kTarn2kShell, &kMere9xShell,
+                                           &kMere2kShell, &kBeck9xShell, &kFell32Shell};
 
 constexpr Language kEnglish{437};
 constexpr Language kJapanese{932};
@@ -44,13 +43,13 @@ TEST(ShellCatalog, EveryPairIsCompleteAndTakesTheSameArgumentsInBothLanguages) {
 }
 
 TEST(ShellCatalog, FirmwareProgramsMenuItems) {
-  const ShellTraits& tarn9x = ShellTraitsFor(ShellProgram::Tarn9x);
+  const ShellTraits& tarn9x = kTarn9xShell;
   EXPECT_EQ(tarn9x.aboutItem.englishId, 101);
   EXPECT_EQ(tarn9x.aboutItem.japaneseId, 14);
   EXPECT_STREQ(Pick(tarn9x.aboutItem, kEnglish), "&About TARN9X.EXE");
   EXPECT_STREQ(Pick(tarn9x.aboutItem, kJapanese), "TARN9Xについて(&A)");
 
-  const ShellTraits& tarn2k = ShellTraitsFor(ShellProgram::Tarn2k);
+  const ShellTraits& tarn2k = kTarn2kShell;
   EXPECT_STREQ(Pick(tarn2k.aboutItem, kEnglish), "&About TARN2K...");
   EXPECT_STREQ(Pick(tarn2k.aboutItem, kJapanese), "TARN2Kについて(&A)");
 
@@ -67,71 +66,69 @@ TEST(ShellCatalog, FirmwareProgramsMenuItems) {
 }
 
 TEST(ShellCatalog, OtherProgramsRows) {
-  const ShellTraits& mere9x = ShellTraitsFor(ShellProgram::Mere9x);
+  const ShellTraits& mere9x = kMere9xShell;
   EXPECT_STREQ(mere9x.helpItem.japanese, "ヘルプ(&H)");
   EXPECT_EQ(mere9x.helpItem.japaneseId, 110);
   EXPECT_EQ(mere9x.aboutTextControlId, 1025);
 
-  const ShellTraits& mere2k = ShellTraitsFor(ShellProgram::Mere2k);
+  const ShellTraits& mere2k = kMere2kShell;
   EXPECT_EQ(mere2k.aboutItem.japaneseId, 104);
   EXPECT_STREQ(mere2k.aboutItem.japanese, "リージョン設定ユーティリティについて(&A)");
   EXPECT_EQ(mere2k.helpItem.japaneseId, 103);
   EXPECT_EQ(mere2k.aboutTextControlId, 1023);
 
-  const ShellTraits& beck9x = ShellTraitsFor(ShellProgram::Beck9x);
+  const ShellTraits& beck9x = kBeck9xShell;
   EXPECT_STREQ(beck9x.aboutItem.english, "&About BECK2K...");
   EXPECT_STREQ(beck9x.helpItem.english, "&Help Speed Control");
   EXPECT_STREQ(beck9x.helpTopic, "SpeedControl.htm");
   EXPECT_EQ(beck9x.aboutTextControlId, 1002);
 
-  EXPECT_STREQ(ShellTraitsFor(ShellProgram::Fell32).helpTopic, "HELPINDEX.htm");
-  EXPECT_EQ(ShellTraitsFor(ShellProgram::Fell32).helpItem.englishId, 105);
+  EXPECT_STREQ(kFell32Shell.helpTopic, "HELPINDEX.htm");
+  EXPECT_EQ(kFell32Shell.helpItem.englishId, 105);
 
   std::set<std::string> names;
-  for (ShellProgram program : kAllPrograms) {
-    const ShellTraits& traits = ShellTraitsFor(program);
-    EXPECT_EQ(traits.program, program);
-    names.insert(traits.name);
+  std::set<Program> programs;
+  for (const ShellTraits* row : kAllPrograms) {
+    programs.insert(row->program);
+    names.insert(row->name);
   }
+  EXPECT_EQ(programs.size(), std::size(kAllPrograms));
   EXPECT_EQ(names.size(), std::size(kAllPrograms));
 }
 
 TEST(ShellCatalog, AboutTextsCarryTheirVersions) {
-  EXPECT_EQ(AboutText(ShellTraitsFor(ShellProgram::Tarn9x)),
+  EXPECT_EQ(AboutText(kTarn9xShell),
             "Firmware Version-Up Utility\r\nfor Windows9x/Me (Version 1.03)");
-  EXPECT_EQ(AboutText(ShellTraitsFor(ShellProgram::Tarn2k)),
-            "Firmware Upgrade Utility\r\nfor Windows2000 (Version 1.01)");
-  EXPECT_EQ(AboutText(ShellTraitsFor(ShellProgram::Mere2k)), "Region Setting Utility Version 1.03");
-  EXPECT_EQ(AboutText(ShellTraitsFor(ShellProgram::Beck9x)), "Speed Control Utility Version 1.03");
-  EXPECT_EQ(AboutText(ShellTraitsFor(ShellProgram::Fell32)),
-            "DVD-ROM Utility Launcher Version 1.03");
-  for (ShellProgram program : kAllPrograms) {
-    const ShellTraits& traits = ShellTraitsFor(program);
+  EXPECT_EQ(AboutText(kTarn2kShell), "Firmware Upgrade Utility\r\nfor Windows2000 (Version 1.01)");
+  EXPECT_EQ(AboutText(kMere2kShell), "Region Setting Utility Version 1.03");
+  EXPECT_EQ(AboutText(kBeck9xShell), "Speed Control Utility Version 1.03");
+  EXPECT_EQ(AboutText(kFell32Shell), "DVD-ROM Utility Launcher Version 1.03");
+  for (const ShellTraits* row : kAllPrograms) {
+    const ShellTraits& traits = *row;
     EXPECT_EQ(PrintfSpecifiers(traits.aboutFormat), (std::vector<std::string>{"%d", "%02d"}))
         << traits.name;
   }
 }
 
 TEST(ShellCatalog, HelpPathFollowsTheLanguage) {
-  const ShellTraits& tarn9x = ShellTraitsFor(ShellProgram::Tarn9x);
+  const ShellTraits& tarn9x = kTarn9xShell;
   EXPECT_EQ(HelpPath(tarn9x, kJapanese), ".\\opthelpj.chm::/UpdateUtility.htm");
   EXPECT_EQ(HelpPath(tarn9x, kEnglish), ".\\opthelp.chm::/UpdateUtility.htm");
   // Other double-byte code pages are English.
   EXPECT_EQ(HelpPath(tarn9x, Language{936}), ".\\opthelp.chm::/UpdateUtility.htm");
   EXPECT_EQ(HelpPath(tarn9x, Language{949}), ".\\opthelp.chm::/UpdateUtility.htm");
-  EXPECT_EQ(HelpPath(ShellTraitsFor(ShellProgram::Mere2k), kJapanese),
-            ".\\opthelpj.chm::/RegionUtility.htm");
+  EXPECT_EQ(HelpPath(kMere2kShell, kJapanese), ".\\opthelpj.chm::/RegionUtility.htm");
 }
 
 TEST(ShellCatalog, HelpFailureMessage) {
-  const MessagePair& usual = ShellTraitsFor(ShellProgram::Tarn9x).helpMissing;
+  const MessagePair& usual = kTarn9xShell.helpMissing;
   EXPECT_EQ(usual.englishId, 134);
   EXPECT_EQ(usual.japaneseId, 135);
   EXPECT_STREQ(Pick(usual, kEnglish), "Help file is not found.");
   EXPECT_STREQ(Pick(usual, kJapanese), "ヘルプファイルが見つかりません。");
   EXPECT_STREQ(kErrorCaption, "Error");
 
-  const MessagePair& beck = ShellTraitsFor(ShellProgram::Beck9x).helpMissing;
+  const MessagePair& beck = kBeck9xShell.helpMissing;
   EXPECT_EQ(beck.englishId, 136);
   EXPECT_EQ(beck.japaneseId, 137);
   EXPECT_EQ(std::string(beck.english), std::string(usual.english) + "\r\n");

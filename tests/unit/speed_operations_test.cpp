@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/program_rows.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -54,12 +56,12 @@ sim::DriveConfig Drive320(const sim::SpeedSetup& speed = {}) {
 class SpeedRig {
  public:
   explicit SpeedRig(sim::DriveConfig drive, Language language = kEnglish,
-                    Utility utility = Utility::Beck9x)
-      : transport_(bus_, utility == Utility::Beck9x ? -1 : 2),
-        context_(transport_, ProfileFor(utility)) {
+                    Program utility = Program::Beck9x)
+      : transport_(bus_, utility == Program::Beck9x ? -1 : 2),
+        context_(transport_, testing::ProfileOf(utility)) {
     transport_.InitDriveAccess();
     context_.language = language;
-    if (utility == Utility::Beck9x) {
+    if (utility == Program::Beck9x) {
       bus_.AddAdapter("intelata").AddTarget(0, drive);
       drive_ = bus_.DriveAt(0, 0);
       list_.Add(DriveEntry{"ID=0 : KESTREL DVD-ROM DRV-320  1.10", AspiAddress{0, 0}});
@@ -449,7 +451,7 @@ TEST(SpeedSelectionTest, TheSelectedEntryIsTheDriveThatIsAsked) {
   bus.AddAdapter("ESDI_506").AddTarget(1, sim::KestrelDrive("DRV-331"));
   sim::DirectTransport transport(bus);
   transport.InitDriveAccess();
-  DriveContext context(transport, ProfileFor(Utility::Beck9x));
+  DriveContext context(transport, testing::ProfileOf(Program::Beck9x));
   DriveList list(kBeck9xDriveEntryCapacity);
   list.Add({"ID=0 : KESTREL DVD-ROM DRV-320", {0, 0}});
   list.Add({"ID=1 : KESTREL DVD-ROM DRV-331", {1, 1}});
@@ -468,7 +470,7 @@ TEST(SpeedSelectionTest, TheSelectedEntryIsTheDriveThatIsAsked) {
 // --- BECK2K: the same operations over drive letters ----------------------------
 
 TEST(Beck2kSpeedTest, EachOperationOpensTheSelectedLetterAndClosesItAtItsEnd) {
-  SpeedRig rig(Drive320(), kEnglish, Utility::Beck2k);
+  SpeedRig rig(Drive320(), kEnglish, Program::Beck2k);
   rig.View().speedSelection = 2;
   rig.Operations().ChangeSpeed();
   EXPECT_EQ(rig.Transport().OpenLetter(), 0);
@@ -490,7 +492,7 @@ TEST(Beck2kSpeedTest, EachOperationOpensTheSelectedLetterAndClosesItAtItsEnd) {
 }
 
 TEST(Beck2kSpeedTest, FailuresAskForTwentyFourBytesOfSenseAndAnUnopenedLetterSaysSo) {
-  SpeedRig rig(Drive320(), kEnglish, Utility::Beck2k);
+  SpeedRig rig(Drive320(), kEnglish, Program::Beck2k);
   rig.Drive().FailCommand(0xBB, 1, sim::Sense{0x05, 0x24, 0x00});
   rig.Operations().ChangeSpeed();
   EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kSetMaximum, kRequestSense24}));

@@ -25,10 +25,14 @@ class RecordingDriveListView : public Base {
   int deletions = 0;
   int refreshes = 0;
   bool closed = false;
-  // Message boxes in order.
+  // Message boxes in order, questions included.
   std::vector<ShownMessage> messages;
+  // The answers to OK/Cancel questions, in order; true is OK. A question
+  // asked when none is left is answered Cancel.
+  std::vector<bool> answers;
   // Everything that happened to the window, in order, as short words:
-  // "add:<text>", "select:<i>", "refresh", "box:<caption>", "close",
+  // "add:<text>", "select:<i>", "refresh", "box:<caption>", "ask:<caption>"
+  // ("ask!:" with the exclamation icon), "close",
   // "progress-open", "range:<low>-<high>/<step>", "step", "label:<text>",
   // "pump", "progress-close".
   std::vector<std::string> events;
@@ -39,6 +43,14 @@ class RecordingDriveListView : public Base {
   void ShowMessageBox(const std::string& text, const std::string& caption) override {
     messages.push_back({text, caption});
     events.push_back("box:" + caption);
+  }
+  bool AskOkCancel(const std::string& text, const std::string& caption, BoxIcon icon) override {
+    messages.push_back({text, caption});
+    events.push_back(std::string(icon == BoxIcon::Exclamation ? "ask!:" : "ask:") + caption);
+    if (answers.empty()) return false;
+    const bool answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
   }
   // ProgressView
   void OpenProgress() override {

@@ -106,6 +106,11 @@ class FakeLauncherView : public LauncherView {
   std::string information;
   int pumps = 0;
 
+  // The launcher asks no question; one asked is recorded and answered Cancel.
+  bool AskOkCancel(const std::string& text, const std::string& caption, BoxIcon) override {
+    ShowMessageBox(text, caption);
+    return false;
+  }
   void ShowMessageBox(const std::string& text, const std::string& caption) override {
     boxes.push_back({text, caption});
   }

@@ -13,6 +13,8 @@
 
 namespace kestrel::testing {
 
+enum class BoxAnswer { Ok, Cancel };
+
 class FakeRegionView : public RecordingDriveListView<RegionView> {
  public:
   struct Question {
@@ -48,15 +50,14 @@ class FakeRegionView : public RecordingDriveListView<RegionView> {
     logUpdates.push_back({log, caretToEnd});
     events.push_back(caretToEnd ? "log:end" : "log:keep");
   }
-  BoxAnswer AskOkCancel(const std::string& text, const std::string& caption,
-                        BoxIcon icon) override {
+  bool AskOkCancel(const std::string& text, const std::string& caption, BoxIcon icon) override {
     questions.push_back({text, caption, icon});
     events.push_back("ask:" + caption);
     if (onQuestion) onQuestion();
-    if (answers.empty()) return BoxAnswer::Cancel;
+    if (answers.empty()) return false;
     const BoxAnswer answer = answers.front();
     answers.pop_front();
-    return answer;
+    return answer == BoxAnswer::Ok;
   }
 
   // The user clicks the button of region 1-6; false (nothing changes) when it

@@ -31,7 +31,7 @@ class FakeSpeedView : public RecordingDriveListView<SpeedView> {
     appended.push_back(text);
     events.push_back("log");
   }
-  bool AskOkCancel(const std::string& text, const std::string& caption) override {
+  bool AskOkCancel(const std::string& text, const std::string& caption, BoxIcon) override {
     questions.push_back({text, caption});
     events.push_back("ask:" + caption);
     return answerOk;

@@ -2,7 +2,7 @@
 // labels and buttons. The title and the Audio Extraction Speed entries stay
 // English in both languages.
 #pragma once
-#include "shell/firmware_window_texts.h"
+#include "shell/control_text.h"
 
 namespace kestrel {
 

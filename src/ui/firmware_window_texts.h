@@ -1,25 +1,13 @@
 // Texts of FirmwareUpdateWindow and its confirmation window that the window
-// sets itself (TARN9X and TARN2K alike).
+// sets itself (TARN9X and TARN2K alike). Plain data: the native tests check
+// them too.
 #pragma once
 #include <cstddef>
-#include <cstdint>
 
+#include "shell/control_text.h"
 #include "shell/language.h"
 
 namespace kestrel {
-
-// A control whose English template text is replaced by a Japanese string
-// when the language is Japanese.
-struct ControlText {
-  uint16_t stringId;
-  int controlId;
-  const char* japanese;
-};
-
-struct ControlTextTable {
-  const ControlText* rows;
-  size_t count;
-};
 
 ControlTextTable FirmwareWindowControlTexts();
 

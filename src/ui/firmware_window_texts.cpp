@@ -1,16 +1,18 @@
-#include "shell/firmware_window_texts.h"
+#include "ui/firmware_window_texts.h"
+
+#include "ui/resource_ids.h"
 
 namespace kestrel {
 namespace {
 
 const ControlText kFirmwareControlTexts[] = {
-    {7, 1014, "対象となるドライブ"},
-    {8, 1016, "ファームウェアファイル"},
-    {9, 1017, "ファームウェアファイル情報"},
-    {10, 1015, "進行状況と結果"},
-    {16, 1009, "終了"},
-    {11, 1010, "ファイル選択"},
-    {12, 1011, "アップデート"},
+    {7, IDC_TARGET_DRIVE_LABEL, "対象となるドライブ"},
+    {8, IDC_FIRMWARE_FILE_LABEL, "ファームウェアファイル"},
+    {9, IDC_FILE_INFO_LABEL, "ファームウェアファイル情報"},
+    {10, IDC_STATUS_LABEL, "進行状況と結果"},
+    {16, IDC_EXIT, "終了"},
+    {11, IDC_FILE, "ファイル選択"},
+    {12, IDC_UPDATE, "アップデート"},
 };
 
 }  // namespace

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstddef>
 
-#include "shell/firmware_window_texts.h"
+#include "shell/control_text.h"
 #include "shell/language.h"
 
 namespace kestrel {

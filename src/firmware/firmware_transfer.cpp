@@ -1,4 +1,4 @@
-#include "drive/firmware_transfer.h"
+#include "firmware/firmware_transfer.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,24 +7,25 @@
 #include "drive/byte_reader.h"
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
-#include "drive/drive_messages.h"
-#include "drive/sense.h"
+#include "drive/sense_report.h"
+#include "firmware/hex_image.h"
 
 namespace kestrel {
 namespace {
 
-constexpr char kMakerSignature[] = "KESTREL ";  // 8 characters
-constexpr size_t kSignatureLength = 8;
 constexpr char kNotRecognized[] = "Not recognize   ";  // 16 characters
 constexpr char kDualImageCpu[] = "HITACHI H8_3062R";
-constexpr size_t kCpuNameOffset = 16;
-constexpr size_t kCpuNameLength = 16;
-constexpr uint16_t kCpuBlockLength = 32;
+constexpr uint16_t kCpuBlockLength = 32;  // a signature block
+// Where the drive's signature block is looked for, in this order; one found
+// at 100h belongs to an old ROM layout this program cannot update.
+constexpr uint32_t kCpuBlockAt = 0x1000;
+constexpr uint32_t kOldCpuBlockAt = 0x100;
+constexpr uint32_t kPlainCpuBlockAt = 0x2000;
 
-constexpr uint32_t kImagePart = 0x20000;  // one 128 KB image part
+constexpr uint32_t kImagePart = kSecondPartOffset;  // one 128 KB image part
 constexpr uint16_t kDownloadBlock = 0x8000;
-constexpr uint16_t kTrailerLength = 0x1010;  // 1000h of trailer area + 16 marker bytes
-constexpr uint32_t kTrailerDriveOffset = 0x20000;
+constexpr uint16_t kTrailerLength = 0x1010;           // 1000h of trailer area + 16 marker bytes
+constexpr uint32_t kTrailerDriveOffset = kImagePart;  // the trailer follows the part on the drive
 constexpr uint32_t kTrailerMarkerOffset = 0x1000;
 constexpr char kTrailerMarker[] = "WIN2";
 
@@ -33,53 +34,17 @@ constexpr char kTrailerMarker[] = "WIN2";
 constexpr uint32_t kDriveOwnedStart = 0x400;
 constexpr uint32_t kDriveOwnedEnd = 0x450;
 
-constexpr size_t kInquiryFieldsOffset = 8;
-constexpr size_t kModelKeyLength = 24;  // vendor and product, revision not compared
-constexpr size_t kModelGenerationLetter = 25;
-constexpr size_t kModelGenerationDigit = 26;
-
 constexpr uint32_t kSearchStart = 0x450;
 constexpr uint32_t kSearchLast = 0x1FFFF;
 constexpr uint8_t kIdentificationMarker[] = {0x05, 0x80, 0x00, 0x32};
 constexpr size_t kIdentificationAfterMarker = 8;
 constexpr size_t kDateOffset = 29;  // ten characters and a terminating zero
 
-int32_t MatchSupportedModel(DriveContext& context) {
-  const ProgramProfile& profile = context.profile;
-  const uint8_t* key = context.buffers().data + kInquiryFieldsOffset;
-  for (size_t row = 0; row < profile.supportedModelCount; ++row) {
-    const char* model = profile.supportedModels[row];
-    if (std::memcmp(key, model, kModelKeyLength) != 0) continue;
-    const char digit = model[kModelGenerationDigit];
-    if (model[kModelGenerationLetter] == 'G' && digit >= '0' && digit <= '9') {
-      context.records.driveGeneration = digit - '0';
-    }
-    auto& identification = context.records.driveIdentification;
-    const size_t keep = std::min(profile.driveIdentificationLength, identification.size());
-    std::memcpy(identification.data(), key, keep);
-    return 0;
-  }
-  return 1;
-}
-
 bool HasSignature(const uint8_t* block) {
-  return std::memcmp(block, kMakerSignature, kSignatureLength) == 0;
+  return std::memcmp(block, kMakerSignature, kMakerSignatureLength) == 0;
 }
 
 }  // namespace
-
-int32_t CheckSupportedDrive(DriveContext& context, AdapterBus* bus,
-                            std::optional<AspiAddress> address) {
-  const bool switchAddress = bus != nullptr && address.has_value();
-  AspiAddress previous{};
-  if (switchAddress) {
-    previous = bus->CurrentAddress();
-    bus->SelectDrive(*address);
-  }
-  int32_t result = SendInquiry(context) == 0 ? MatchSupportedModel(context) : -1;
-  if (switchAddress) bus->SelectDrive(previous);
-  return result;
-}
 
 int32_t ReadCpuIdentification(DriveContext& context, MessageBoxView& view) {
   uint8_t* data = context.buffers().data;
@@ -88,18 +53,19 @@ int32_t ReadCpuIdentification(DriveContext& context, MessageBoxView& view) {
     ReportSense(context, view);
     return -1;
   }
-  if (ReadDriveBuffer(context, kReadBackId, 0x1000, kCpuBlockLength, data) == 0) {
+  if (ReadDriveBuffer(context, kReadBackId, kCpuBlockAt, kCpuBlockLength, data) == 0) {
     if (HasSignature(data)) {
       std::memcpy(cpu.data(), data, cpu.size());
       return 0;
     }
-    if (ReadDriveBuffer(context, kReadBackId, 0x100, kCpuBlockLength, data) == 0) {
+    if (ReadDriveBuffer(context, kReadBackId, kOldCpuBlockAt, kCpuBlockLength, data) == 0) {
       if (HasSignature(data)) {
         // An old ROM layout this program cannot update: refused, though every
         // command succeeded.
         std::memcpy(cpu.data(), kNotRecognized, kCpuNameLength);
         std::memcpy(cpu.data() + kCpuNameLength, kNotRecognized, kCpuNameLength);
-      } else if (ReadDriveBuffer(context, kReadBackId, 0x2000, kCpuBlockLength, data) == 0) {
+      } else if (ReadDriveBuffer(context, kReadBackId, kPlainCpuBlockAt, kCpuBlockLength, data) ==
+                 0) {
         std::memcpy(cpu.data(), data, cpu.size());
         return 0;
       }
@@ -109,20 +75,22 @@ int32_t ReadCpuIdentification(DriveContext& context, MessageBoxView& view) {
   return -1;
 }
 
-int32_t DownloadFirmware(DriveContext& context, MessageBoxView& view) {
+int32_t DownloadFirmware(DriveContext& context, ImageRecord& record, MessageBoxView& view) {
   uint8_t* image = context.buffers().image;
-  DriveRecords& records = context.records;
+  const DriveRecords& records = context.records;
   bool accepted = image != nullptr && PrepareDownload(context) == 0;
   if (accepted) {
+    // A one-part image's trailer follows it; generation 5 drives take one of
+    // two parts by their CPU, each with its own trailer.
     uint32_t base = 0;
-    uint32_t trailer = 0x20000;
+    uint32_t trailer = kSecondPartOffset;
     if (records.driveGeneration == 5) {
       const bool dualImage = std::memcmp(records.cpuIdentification.data() + kCpuNameOffset,
                                          kDualImageCpu, kCpuNameLength) == 0;
-      base = dualImage ? 0x20000 : 0;
-      trailer = dualImage ? 0x41000 : 0x40000;
+      base = dualImage ? kSecondPartOffset : 0;
+      trailer = dualImage ? kSecondTrailerOffset : kFirstTrailerOffset;
     }
-    records.imageBase = base;
+    record.imageBase = base;
     std::memcpy(image + trailer + kTrailerMarkerOffset, kTrailerMarker, 4);
     for (uint32_t offset = 0; accepted && offset < kImagePart; offset += kDownloadBlock) {
       accepted = WriteDriveBuffer(context, kDownloadBlockId, offset, kDownloadBlock,
@@ -138,10 +106,10 @@ int32_t DownloadFirmware(DriveContext& context, MessageBoxView& view) {
   return -1;
 }
 
-int32_t VerifyFirmware(DriveContext& context, uint32_t byteCount) {
+int32_t VerifyFirmware(DriveContext& context, const ImageRecord& record, uint32_t byteCount) {
   uint8_t* data = context.buffers().data;
   const uint8_t* imageBuffer = context.buffers().image;
-  const uint32_t base = context.records.imageBase;
+  const uint32_t base = record.imageBase;
   // Whole blocks are read and compared, so both buffers must hold the count
   // rounded up to a block.
   const uint64_t span =
@@ -170,12 +138,12 @@ int32_t VerifyFirmware(DriveContext& context, uint32_t byteCount) {
   return 0;
 }
 
-int32_t FindFileIdentification(DriveContext& context) {
+int32_t FindFileIdentification(DriveContext& context, ImageRecord& record) {
   const uint8_t* imageBuffer = context.buffers().image;
-  const uint32_t base = context.records.imageBase;
+  const uint32_t base = record.imageBase;
   if (imageBuffer == nullptr || base >= kImageBufferSize) return -1;
   ByteReader image(imageBuffer + base, kImageBufferSize - base);
-  auto& identification = context.records.fileIdentification;
+  auto& identification = record.fileIdentification;
   const size_t copyLength =
       std::min(context.profile.fileIdentificationLength, identification.size());
 
@@ -195,16 +163,9 @@ int32_t FindFileIdentification(DriveContext& context) {
   char date[11];
   std::snprintf(date, sizeof date, "%04x/%02x/%02x", static_cast<unsigned>(image.U16BE(6)),
                 static_cast<unsigned>(image.U8(8)), static_cast<unsigned>(image.U8(9)));
-  static_assert(kDateOffset + sizeof date <= sizeof(DriveRecords::fileIdentification));
+  static_assert(kDateOffset + sizeof date <= sizeof(ImageRecord::fileIdentification));
   std::memcpy(identification.data() + kDateOffset, date, sizeof date);
   return result;
-}
-
-void ReportSense(DriveContext& context, MessageBoxView& view) {
-  const std::string text = SendRequestSense(context) == 0
-                               ? FormatSenseReport(DecodeSense(context.buffers()))
-                               : std::string(drive_messages::kRequestSenseFailed);
-  view.ShowMessageBox(text, context.programName());
 }
 
 }  // namespace kestrel

@@ -1,4 +1,5 @@
-// The one place where UTF-8 texts become UTF-16 for the W functions, and back.
+// The one place where UTF-8 texts become UTF-16 for the W functions, and
+// back, with the shell's UTF-8 codec.
 #pragma once
 #include <string>
 

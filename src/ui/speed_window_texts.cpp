@@ -1,4 +1,4 @@
-#include "shell/speed_window_texts.h"
+#include "ui/speed_window_texts.h"
 
 #include <iterator>
 

@@ -1,4 +1,4 @@
-#include "shell/region_window_texts.h"
+#include "ui/region_window_texts.h"
 
 namespace kestrel {
 namespace {

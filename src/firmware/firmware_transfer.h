@@ -1,0 +1,25 @@
+// Composite operations of the firmware utilities: reading the drive's CPU
+// identification, sending, reading back and comparing a firmware image,
+// finding the image's identification record.
+#pragma once
+#include <cstdint>
+
+#include "drive/drive_context.h"
+#include "firmware/image_record.h"
+#include "shell/views.h"
+
+namespace kestrel {
+
+// 0 read; -1 failure, after the sense report has been shown.
+int32_t ReadCpuIdentification(DriveContext& context, MessageBoxView& view);
+// Chooses the image part to send (image.imageBase) from the drive's
+// generation and CPU; 0 all blocks accepted; -1 failure, after the sense
+// report has been shown.
+int32_t DownloadFirmware(DriveContext& context, ImageRecord& image, MessageBoxView& view);
+// 0 equal; -1, -2, -3 difference in the first, second or a later part; else
+// the failed read's result.
+int32_t VerifyFirmware(DriveContext& context, const ImageRecord& image, uint32_t byteCount);
+// 0 marker found; -1 not found (the date is written either way).
+int32_t FindFileIdentification(DriveContext& context, ImageRecord& image);
+
+}  // namespace kestrel
