@@ -2,7 +2,8 @@
 # Japanese) in the current directory, and shows "Help file is not found." while
 # the file is missing; and the version resource of each program says what its
 # About box says. A program joins with one row:
-#   EXE|title|Japanese title (= same)|topic|probe action after the title|About title|About version control
+#   EXE|title|Japanese title (= same)|topic|probe action after the title|About title|About version control[|crlf]
+# (crlf: the program's "Help file is not found." ends with a line break, as BECK9X's does)
 HELP_ROWS=(
   "TARN9X.EXE|Firmware Version-Up Utility for Windows9x/Me|=|UpdateUtility.htm|syscommand 0x20|TARN9Xのﾊﾞｰｼﾞｮﾝ情報|1000"
   "TARN2K.EXE|Firmware Update Utility for Win2000/XP|=|UpdateUtility.htm|syscommand 0x20|About TARN2K|1000"
@@ -24,7 +25,7 @@ help_file() { [ "$1" = ja ] && printf opthelpj.chm || printf opthelp.chm; }
 not_found() { [ "$1" = ja ] && printf 'Error\nヘルプファイルが見つかりません。' || printf 'Error\nHelp file is not found.'; }
 
 for row in "${HELP_ROWS[@]}"; do
-  IFS='|' read -r exe title title_ja topic action about about_id <<<"$row"
+  IFS='|' read -r exe title title_ja topic action about about_id ending <<<"$row"
   if [ -z "$(e2e_artifact "$exe")" ]; then
     printf '  skip - %s is not built\n' "$exe"
     continue
@@ -41,9 +42,15 @@ for row in "${HELP_ROWS[@]}"; do
     log_start=$(($(stat -c %s "$DIR/wine.log" 2>/dev/null || echo 0) + 1))
     WINEDEBUG=+htmlhelp e2e_start "$exe"
     check_ok "$exe $lang ($verb): window appears" probe wait-window "$T" 30000 || continue
+    shot=${exe%.EXE}
+    shot=${shot,,}
+    [ "$verb" = syscommand ] && e2e_shot "window-$shot-$lang"
 
     probe "$verb" "$T" "$argument" >/dev/null
-    check_eq "$exe $lang: without the help file" "$(not_found "$lang")" "$(probe msgbox ok)"
+    expected=$(not_found "$lang")
+    # The line feed goes with the output's last one; the carriage return stays.
+    [ "$ending" = crlf ] && expected+=$'\r'
+    check_eq "$exe $lang: without the help file" "$expected" "$(probe msgbox ok)"
 
     cp "$(e2e_artifact opthelp.chm)" "$(e2e_artifact opthelpj.chm)" "$DIR/"
     probe "$verb" "$T" "$argument" >/dev/null
@@ -52,12 +59,13 @@ for row in "${HELP_ROWS[@]}"; do
     trace=$(tail -c +"$log_start" "$DIR/wine.log" | grep 'htmlhelp:navigate_url')
     check_has "$exe $lang: topic $topic of $file in the current directory" \
       "$TRACE_DIR\\\\$file::/$topic\"" "$trace"
-    [ "$verb" = click ] && e2e_shot "help-$lang"
+    e2e_shot "help-$shot-$verb-$lang"
     probe close "$H" 10000
 
+    probe syscommand "$T" 0x10
+    check_ok "$exe $lang: About box opens" probe wait-window "$about" 10000
+    e2e_shot "about-$shot-$lang"
     if [ "$lang" = en ]; then
-      probe syscommand "$T" 0x10
-      check_ok "$exe: About box opens" probe wait-window "$about" 10000
       version=$(ptext "$about" "$about_id" | grep -o 'Version [0-9]*\.[0-9][0-9]')
       version=${version#Version }
       check_ok "$exe: the About text names a version" test -n "$version"
@@ -69,11 +77,11 @@ for row in "${HELP_ROWS[@]}"; do
       check_has "$exe: company" $'\nCompanyName=Kestrel\n' "$resource"
       check_has "$exe: product" $'\nProductName=DVD-ROM Utilities\n' "$resource"
       check_has "$exe: original file name" $'\n'"OriginalFilename=$exe"$'\n' "$resource"
-      probe click "$about" 1
-      probe wait-gone "$about" 10000
     fi
+    probe click "$about" 1
+    check_ok "$exe $lang: About box closes" probe wait-gone "$about" 15000
     probe syscommand "$T" 0xF060 >/dev/null
-    check_ok "$exe $lang: closes" probe wait-exit "$exe" 15000
+    check_ok "$exe $lang: closes" probe wait-exit "$exe" 30000
   done
   e2e_lang en
 done
