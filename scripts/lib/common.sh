@@ -16,6 +16,7 @@ as_root() {
 KESTREL_PACKAGES=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libcli11-dev nlohmann-json3-dev
   mingw-w64 g++-mingw-w64-i686 gcc-multilib
   wine wine32:i386 fonts-wine
   xvfb x11-utils imagemagick fonts-ipafont-gothic locales fp-utils zip unzip
@@ -92,7 +93,8 @@ build_asan() {
 # the NT programs under Wine reach the simulated drive through.
 build_letter_sim() {
   kestrel_configure "$KESTREL_BUILD/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo || return 1
-  local targets=(kestrel-sim-server kestrel_sg)
+  # kestrel, the command-line tool, and its demo come with the same build.
+  local targets=(kestrel-sim-server kestrel_sg kestrel kestrel_demo)
   ninja -C "$KESTREL_BUILD/native" -t targets all 2>/dev/null | grep -q '^kestrel_sg32:' &&
     targets+=(kestrel_sg32)
   kestrel_ninja "$KESTREL_BUILD/native" "${targets[@]}"

@@ -156,6 +156,9 @@ bool DeviceServer::Handle(Connection& connection) {
 }
 
 std::vector<uint8_t> DeviceServer::Address(char letter, const KestrelSgRequest& request) {
+  // The programs ask for the address each time they open a drive letter:
+  // the trace shows every open.
+  if (sink_) sink_(std::string("address L=") + letter);
   KestrelSgReply reply{};
   reply.magic = KESTREL_SG_MAGIC;
   reply.sequence = request.sequence;

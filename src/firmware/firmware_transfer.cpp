@@ -75,21 +75,22 @@ int32_t ReadCpuIdentification(DriveContext& context, MessageBoxView& view) {
   return -1;
 }
 
+ImagePart ImagePartFor(const DriveRecords& records) {
+  // A one-part image's trailer follows it; generation 5 drives take one of
+  // two parts by their CPU, each with its own trailer.
+  if (records.driveGeneration != 5) return {0, kSecondPartOffset};
+  const bool dualImage = std::memcmp(records.cpuIdentification.data() + kCpuNameOffset,
+                                     kDualImageCpu, kCpuNameLength) == 0;
+  return dualImage ? ImagePart{kSecondPartOffset, kSecondTrailerOffset}
+                   : ImagePart{0, kFirstTrailerOffset};
+}
+
 int32_t DownloadFirmware(DriveContext& context, ImageRecord& record, MessageBoxView& view) {
   uint8_t* image = context.buffers().image;
   const DriveRecords& records = context.records;
   bool accepted = image != nullptr && PrepareDownload(context) == 0;
   if (accepted) {
-    // A one-part image's trailer follows it; generation 5 drives take one of
-    // two parts by their CPU, each with its own trailer.
-    uint32_t base = 0;
-    uint32_t trailer = kSecondPartOffset;
-    if (records.driveGeneration == 5) {
-      const bool dualImage = std::memcmp(records.cpuIdentification.data() + kCpuNameOffset,
-                                         kDualImageCpu, kCpuNameLength) == 0;
-      base = dualImage ? kSecondPartOffset : 0;
-      trailer = dualImage ? kSecondTrailerOffset : kFirstTrailerOffset;
-    }
+    const auto [base, trailer] = ImagePartFor(records);
     record.imageBase = base;
     std::memcpy(image + trailer + kTrailerMarkerOffset, kTrailerMarker, 4);
     for (uint32_t offset = 0; accepted && offset < kImagePart; offset += kDownloadBlock) {

@@ -12,6 +12,13 @@ namespace kestrel {
 
 // 0 read; -1 failure, after the sense report has been shown.
 int32_t ReadCpuIdentification(DriveContext& context, MessageBoxView& view);
+// Where in ImageBuffer the part a drive gets starts, and its trailer, by the
+// drive's generation and CPU identification.
+struct ImagePart {
+  uint32_t base;
+  uint32_t trailer;
+};
+ImagePart ImagePartFor(const DriveRecords& records);
 // Chooses the image part to send (image.imageBase) from the drive's
 // generation and CPU; 0 all blocks accepted; -1 failure, after the sense
 // report has been shown.

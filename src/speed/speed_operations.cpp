@@ -87,7 +87,7 @@ void SpeedOperations::ChangeSpeed() {
 }
 
 std::string SpeedOperations::SetSpeedText() {
-  const uint16_t readSpeed = SpeedChoice(view_.SpeedSelection());
+  const uint16_t readSpeed = view_.SelectedReadSpeed();
   BeforeCommand();
   if (SetCdSpeed(context_, kSpeedChange, readSpeed, 0) != 0) {
     // English in both languages; shown in a box and then logged.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "drive/drive_list_view.h"
+#include "speed/speed_choices.h"
 
 namespace kestrel {
 
@@ -11,6 +12,9 @@ class SpeedView : public DriveListView {
  public:
   // Audio Extraction Speed list (1010): the selected index, -1 for none.
   virtual int SpeedSelection() const = 0;
+  // The read speed to set, kbytes/s: the window's list entry; a view that
+  // takes any speed (the command-line tool) answers for itself.
+  virtual uint16_t SelectedReadSpeed() const { return SpeedChoice(SpeedSelection()); }
   // Drive Mode list (1013): the selected index, -1 for none, and the text of
   // an item ("" for an index that names none).
   virtual int ModeSelection() const = 0;

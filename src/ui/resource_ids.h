@@ -52,3 +52,30 @@
 #define IDC_OS_INFORMATION 1004
 /* FELL32's About box: the version line. */
 #define IDC_LAUNCHER_ABOUT_VERSION 1002
+
+/* RegionWindow (MERE9X, MERE2K); region_window_texts.h names the same ids. */
+#define IDC_REGION_ICON 1000
+#define IDC_REGION_HEADING 1001
+#define IDC_REGION_1 1002
+#define IDC_REGION_GROUP 1003
+#define IDC_REGION_DRIVE_LIST 1005
+#define IDC_REGION_LOG 1006
+#define IDC_DISC_REGION_1 1007
+#define IDC_REGION_2 1008
+#define IDC_REGION_3 1009
+#define IDC_REGION_4 1010
+#define IDC_REGION_5 1011
+#define IDC_REGION_6 1012
+#define IDC_DISC_REGION_2 1013
+#define IDC_DISC_REGION_3 1014
+#define IDC_DISC_REGION_4 1015
+#define IDC_DISC_REGION_5 1016
+#define IDC_DISC_REGION_6 1017
+#define IDC_DISC_REGION_GROUP 1018
+#define IDC_SET_REGION 1019
+#define IDC_REGION_EXIT 1020
+#define IDC_GET_REGION 1021
+#define IDC_REGION_COUNT 1022
+/* The region utilities' About boxes: the version line. */
+#define IDC_MERE9X_ABOUT_VERSION 1025
+#define IDC_MERE2K_ABOUT_VERSION 1023

@@ -143,6 +143,10 @@ TEST_F(SgPreload, MappedFileLooksLikeAScsiCdRomAndGoodStatusMovesTheReply) {
   ASSERT_EQ(machine.Ioctl(e, kGetIdLun, idlun), 0);
   EXPECT_EQ(idlun[0] & 0xFF, 1);  // target 1
   EXPECT_EQ((idlun[0] >> 16) & 0xFF, 0);
+  // Each open of a letter asks for the address once: the trace shows it.
+  const std::vector<std::string> afterAddress = machine.Trace();
+  ASSERT_FALSE(afterAddress.empty());
+  EXPECT_EQ(afterAddress.back(), "address L=E");
 
   Request inquiry({0x12, 0, 0, 0, 0x60, 0}, SG_DXFER_FROM_DEV, 96, 18);
   ASSERT_EQ(machine.Ioctl(e, SG_IO, &inquiry.h), 0);

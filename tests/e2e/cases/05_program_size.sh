@@ -3,6 +3,9 @@ e2e_require TARN9X.EXE TARN2K.EXE
 
 programs=(TARN9X.EXE TARN2K.EXE)
 [ -n "$(e2e_artifact FELL32.EXE)" ] && programs+=(FELL32.EXE)
+for exe in MERE9X.EXE MERE2K.EXE; do
+  [ -n "$(e2e_artifact "$exe")" ] && programs+=("$exe")
+done
 for exe in "${programs[@]}"; do
   path=$(e2e_artifact "$exe")
   size=$(stat -c %s "$path")
@@ -17,3 +20,9 @@ if [ -n "$fell32" ]; then
   check_lacks "FELL32.EXE holds no drive code (the model table)" "KESTREL DVD-ROM DRV" "$(strings "$fell32")"
   check_lacks "FELL32.EXE holds no drive code (the sense report)" "Sense Code" "$(strings "$fell32")"
 fi
+
+# The region utilities hold no firmware code: none of the update's texts.
+for exe in MERE9X.EXE MERE2K.EXE; do
+  path=$(e2e_artifact "$exe")
+  [ -n "$path" ] && check_lacks "$exe holds no firmware code" "Success to verify new firmware" "$(strings "$path")"
+done

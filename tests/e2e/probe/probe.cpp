@@ -557,6 +557,21 @@ int CmdEnabled(const Command& c) {
   return 0;
 }
 
+// One line per button: "ID EC", E 1 when enabled, C 1 when checked.
+int CmdButtons(const Command& c) {
+  NEED_TOP(top, c.at(0));
+  std::wstring out;
+  for (size_t i = 1; i < c.args.size(); ++i) {
+    NEED_CONTROL(button, top, c.at(i));
+    DWORD_PTR check = 0;
+    SendMessageTimeoutW(button, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, g_timeoutMs, &check);
+    out += c.at(i) + L" " + (IsWindowEnabled(button) ? L"1" : L"0") +
+           (check == BST_CHECKED ? L"1" : L"0") + L"\n";
+  }
+  Out(out);
+  return 0;
+}
+
 int CmdClose(const Command& c) {
   NEED_TOP(top, c.at(0));
   PostMessageW(top, WM_CLOSE, 0, 0);
@@ -674,6 +689,7 @@ const CommandSetup kCommands[] = {
     {L"sysmenu", 1, CmdSysMenu, L"TITLE                   print the system menu: 'SEP' or 'ID<TAB>text' a line"},
     {L"sync", 1, CmdSync, L"TITLE                      wait until the program has handled all posted input"},
     {L"enabled", 1, CmdEnabled, L"TITLE [ID]              print 1 if the window (control) is enabled, else 0"},
+    {L"buttons", 2, CmdButtons, L"TITLE ID...            print 'ID EC' a line: E enabled, C checked (1/0)"},
     {L"close", 1, CmdClose, L"TITLE [MS]                post WM_CLOSE and wait for the window to go"},
     {L"windows", 0, CmdWindows, L"                        list top-level windows: hwnd pid visible+enabled class title"},
     {L"processes", 0, CmdProcesses, L"                      list processes: pid exe"},

@@ -1,0 +1,34 @@
+// What the commands run on: the system's SCSI devices through SG_IO, or a
+// simulated machine described by an ini file (--sim). Only the entry point
+// knows which one it holds.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "drive/command_transport.h"
+#include "shell/clock.h"
+
+namespace kestrel::cli {
+
+class DriveHost {
+ public:
+  virtual ~DriveHost() = default;
+  virtual CommandTransport& Transport() = 0;
+  // Device names that may hold an optical drive, for `list`.
+  virtual std::vector<std::string> Devices() = 0;
+  // Makes `device` the one commands go to: true, or false with `why` set.
+  virtual bool Open(const std::string& device, std::string& why) = 0;
+  virtual void Close() = 0;
+  // The clock of the programming wait.
+  virtual TimerPort& Timer() = 0;
+  // After a failed command: the right whose absence made the kernel refuse
+  // it, as a sentence; empty when that was not the cause.
+  virtual std::string Refusal() const = 0;
+  // Before anything is written to flash: empty, or why it cannot be.
+  virtual std::string FirmwareWriteBlocker() = 0;
+  // The end of a command: a simulated machine keeps its state.
+  virtual bool Finish(std::string& why) = 0;
+};
+
+}  // namespace kestrel::cli

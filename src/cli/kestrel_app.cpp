@@ -1,0 +1,156 @@
+#include "cli/kestrel_app.h"
+
+#include <CLI/CLI.hpp>
+
+#include "cli/commands.h"
+#include "cli/session.h"
+#include "cli/sim_host.h"
+
+namespace kestrel::cli {
+namespace {
+
+constexpr uint32_t kDefaultProgrammingWaitSeconds = 30;
+
+// The command chosen and its arguments.
+struct Request {
+  std::function<int(Session&)> run;
+  bool json = false;
+  bool yes = false;
+  std::string simConfig;
+};
+
+// --json, --sim and --yes are accepted before the subcommand and after it.
+void CommonOptions(CLI::App& app, Request& request) {
+  app.add_flag("--json", request.json, "print the result as one JSON object");
+  app.add_option("--sim", request.simConfig,
+                 "run against the simulated drive(s) of an ini file (kestrel-sim.ini lines); "
+                 "their state is kept beside it in NAME.state")
+      ->type_name("CONFIG");
+  app.add_flag("-y,--yes", request.yes, "answer yes to every question (for scripts)");
+}
+
+CLI::App* Subcommand(CLI::App& parent, const std::string& name, const std::string& description,
+                     Request& request) {
+  CLI::App* sub = parent.add_subcommand(name, description);
+  CommonOptions(*sub, request);
+  return sub;
+}
+
+void Define(CLI::App& app, Request& r, std::vector<std::string>& words, uint32_t& waitSeconds,
+            bool& untilPowerOff, std::string& device, std::string& file) {
+  CommonOptions(app, r);
+  app.require_subcommand(1);
+
+  CLI::App* list = Subcommand(app, "list", "list every optical drive", r);
+  list->callback([&] { r.run = [](Session& s) { return ListDrives(s); }; });
+
+  CLI::App* firmware = Subcommand(app, "firmware", "firmware file and flash", r);
+  firmware->require_subcommand(1);
+  CLI::App* info = Subcommand(*firmware, "info", "describe a firmware file", r);
+  info->add_option("FILE", file, "firmware file (HEX records)")->required();
+  info->add_option("--device", device, "also say which part and trailer this drive would get");
+  info->callback([&] { r.run = [&](Session& s) { return ShowFirmwareInfo(s, file, device); }; });
+  CLI::App* backup = Subcommand(*firmware, "backup", "read the drive's 128 KB flash to a file", r);
+  backup->add_option("DEVICE", device, "the drive, such as /dev/sr0")->required();
+  backup->add_option("OUT", file, "file to write")->required();
+  backup->callback([&] { r.run = [&](Session& s) { return BackUpFirmware(s, device, file); }; });
+  CLI::App* update = Subcommand(*firmware, "update", "write a firmware file into the drive", r);
+  update->add_option("DEVICE", device, "the drive, such as /dev/sr0")->required();
+  update->add_option("FILE", file, "firmware file (HEX records)")->required();
+  update
+      ->add_option("--programming-wait", waitSeconds,
+                   "seconds to wait for flash programming before the read-back (30)")
+      ->check(CLI::Range(1u, 600u));
+  update->callback([&] {
+    r.run = [&](Session& s) { return UpdateFirmwareCommand(s, device, file, waitSeconds); };
+  });
+
+  CLI::App* region = Subcommand(app, "region", "report or set the drive's DVD region", r);
+  region->add_option("ARGS", words, "DEVICE, or set DEVICE N")->required()->expected(1, 3);
+  region->callback([&] {
+    r.run = [&](Session& s) {
+      if (words.size() == 1) return ShowRegion(s, words[0]);
+      if (words.size() == 3 && words[0] == "set") {
+        const std::string& n = words[2];
+        const int value = n.size() == 1 && n[0] >= '1' && n[0] <= '6' ? n[0] - '0' : 0;
+        return SetRegion(s, words[1], value);
+      }
+      return s.Fail(kExitUsage, "usage: kestrel region DEVICE | kestrel region set DEVICE N");
+    };
+  });
+
+  CLI::App* speed = Subcommand(app, "speed", "report or set the CD-DA read speed", r);
+  speed->add_option("ARGS", words, "DEVICE, or set DEVICE 8X|max|KBPS")->required()->expected(1, 3);
+  speed->callback([&] {
+    r.run = [&](Session& s) {
+      if (words.size() == 1) return ShowSpeed(s, words[0]);
+      if (words.size() == 3 && words[0] == "set") return SetSpeed(s, words[1], words[2]);
+      return s.Fail(kExitUsage, "usage: kestrel speed DEVICE | kestrel speed set DEVICE SPEED");
+    };
+  });
+
+  CLI::App* mode = Subcommand(app, "mode", "switch between the quiet and performance modes", r);
+  mode->add_option("DEVICE", device, "the drive, such as /dev/sr0")->required();
+  mode->add_option("MODE", file, "quiet or performance")->required();
+  mode->add_flag("--until-power-off", untilPowerOff, "keep the mode only until power-off");
+  mode->callback(
+      [&] { r.run = [&](Session& s) { return SetMode(s, device, file, untilPowerOff); }; });
+}
+
+void Print(Session& session, int status) {
+  Terminal& terminal = session.terminal;
+  if (session.json) {
+    nlohmann::json j = session.result;
+    j["ok"] = status == kExitOk;
+    if (!session.error.empty()) j["error"] = session.error;
+    terminal.Out() << j.dump(2) << "\n";
+  } else {
+    terminal.Out() << session.text;
+  }
+  if (!session.error.empty()) terminal.Err() << "kestrel: " << session.error << "\n";
+}
+
+}  // namespace
+
+int RunKestrel(const std::vector<std::string>& args, Environment& environment) {
+  Terminal& terminal = environment.terminal;
+  CLI::App app("kestrel: firmware, region and speed of Kestrel DVD-ROM drives", "kestrel");
+  Request request;
+  std::vector<std::string> words;
+  uint32_t waitSeconds = kDefaultProgrammingWaitSeconds;
+  bool untilPowerOff = false;
+  std::string device, file;
+  Define(app, request, words, waitSeconds, untilPowerOff, device, file);
+
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  if (!reversed.empty()) reversed.pop_back();  // the program name
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    // Help (of the subcommand asked about) on stdout; errors on stderr.
+    const int code = app.exit(e, terminal.Out(), terminal.Err());
+    return code == 0 ? kExitOk : kExitUsage;
+  }
+  if (!request.run) return kExitUsage;
+
+  std::string why;
+  std::unique_ptr<DriveHost> host;
+  if (!request.simConfig.empty()) {
+    host = SimHost::Load(request.simConfig, why);
+  } else {
+    host = environment.systemHost(why);
+  }
+  Prompter prompter(terminal, request.yes);
+  if (!host) {
+    terminal.Err() << "kestrel: " << why << "\n";
+    return kExitUsage;
+  }
+  Session session{terminal, *host, prompter, request.json};
+  int status = request.run(session);
+  if (environment.afterCommand) environment.afterCommand(*host);
+  if (!host->Finish(why) && status == kExitOk) status = session.Fail(kExitUsage, why);
+  Print(session, status);
+  return status;
+}
+
+}  // namespace kestrel::cli

@@ -1,0 +1,20 @@
+// kestrel: the firmware, region and speed operations of the Kestrel drive
+// utilities on Linux, over SG_IO. `kestrel --help` lists the commands.
+#include <cstdlib>
+#include <memory>
+
+#include "cli/kestrel_app.h"
+#include "cli/sg_host.h"
+#include "linux/sg_port.h"
+
+int main(int argc, char** argv) {
+  kestrel::cli::StdTerminal terminal;
+  kestrel::linux_sg::LinuxSgPort port;
+  kestrel::cli::Environment environment{terminal, [&port](std::string&) {
+                                          // KESTREL_DEV_DIR: where `list` looks instead of /dev.
+                                          const char* dir = std::getenv("KESTREL_DEV_DIR");
+                                          return std::make_unique<kestrel::cli::SgHost>(
+                                              port, dir && *dir ? dir : "/dev");
+                                        }};
+  return kestrel::cli::RunKestrel(std::vector<std::string>(argv, argv + argc), environment);
+}

@@ -1,0 +1,43 @@
+#include "cli/programming_wait.h"
+
+#include <algorithm>
+
+#include "drive/command_set.h"
+#include "drive/sense.h"
+
+namespace kestrel::cli {
+
+bool CliProgrammingWait::Start(DriveContext& context) {
+  context_ = &context;
+  return StartFlashProgramming(context) == 0;
+}
+
+void CliProgrammingWait::Wait(MsTimer& timer, ProgressView& view, Language language) {
+  view.SetProgressRange(0, static_cast<int>(waitSeconds_), 1);
+  const uint32_t start = timer.StartTime();
+  const uint32_t waitMs = waitSeconds_ * 1000;
+  uint32_t shown = 0;
+  for (;;) {
+    const uint32_t elapsed = timer.ReadMsTimer() - start;
+    const uint32_t seconds = std::min(elapsed / 1000, waitSeconds_);
+    for (; shown < seconds; ++shown) view.StepProgress();
+    view.SetProgressLabel(RemainingTimeText(language, waitSeconds_ - seconds));
+    if (elapsed >= waitMs) break;
+    timer.SleepMs(std::min<uint32_t>(kProgrammingPauseMs, waitMs - elapsed));
+  }
+  const uint32_t settleStart = timer.ReadMsTimer();
+  while (StillProgramming() && timer.ReadMsTimer() - settleStart < kSettleLimitMs) {
+    timer.SleepMs(kSettlePauseMs);
+  }
+}
+
+bool CliProgrammingWait::StillProgramming() {
+  if (context_ == nullptr || SendTestUnitReady(*context_) == 0) return false;
+  SendRequestSense(*context_);
+  const SenseCodes codes = DecodeSense(context_->buffers());
+  // 02/04/07: operation in progress; 02/04/01: becoming ready.
+  return codes.SenseKey() == 0x02 && codes.asc == 0x04 &&
+         (codes.ascq == 0x07 || codes.ascq == 0x01);
+}
+
+}  // namespace kestrel::cli

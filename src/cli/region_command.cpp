@@ -1,0 +1,178 @@
+// kestrel region | region set: the region window's report and change.
+#include "cli/cli_view.h"
+#include "cli/commands.h"
+#include "drive/program_profile.h"
+#include "region/region_decoding.h"
+#include "region/region_operations.h"
+
+namespace kestrel::cli {
+namespace {
+
+constexpr int kMaxDiscQuestions = 10;
+
+// RegionView of the tool: the region to set is the one checked button; the
+// readiness wait's "insert a disc" box is asked at a terminal only.
+class CliRegionView final : public CliView<RegionView> {
+ public:
+  using CliView::CliView;
+  void ShowRegionControls(const RegionControls& controls) override { controls_ = controls; }
+  bool RegionButtonChecked(int region) const override { return region == checked_; }
+  void SetLogText(const std::string& log, bool) override { log_ = log; }
+  bool AskOkCancel(const std::string& text, const std::string& caption, BoxIcon) override {
+    Terminal& terminal = prompter_.GetTerminal();
+    terminal.Err() << caption << ": " << PlainText(text) << "\n";
+    discWanted_ = true;
+    if (!terminal.Interactive() || ++questions_ > kMaxDiscQuestions) return false;
+    terminal.Err() << "Insert a disc and press Enter to try again, or type n to cancel: "
+                   << std::flush;
+    const std::optional<std::string> answer = terminal.ReadLine();
+    return answer && *answer != "n" && *answer != "N";
+  }
+
+  void Check(int region) { checked_ = region; }
+  const RegionControls& Controls() const { return controls_; }
+  const std::string& Log() const { return log_; }
+  bool DiscWanted() const { return discWanted_; }
+
+ private:
+  RegionControls controls_;
+  int checked_ = 0;
+  std::string log_;
+  bool discWanted_ = false;
+  int questions_ = 0;
+};
+
+// MERE2K's way to the drive, over the tool's host: the device is opened for
+// the operation; the sense of a failure comes back with the request itself.
+class CliRegionAccess final : public RegionDriveAccess {
+ public:
+  explicit CliRegionAccess(DriveHost& host) : host_(host) {}
+  int32_t Open(const DriveEntry& entry) override {
+    error_.clear();
+    return host_.Open(entry.text, error_) ? 0 : -1;
+  }
+  void Close() override { host_.Close(); }
+  bool FetchSense(DriveContext&) override { return true; }
+  const std::string& Error() const { return error_; }
+
+ private:
+  DriveHost& host_;
+  std::string error_;
+};
+
+const char* TypeName(uint8_t typeCode) {
+  switch (typeCode) {
+    case 0:
+      return "none";
+    case 1:
+      return "set";
+    case 2:
+      return "last-change";
+    case 3:
+      return "permanent";
+  }
+  return "unknown";
+}
+
+// The report's result from what the operation left behind.
+void DescribeRegion(Session& session, const RegionSession& state, const RegionControls& controls) {
+  nlohmann::json& j = session.result;
+  if (!state.rpcStateValid) {
+    j["rpc"] = nullptr;
+    return;
+  }
+  const RpcStateFields rpc = DecodeRpcState(state.rpcStateReply);
+  const DriveRegion region = DecodeRegionMask(rpc.regionMask);
+  j["rpc"] = {{"state", TypeName(rpc.typeCode)},
+              {"region", region.kind == DriveRegion::Kind::Region ? nlohmann::json(region.region)
+                                                                  : nlohmann::json()},
+              {"mask", rpc.regionMask},
+              {"changesLeft", rpc.userChanges},
+              {"vendorResets", rpc.vendorResets},
+              {"permanent", rpc.Permanent()},
+              {"rpc2", rpc.Rpc2()}};
+  nlohmann::json disc = nlohmann::json::array();
+  for (int r = 0; r < kRegionCount; ++r) {
+    if (controls.discBoxes[static_cast<size_t>(r)].checked) disc.push_back(r + 1);
+  }
+  j["discRegions"] = disc;
+}
+
+struct RegionRun {
+  RegionRun(Session& session, const std::string& device)
+      : context(session.host.Transport(), kMere2kProfile),
+        view(session.prompter),
+        access(session.host),
+        operations(context, view, list, {access, session.host.Timer(), kMere2kRegionTraits}) {
+    session.result["device"] = device;
+    list.Clear();
+    list.Add(DriveEntry{device, AspiAddress{}});
+    view.AddListItem(device);
+    view.SelectListItem(0);
+  }
+  DriveContext context;
+  DriveList list;
+  CliRegionView view;
+  CliRegionAccess access;
+  RegionOperations operations;
+};
+
+}  // namespace
+
+int ShowRegion(Session& session, const std::string& device) {
+  RegionRun run(session, device);
+  run.operations.ReportRegion();
+  session.text = PlainText(run.view.Log());
+  DescribeRegion(session, run.operations.Session(), run.view.Controls());
+  if (!run.access.Error().empty()) return session.Fail(kExitUsage, run.access.Error());
+  if (!run.operations.Session().rpcStateValid) {
+    return session.Fail(kExitRefused, "the drive did not report its region state");
+  }
+  return kExitOk;
+}
+
+int SetRegion(Session& session, const std::string& device, int region) {
+  session.result["requested"] = region;
+  if (region < 1 || region > kRegionCount) {
+    return session.Fail(kExitUsage, "the region is a number from 1 to 6");
+  }
+  RegionRun run(session, device);
+  run.operations.ReportRegion();
+  const RegionSession& state = run.operations.Session();
+  if (!run.access.Error().empty()) return session.Fail(kExitUsage, run.access.Error());
+  if (!state.rpcStateValid) {
+    session.text = PlainText(run.view.Log());
+    return session.Fail(kExitRefused, "the drive did not report its region state");
+  }
+  const RpcStateFields rpc = DecodeRpcState(state.rpcStateReply);
+  if (!rpc.Permanent()) {
+    std::string question = "Set the region of " + device + " to " + std::to_string(region) + "? ";
+    if (rpc.userChanges <= 1) {
+      question += "This is the drive's last change: region " + std::to_string(region) +
+                  " becomes permanent and can never be changed again.";
+    } else {
+      question += "The drive allows " + std::to_string(rpc.userChanges) +
+                  " more changes, this one included; the last one is permanent.";
+    }
+    if (!session.prompter.Confirm(question)) {
+      session.text = PlainText(run.view.Log());
+      DescribeRegion(session, state, run.view.Controls());
+      if (session.prompter.RefusedWithoutTerminal()) return session.Fail(kExitUsage, kNeedsYes);
+      return session.Fail(kExitRefused, "nothing was changed");
+    }
+  }
+  run.view.Check(region);
+  const ChangeOutcome outcome = run.operations.ChangeRegion();
+  session.text = PlainText(run.view.Log());
+  DescribeRegion(session, run.operations.Session(), run.view.Controls());
+  const std::string refusal = session.host.Refusal();
+  if (outcome == ChangeOutcome::Changed) return kExitOk;
+  if (!refusal.empty()) return session.Fail(kExitUsage, refusal);
+  if (!run.access.Error().empty()) return session.Fail(kExitUsage, run.access.Error());
+  if (run.view.DiscWanted() && outcome == ChangeOutcome::Cancelled) {
+    return session.Fail(kExitRefused, "insert a disc: the drive needs one to change its region");
+  }
+  return session.Fail(kExitRefused, "the region was not changed");
+}
+
+}  // namespace kestrel::cli

@@ -1,0 +1,35 @@
+// What one command runs with, and how it ends: exit status 0 success, 1 the
+// drive or the file refused, 2 usage or access errors. A command fills its
+// result; the tool prints it as text, or with --json as one JSON object that
+// always has "ok" and, when something failed, "error".
+#pragma once
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "cli/drive_host.h"
+#include "cli/prompter.h"
+#include "cli/terminal.h"
+
+namespace kestrel::cli {
+
+enum ExitStatus : int { kExitOk = 0, kExitRefused = 1, kExitUsage = 2 };
+
+struct Session {
+  Session(Terminal& t, DriveHost& h, Prompter& p, bool j)
+      : terminal(t), host(h), prompter(p), json(j) {}
+  Terminal& terminal;
+  DriveHost& host;
+  Prompter& prompter;
+  bool json = false;
+  nlohmann::json result = nlohmann::json::object();
+  std::string text;  // the result as text, for stdout without --json
+
+  // Records a failure for stderr and the JSON result; returns `status`.
+  int Fail(int status, const std::string& message) {
+    error = message;
+    return status;
+  }
+  std::string error;
+};
+
+}  // namespace kestrel::cli

@@ -1,0 +1,32 @@
+// The system's drives: device nodes opened and driven through SG_IO.
+#pragma once
+#include <string>
+
+#include "cli/drive_host.h"
+#include "cli/steady_timer.h"
+#include "linux/sg_port.h"
+#include "linux/sg_transport.h"
+
+namespace kestrel::cli {
+
+class SgHost final : public DriveHost {
+ public:
+  // devDir: where `list` looks for srN and sgN ("/dev").
+  SgHost(linux_sg::SgPort& port, std::string devDir, std::string sysDir = "/sys");
+  CommandTransport& Transport() override { return transport_; }
+  std::vector<std::string> Devices() override;
+  bool Open(const std::string& device, std::string& why) override;
+  void Close() override { transport_.CloseDevice(); }
+  TimerPort& Timer() override { return timer_; }
+  std::string Refusal() const override;
+  std::string FirmwareWriteBlocker() override;
+  bool Finish(std::string&) override { return true; }
+
+ private:
+  linux_sg::SgPort& port_;
+  linux_sg::SgTransport transport_;
+  SteadyTimer timer_;
+  std::string devDir_, sysDir_, device_;
+};
+
+}  // namespace kestrel::cli

@@ -1,0 +1,145 @@
+// kestrel speed | speed set | mode: the speed window's three buttons.
+#include <cctype>
+
+#include "cli/cli_view.h"
+#include "cli/commands.h"
+#include "cli/device_selector.h"
+#include "drive/program_profile.h"
+#include "drive/speed_commands.h"
+#include "speed/speed_operations.h"
+
+namespace kestrel::cli {
+namespace {
+
+constexpr uint32_t kKbytesPerX = 176;
+
+// SpeedView of the tool: the speed and mode come from the command line; the
+// question before the disc is stopped goes to the prompter.
+class CliSpeedView final : public CliView<SpeedView> {
+ public:
+  CliSpeedView(Prompter& prompter, Language language) : CliView(prompter), language_(language) {}
+  int SpeedSelection() const override { return -1; }
+  uint16_t SelectedReadSpeed() const override { return readSpeed_; }
+  int ModeSelection() const override { return mode_; }
+  std::string ModeItemText(int index) const override {
+    if (index < 0 || static_cast<size_t>(index) >= speed_text::kDriveModeCount) return {};
+    return Pick(speed_text::kDriveModeLabels[index], language_);
+  }
+  void appendToLog(const std::string& text) override { log_ += text; }
+  bool AskOkCancel(const std::string& text, const std::string&, BoxIcon) override {
+    return prompter_.Confirm(PlainText(text) + " Stop the disc and change the mode?");
+  }
+
+  void SetReadSpeed(uint16_t speed) { readSpeed_ = speed; }
+  void SetMode(int mode) { mode_ = mode; }
+  const std::string& Log() const { return log_; }
+
+ private:
+  Language language_;
+  uint16_t readSpeed_ = kMaximumReadSpeed;
+  int mode_ = -1;
+  std::string log_;
+};
+
+struct SpeedRun {
+  SpeedRun(Session& session, const std::string& device)
+      : context(session.host.Transport(), kBeck2kProfile),
+        view(session.prompter, context.language),
+        selector(session.host),
+        operations(context, view, list, selector) {
+    session.result["device"] = device;
+    ListOneDevice(list, view, device);
+  }
+  DriveContext context;
+  DriveList list;
+  CliSpeedView view;
+  DeviceSelector selector;
+  SpeedOperations operations;
+};
+
+int Finish(Session& session, SpeedRun& run, bool succeeded, const char* failure) {
+  session.text = PlainText(run.view.Log());
+  if (succeeded) return kExitOk;
+  if (!run.selector.OpenError().empty()) return session.Fail(kExitUsage, run.selector.OpenError());
+  const std::string refusal = session.host.Refusal();
+  if (!refusal.empty()) return session.Fail(kExitUsage, refusal);
+  if (session.prompter.RefusedWithoutTerminal()) return session.Fail(kExitUsage, kNeedsYes);
+  return session.Fail(kExitRefused, failure);
+}
+
+}  // namespace
+
+bool ParseReadSpeed(const std::string& text, uint16_t& kbytesPerSecond) {
+  std::string word;
+  for (char c : text) word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (word == "max") {
+    kbytesPerSecond = kMaximumReadSpeed;
+    return true;
+  }
+  const bool times = !word.empty() && word.back() == 'x';
+  if (times) word.pop_back();
+  if (word.empty() || word.size() > 5 ||
+      word.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  const uint32_t value = static_cast<uint32_t>(std::stoul(word)) * (times ? kKbytesPerX : 1);
+  // 0 and FFFFh are the modes' values, not speeds.
+  if (value == 0 || value >= kMaximumReadSpeed) return false;
+  kbytesPerSecond = static_cast<uint16_t>(value);
+  return true;
+}
+
+int ShowSpeed(Session& session, const std::string& device) {
+  SpeedRun run(session, device);
+  run.operations.ReportSpeed();
+  const CapabilitiesReply& reply = run.operations.capabilitiesReply();
+  const CapabilitiesPage page = DecodeCapabilitiesPage(reply.data(), reply.size());
+  const bool reported = page.currentReadSpeed != 0 && page.maximumReadSpeed != 0;
+  nlohmann::json& j = session.result;
+  j["currentSpeed"] = reported ? nlohmann::json(page.currentReadSpeed) : nlohmann::json();
+  j["maximumSpeed"] = reported ? nlohmann::json(page.maximumReadSpeed) : nlohmann::json();
+  j["medium"] = page.DvdMedium() ? "dvd" : "cd";
+  const std::string& log = run.view.Log();
+  const auto says = [&](const MessagePair& pair) {
+    return log.find(Pick(pair, run.context.language)) != std::string::npos;
+  };
+  j["mode"] = says(speed_text::kQuietModeNow)         ? nlohmann::json("quiet")
+              : says(speed_text::kPerformanceModeNow) ? nlohmann::json("performance")
+                                                      : nlohmann::json();
+  return Finish(session, run, reported, "the drive did not report its speeds");
+}
+
+int SetSpeed(Session& session, const std::string& device, const std::string& speed) {
+  uint16_t kbytes = 0;
+  if (!ParseReadSpeed(speed, kbytes)) {
+    return session.Fail(kExitUsage, "the speed is max, a multiple such as 8X, or kbytes/s");
+  }
+  SpeedRun run(session, device);
+  run.view.SetReadSpeed(kbytes);
+  session.result["requested"] = kbytes;
+  run.operations.ChangeSpeed();
+  const bool changed =
+      run.view.Log().rfind(
+          Pick(speed_text::kSpeedMessages[speed_text::kSpeedChanged], run.context.language), 0) ==
+      0;
+  return Finish(session, run, changed, "the drive did not change its speed");
+}
+
+int SetMode(Session& session, const std::string& device, const std::string& mode,
+            bool untilPowerOff) {
+  // The mode list: performance and quiet, each permanent and until power-off.
+  int index = -1;
+  if (mode == "performance") index = untilPowerOff ? 1 : 0;
+  if (mode == "quiet") index = untilPowerOff ? 3 : 2;
+  if (index < 0) return session.Fail(kExitUsage, "the mode is quiet or performance");
+  SpeedRun run(session, device);
+  run.view.SetMode(index);
+  session.result["mode"] = mode;
+  session.result["untilPowerOff"] = untilPowerOff;
+  run.operations.ChangeDriveMode();
+  const std::string success =
+      Pick(speed_text::kSpeedMessages[kDriveModes[index].success], run.context.language);
+  return Finish(session, run, run.view.Log() == success, "the drive mode was not changed");
+}
+
+}  // namespace kestrel::cli

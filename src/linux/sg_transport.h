@@ -1,0 +1,66 @@
+// The command transport of the Linux command-line tool: one SCSI device node
+// open at a time, every command one SG_IO request over the port.
+//
+//   LinuxSgPort port;
+//   SgTransport transport(port);
+//   transport.InitDriveAccess();
+//   if (transport.OpenDevice("/dev/sr0") == 0) { ... operations ... }
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "drive/command_transport.h"
+#include "linux/sg_port.h"
+#include "linux/sg_result.h"
+
+namespace kestrel::linux_sg {
+
+// The right the kernel wanted when it refused a command.
+enum class MissingRight { None, RawIo, WriteAccess };
+
+// WRITE BUFFER and other commands outside the kernel's lists need
+// CAP_SYS_RAWIO; SEND KEY is passed for a descriptor open for writing.
+MissingRight RightFor(SgFailure failure, uint8_t opcode, bool openForWrite);
+
+class SgTransport final : public CommandTransport {
+ public:
+  explicit SgTransport(SgPort& port) : port_(port) {}
+  ~SgTransport() override;
+  SgTransport(const SgTransport&) = delete;
+  SgTransport& operator=(const SgTransport&) = delete;
+
+  int32_t InitDriveAccess() override;
+  int32_t ReleaseDriveAccess() override;
+  // 0 success, kSgFailure otherwise (LastOutcome says why).
+  int32_t Execute(const ScsiCommand& command) override;
+  WorkBuffers& Buffers() override { return buffers_; }
+
+  // Opens the device for reading and writing, or for reading alone when
+  // writing is not allowed; closes a device still open first. 0 or the errno.
+  int OpenDevice(const std::string& path);
+  void CloseDevice();
+  bool DeviceOpen() const { return fd_ >= 0; }
+  bool OpenForWrite() const { return openForWrite_; }
+
+  const SgOutcome& LastOutcome() const { return last_; }
+  // Set by a command the kernel refused for a missing right; stays until
+  // the next device is opened.
+  MissingRight Refusal() const { return refusal_; }
+
+ private:
+  SgPort& port_;
+  WorkBuffers buffers_;
+  std::unique_ptr<uint8_t[]> data_, image_, small_;
+  int fd_ = -1;
+  bool openForWrite_ = false;
+  SgOutcome last_;
+  MissingRight refusal_ = MissingRight::None;
+  // The sense that came with the last CHECK CONDITION. The kernel fetched it
+  // from the drive already, so a REQUEST SENSE right after is answered from
+  // here: the drive itself would report no sense any more.
+  uint8_t pendingSense_[kSenseBufferSize] = {};
+  uint8_t pendingSenseLength_ = 0;
+};
+
+}  // namespace kestrel::linux_sg

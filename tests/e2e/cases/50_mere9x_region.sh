@@ -1,0 +1,69 @@
+# MERE9X in English on the simulated drive: the start-up report of a drive
+# that never had a region with a CSS disc for regions 1 and 3, a change to
+# region 3 (no readiness test, one SEND KEY), the change kept over a restart,
+# and with no disc the "Attention" box, whose Cancel sends nothing more.
+e2e_require MERE9X.EXE WNASPI32.DLL
+e2e_install MERE9X.EXE WNASPI32.DLL
+drive='target=0 kestrel model=DRV-320 rev=1.10 date=2003/05/12 cpu="HITACHI H8_3062A"'
+e2e_sim_ini "adapter=atapi" "$drive" "disc=css" "disc_rmi=FA"
+T="Region Utility for Windows9x/Me"
+REGIONS=(1002 1008 1009 1010 1011 1012)
+DISCS=(1007 1013 1014 1015 1016 1017)
+states() { probe buttons "$T" "$@" | tr '\n' ' '; }
+
+e2e_start MERE9X.EXE
+check_ok "window appears" probe wait-window "$T" 20000
+pget log wait-text "$T" 1006 "This disc" 15000
+check_eq "start-up report: drive line, then the disc's regions" \
+  $'Drive has no region.\r\nThis disc is allowed region 1 3\r\n' "$log"
+check_eq "heading" "DVD-ROM Region Utility for Windows9x/Me" "$(ptext "$T" 1001)"
+check_eq "the drive is listed and selected" "ID=0 : KESTREL DVD-ROM DRV-320  " "$(ptext "$T" 1005)"
+check_eq "count label" "Regional code can be changed 5time(s)" "$(ptext "$T" 1022)"
+check_eq "no region yet: all six region buttons enabled, none checked" \
+  "1002 10 1008 10 1009 10 1010 10 1011 10 1012 10 " "$(states "${REGIONS[@]}")"
+check_eq "disc boxes 1 and 3 enabled and checked" \
+  "1007 11 1013 00 1014 11 1015 00 1016 00 1017 00 " "$(states "${DISCS[@]}")"
+e2e_shot mere9x-start-en
+
+probe syscommand "$T" 16
+check_ok "About box" probe wait-window "About MERE9X" 10000
+check_eq "About's version line" "Region Setting Utility Version 1.03" "$(ptext "About MERE9X" 1025)"
+probe click "About MERE9X" 1
+probe wait-gone "About MERE9X" 10000
+
+probe click "$T" 1009
+probe click "$T" 1019
+pget log wait-text "$T" 1006 "Drive's region is 3." 15000
+check_has "the change succeeds and the report shows region 3" \
+  $'Success to set regional code.\r\nDrive\'s region is 3.\r\nThis disc is allowed region 1 3\r\n' "$log"
+check_eq "one change fewer" "Regional code can be changed 4time(s)" "$(ptext "$T" 1022)"
+check_eq "region 3 checked; region 1 still allowed by the disc" \
+  "1002 10 1008 00 1009 11 1010 00 1011 00 1012 00 " "$(states "${REGIONS[@]}")"
+trace=$(e2e_trace)
+check_eq "one SEND KEY, Set RPC Structure with 8 bytes out" 1 \
+  "$(grep -c 'cdb=a3 00 00 00 00 00 00 00 00 08 06 00 dir=out len=8' <<<"$trace")"
+check_lacks "a never-set drive gets no TEST UNIT READY" "cdb=00 00 00 00 00 00" "$trace"
+e2e_shot mere9x-changed-en
+probe click "$T" 1020
+check_ok "Exit ends MERE9X" probe wait-exit MERE9X.EXE 15000
+
+# The disc taken out; the drive keeps its region and count.
+e2e_sim_ini "adapter=atapi" "$drive" "disc=none"
+e2e_start MERE9X.EXE
+check_ok "window appears again" probe wait-window "$T" 20000
+pget log wait-text "$T" 1006 "disc region" 15000
+check_eq "the change survived the restart" \
+  $'Drive\'s region is 3.\r\nGet disc region is failed.\r\n' "$log"
+check_eq "still one change fewer" "Regional code can be changed 4time(s)" "$(ptext "$T" 1022)"
+probe click "$T" 1019
+probe msgbox none 15000 >/dev/null  # the box is up for its screenshot
+e2e_shot mere9x-attention-en
+check_eq "no disc: the Attention box" \
+  $'Attention\nDisc is not present !\r\nPlease insert approproiate disc' "$(probe msgbox cancel 15000)"
+pget log wait-text "$T" 1006 "canceled" 15000
+check_has "Cancel logs the cancel line, then the report" \
+  $'Operation is canceled.\r\nDrive\'s region is 3.\r\nGet disc region is failed.\r\n' "$log"
+check_eq "no SEND KEY after the Cancel" 1 "$(e2e_trace | grep -c 'cdb=a3 ')"
+check_has "the readiness test was sent" "cdb=00 00 00 00 00 00" "$(e2e_trace)"
+probe click "$T" 1020
+check_ok "Exit ends MERE9X" probe wait-exit MERE9X.EXE 15000

@@ -1,0 +1,394 @@
+// The kestrel command-line tool in-process on the simulated drive (--sim):
+// every command, its JSON shape and its failures, and the update's and the
+// region change's safety: nothing is written before every check and a yes,
+// nothing is programmed after a refused block, a short backup leaves no file,
+// and only `region set` sends SEND KEY.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/kestrel_app.h"
+#include "cli/sim_host.h"
+#include "tests/support/firmware_image_builder.h"
+
+namespace kestrel::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+constexpr uint8_t kWriteBuffer = 0x3B;
+constexpr uint8_t kReadBuffer = 0x3C;
+constexpr uint8_t kSendKey = 0xA3;
+constexpr uint8_t kSetCdSpeed = 0xBB;
+
+class ScriptedTerminal final : public Terminal {
+ public:
+  std::ostream& Out() override { return out; }
+  std::ostream& Err() override { return err; }
+  bool Interactive() const override { return interactive; }
+  std::optional<std::string> ReadLine() override {
+    if (answers.empty()) return std::nullopt;
+    std::string a = answers.front();
+    answers.erase(answers.begin());
+    return a;
+  }
+  std::ostringstream out, err;
+  bool interactive = false;
+  std::vector<std::string> answers;
+};
+
+struct CliRun {
+  int status = -1;
+  std::string out, err;
+  size_t writes = 0, programs = 0, reads = 0, sendKeys = 0, speeds = 0;
+  json Json() const { return json::parse(out); }
+};
+
+// A folder with demo-like machine in kestrel.ini (plus `extra` lines for
+// the drive) and a firmware file that fits it.
+class KestrelCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("kestrel-cli-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    WriteIni("");
+    Write("new.hex", testing::BuildFirmwareHex(testing::FirmwareImageSetup{}));
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void WriteIni(const std::string& extra) {
+    Write("kestrel.ini",
+          "adapter=intelata\n"
+          "target=0 kestrel model=DRV-320 rev=1.10 date=2003/05/12 cpu=\"HITACHI H8_3062A\"\n"
+          "programming_ms=3000\ndisc=css\ndisc_rmi=FC\n" +
+              extra +
+              "\ntarget=1 other vendor=\"PIONEER \" product=\"DVD-ROM DVD-106\" rev=1.00 type=5\n");
+  }
+  void Write(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+  }
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  std::vector<uint8_t> Bytes(const std::string& name) const {
+    std::ifstream in(dir_ / name, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  }
+
+  CliRun Kestrel(std::vector<std::string> args, bool interactive = false,
+                 std::vector<std::string> answers = {}) {
+    ScriptedTerminal terminal;
+    terminal.interactive = interactive;
+    terminal.answers = std::move(answers);
+    CliRun run;
+    Environment environment{terminal,
+                            [](std::string& why) -> std::unique_ptr<DriveHost> {
+                              why = "no system drives in tests";
+                              return nullptr;
+                            },
+                            [&run](DriveHost& host) {
+                              auto* sim = dynamic_cast<SimHost*>(&host);
+                              ASSERT_NE(sim, nullptr);
+                              const sim::Trace& trace = sim->GetBus().GetTrace();
+                              run.writes = trace.CountCommands(kWriteBuffer);
+                              run.programs = trace.CountCommands(kWriteBuffer, 0x42);
+                              run.reads = trace.CountCommands(kReadBuffer);
+                              run.sendKeys = trace.CountCommands(kSendKey);
+                              run.speeds = trace.CountCommands(kSetCdSpeed);
+                            }};
+    args.insert(args.begin(), {"kestrel", "--sim", Path("kestrel.ini")});
+    run.status = RunKestrel(args, environment);
+    run.out = terminal.out.str();
+    run.err = terminal.err.str();
+    return run;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(KestrelCliTest, ListsEveryOpticalDriveWithItsIdentity) {
+  const CliRun text = Kestrel({"list"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("/dev/sr0   KESTREL  DVD-ROM DRV-320  1.10 2003/05/12 supported, "
+                          "generation 6"),
+            std::string::npos)
+      << text.out;
+  EXPECT_NE(text.out.find("/dev/sr1   PIONEER  DVD-ROM DVD-106  1.00 -          not supported"),
+            std::string::npos)
+      << text.out;
+
+  const json j = Kestrel({"list", "--json"}).Json();
+  ASSERT_TRUE(j["ok"].get<bool>());
+  ASSERT_EQ(j["drives"].size(), 2u);
+  EXPECT_EQ(j["drives"][0], json({{"device", "/dev/sr0"},
+                                  {"vendor", "KESTREL"},
+                                  {"product", "DVD-ROM DRV-320"},
+                                  {"revision", "1.10"},
+                                  {"firmwareDate", "2003/05/12"},
+                                  {"supported", true},
+                                  {"generation", 6}}));
+  EXPECT_TRUE(j["drives"][1]["generation"].is_null());
+  EXPECT_FALSE(j["drives"][1]["supported"].get<bool>());
+}
+
+TEST_F(KestrelCliTest, DescribesAFirmwareFileAndThePartADriveWouldGet) {
+  const CliRun run =
+      Kestrel({"firmware", "info", Path("new.hex"), "--device", "/dev/sr0", "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json j = run.Json();
+  EXPECT_EQ(j["version"], "1.20");
+  EXPECT_EQ(j["interface"], "A");
+  EXPECT_EQ(j["date"], "2003/07/15");
+  EXPECT_EQ(j["parts"], 1);
+  EXPECT_EQ(j["cpuNames"], json::array({"HITACHI H8_3062A"}));
+  EXPECT_EQ(j["drive"]["part"], "first");
+  EXPECT_EQ(j["drive"]["trailerOffset"], "20000h");
+  EXPECT_EQ(run.writes, 0u);
+}
+
+TEST_F(KestrelCliTest, RejectsADamagedFileWithTheLoadersReasonAndLine) {
+  const std::string good = testing::BuildFirmwareHex(testing::FirmwareImageSetup{});
+  Write("bad.hex", testing::CorruptChecksum(good, 5));
+  const CliRun run = Kestrel({"firmware", "info", Path("bad.hex"), "--json"});
+  EXPECT_EQ(run.status, 1);
+  const json j = run.Json();
+  EXPECT_FALSE(j["ok"].get<bool>());
+  EXPECT_EQ(j["line"], 5);
+  EXPECT_NE(j["error"].get<std::string>().find("5"), std::string::npos) << j.dump();
+
+  const CliRun missing = Kestrel({"firmware", "info", Path("none.hex")});
+  EXPECT_EQ(missing.status, 2);
+}
+
+TEST_F(KestrelCliTest, UpdatesAfterAYesAndABackupReturnsTheNewImage) {
+  const CliRun before = Kestrel({"firmware", "backup", "/dev/sr0", Path("before.bin")});
+  ASSERT_EQ(before.status, 0) << before.err;
+  ASSERT_EQ(Bytes("before.bin").size(), 0x20000u);
+
+  const CliRun update =
+      Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--json"}, true, {"y"});
+  ASSERT_EQ(update.status, 0) << update.err;
+  const json j = update.Json();
+  EXPECT_EQ(j["outcome"], "updated");
+  EXPECT_TRUE(j["verified"].get<bool>());
+  EXPECT_EQ(j["from"], "KESTREL DVD-ROM DRV-320  1.10  2003/05/12");
+  EXPECT_EQ(j["to"], "KESTREL DVD-ROM DRV-320  1.20  2003/07/15");
+  EXPECT_NE(update.err.find("From: KESTREL DVD-ROM DRV-320  1.10"), std::string::npos);
+  EXPECT_EQ(update.programs, 1u);
+
+  // The next command is another process in real life: the state file carries
+  // the flash over.
+  const CliRun after = Kestrel({"firmware", "backup", "/dev/sr0", Path("after.bin")});
+  ASSERT_EQ(after.status, 0) << after.err;
+  const std::vector<uint8_t> image = testing::BuildFirmwareImage(testing::FirmwareImageSetup{});
+  const std::vector<uint8_t> flash = Bytes("after.bin");
+  ASSERT_EQ(flash.size(), 0x20000u);
+  EXPECT_NE(flash, Bytes("before.bin"));
+  // The drive keeps bytes 400h-44Fh of its own.
+  EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + 0x400, image.begin()));
+  EXPECT_TRUE(std::equal(flash.begin() + 0x450, flash.end(), image.begin() + 0x450));
+  EXPECT_NE(Kestrel({"list"}).out.find("1.20 2003/07/15"), std::string::npos);
+}
+
+TEST_F(KestrelCliTest, WritesNothingWithoutEveryCheckAndAYes) {
+  // No terminal and no --yes: refused before the drive is asked anything.
+  const CliRun script = Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex")});
+  EXPECT_EQ(script.status, 2);
+  EXPECT_EQ(script.writes, 0u);
+  EXPECT_NE(script.err.find("--yes"), std::string::npos);
+
+  const CliRun no = Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex")}, true, {"n"});
+  EXPECT_EQ(no.status, 1);
+  EXPECT_NE(no.err.find("To:   KESTREL DVD-ROM DRV-320  1.20"), std::string::npos);
+  EXPECT_EQ(no.writes, 0u);
+
+  // Another CPU, the wrong drive, a drive of another maker: refused before
+  // the question, with --yes too.
+  Write("cpu.hex", [] {
+    testing::FirmwareImageSetup setup;
+    setup.first.cpuName = "HITACHI H8_3062R";
+    return testing::BuildFirmwareHex(setup);
+  }());
+  const CliRun cpu =
+      Kestrel({"firmware", "update", "/dev/sr0", Path("cpu.hex"), "--yes", "--json"});
+  EXPECT_EQ(cpu.status, 1);
+  EXPECT_EQ(cpu.Json()["outcome"], "cpu-mismatch");
+  EXPECT_EQ(cpu.writes, 0u);
+  Write("other.hex", [] {
+    testing::FirmwareImageSetup setup;
+    setup.first.firmwareTag = "DRV-999 ";
+    return testing::BuildFirmwareHex(setup);
+  }());
+  const CliRun wrong =
+      Kestrel({"firmware", "update", "/dev/sr0", Path("other.hex"), "--yes", "--json"});
+  EXPECT_EQ(wrong.status, 1);
+  EXPECT_EQ(wrong.Json()["outcome"], "drive-mismatch");
+  EXPECT_EQ(wrong.writes, 0u);
+  const CliRun pioneer =
+      Kestrel({"firmware", "update", "/dev/sr1", Path("new.hex"), "--yes", "--json"});
+  EXPECT_EQ(pioneer.status, 1);
+  EXPECT_EQ(pioneer.Json()["outcome"], "no-drive");
+  EXPECT_EQ(pioneer.writes, 0u);
+}
+
+TEST_F(KestrelCliTest, NeverProgramsAfterARefusedBlock) {
+  WriteIni("fault=refuse_block 2");
+  const CliRun run =
+      Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--yes", "--json"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.Json()["outcome"], "download-failed");
+  EXPECT_GT(run.writes, 0u);
+  EXPECT_EQ(run.programs, 0u);
+  EXPECT_NE(run.err.find("Sense Code"), std::string::npos) << run.err;
+}
+
+TEST_F(KestrelCliTest, AFailedVerificationIsNotSuccess) {
+  WriteIni("fault=readback_differs");
+  const CliRun run =
+      Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--yes", "--json"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.Json()["outcome"], "verify-failed");
+  EXPECT_FALSE(run.Json()["verified"].get<bool>());
+}
+
+TEST_F(KestrelCliTest, AShortBackupIsAnErrorAndLeavesNoFile) {
+  WriteIni("fault=readback_empty 2");
+  const CliRun run = Kestrel({"firmware", "backup", "/dev/sr0", Path("flash.bin"), "--json"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_FALSE(run.Json()["ok"].get<bool>());
+  EXPECT_FALSE(fs::exists(dir_ / "flash.bin"));
+  EXPECT_FALSE(fs::exists(dir_ / "flash.bin.new"));
+
+  WriteIni("fault=fail opcode=3C id=80 nth=3");
+  const CliRun failed = Kestrel({"firmware", "backup", "/dev/sr0", Path("flash.bin")});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_NE(failed.err.find("READ BUFFER failed at 08000h"), std::string::npos) << failed.err;
+  EXPECT_FALSE(fs::exists(dir_ / "flash.bin"));
+
+  const CliRun other = Kestrel({"firmware", "backup", "/dev/sr1", Path("flash.bin")});
+  EXPECT_EQ(other.status, 1);
+  EXPECT_EQ(other.reads, 0u);
+}
+
+TEST_F(KestrelCliTest, OnlyRegionSetChangesTheRegion) {
+  const CliRun report = Kestrel({"region", "/dev/sr0", "--json"});
+  ASSERT_EQ(report.status, 0) << report.err;
+  EXPECT_EQ(report.sendKeys, 0u);
+  json j = report.Json();
+  EXPECT_TRUE(j["rpc"]["region"].is_null());
+  EXPECT_EQ(j["rpc"]["changesLeft"], 5);
+  EXPECT_EQ(j["discRegions"], json::array({1, 2}));
+
+  const CliRun script = Kestrel({"region", "set", "/dev/sr0", "2"});
+  EXPECT_EQ(script.status, 2);
+  EXPECT_EQ(script.sendKeys, 0u);
+  const CliRun no = Kestrel({"region", "set", "/dev/sr0", "2"}, true, {"no"});
+  EXPECT_EQ(no.status, 1);
+  EXPECT_EQ(no.sendKeys, 0u);
+  EXPECT_NE(no.err.find("5 more changes"), std::string::npos) << no.err;
+
+  const CliRun set = Kestrel({"region", "set", "/dev/sr0", "2", "--yes"});
+  ASSERT_EQ(set.status, 0) << set.err;
+  EXPECT_EQ(set.sendKeys, 1u);
+  j = Kestrel({"region", "/dev/sr0", "--json"}).Json();
+  EXPECT_EQ(j["rpc"]["region"], 2);
+  EXPECT_EQ(j["rpc"]["changesLeft"], 4);
+
+  EXPECT_EQ(Kestrel({"region", "set", "/dev/sr0", "7", "--yes"}).status, 2);
+  EXPECT_EQ(Kestrel({"region", "put", "/dev/sr0", "1"}).status, 2);
+}
+
+TEST_F(KestrelCliTest, TheLastChangeIsAnnouncedAsPermanent) {
+  WriteIni("rpc_type=2\nrpc_changes=1\nrpc_mask=FE");
+  const CliRun run = Kestrel({"region", "set", "/dev/sr0", "2"}, true, {"n"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("last change: region 2 becomes permanent"), std::string::npos) << run.err;
+  EXPECT_EQ(run.sendKeys, 0u);
+}
+
+TEST_F(KestrelCliTest, ARegionChangeWithoutADiscSaysToInsertOne) {
+  WriteIni("disc=none\nrpc_type=1\nrpc_changes=4\nrpc_mask=FE");
+  const CliRun run = Kestrel({"region", "set", "/dev/sr0", "2", "--yes", "--json"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.Json()["error"].get<std::string>().find("insert a disc"), std::string::npos);
+  EXPECT_EQ(run.sendKeys, 0u);
+
+  // At a terminal the question is asked again, a bounded number of times.
+  const CliRun asked =
+      Kestrel({"region", "set", "/dev/sr0", "2", "--yes"}, true, std::vector<std::string>(20, ""));
+  EXPECT_EQ(asked.status, 1);
+  EXPECT_EQ(asked.sendKeys, 0u);
+}
+
+TEST_F(KestrelCliTest, ReportsAndSetsSpeedsAndModes) {
+  json j = Kestrel({"speed", "/dev/sr0", "--json"}).Json();
+  EXPECT_EQ(j["maximumSpeed"], 7056);
+  EXPECT_EQ(j["mode"], "performance");
+
+  const CliRun set = Kestrel({"speed", "set", "/dev/sr0", "8X", "--json"});
+  ASSERT_EQ(set.status, 0) << set.err;
+  EXPECT_EQ(set.Json()["requested"], 1408);
+  EXPECT_EQ(set.speeds, 1u);
+  EXPECT_EQ(Kestrel({"speed", "set", "/dev/sr0", "2000"}).status, 0);
+  EXPECT_EQ(Kestrel({"speed", "set", "/dev/sr0", "max"}).status, 0);
+  const CliRun bad = Kestrel({"speed", "set", "/dev/sr0", "fast"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.speeds, 0u);
+
+  // A disc is in: it is stopped only after a yes.
+  const CliRun refused = Kestrel({"mode", "/dev/sr0", "quiet"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.speeds, 0u);
+  const CliRun quiet = Kestrel({"mode", "/dev/sr0", "quiet", "--yes"});
+  ASSERT_EQ(quiet.status, 0) << quiet.err;
+  j = Kestrel({"speed", "/dev/sr0", "--json"}).Json();
+  EXPECT_EQ(j["mode"], "quiet");
+  EXPECT_EQ(j["maximumSpeed"], 4234);
+  EXPECT_EQ(Kestrel({"mode", "/dev/sr0", "loud", "--yes"}).status, 2);
+}
+
+TEST_F(KestrelCliTest, UsageErrorsAndHelp) {
+  EXPECT_EQ(Kestrel({}).status, 2);
+  EXPECT_EQ(Kestrel({"firmware", "backup", "/dev/sr0"}).status, 2);
+  EXPECT_EQ(Kestrel({"firmware", "backup", "/dev/sr9", Path("x.bin")}).status, 2);
+  const CliRun help = Kestrel({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("firmware"), std::string::npos);
+  const CliRun subHelp = Kestrel({"firmware", "update", "--help"});
+  EXPECT_EQ(subHelp.status, 0);
+  EXPECT_NE(subHelp.out.find("--programming-wait"), std::string::npos);
+
+  Write("broken.ini", "adapter=intelata\nthis is not a setting\n");
+  ScriptedTerminal terminal;
+  Environment environment{terminal, [](std::string&) { return nullptr; }, nullptr};
+  EXPECT_EQ(RunKestrel({"kestrel", "--sim", Path("broken.ini"), "list"}, environment), 2);
+  EXPECT_NE(terminal.err.str().find("line 2"), std::string::npos) << terminal.err.str();
+}
+
+TEST(KestrelReadSpeed, TakesMaxMultiplesAndKbytes) {
+  uint16_t speed = 0;
+  ASSERT_TRUE(ParseReadSpeed("MAX", speed));
+  EXPECT_EQ(speed, 0xFFFF);
+  ASSERT_TRUE(ParseReadSpeed("16x", speed));
+  EXPECT_EQ(speed, 2816);
+  ASSERT_TRUE(ParseReadSpeed("1400", speed));
+  EXPECT_EQ(speed, 1400);
+  EXPECT_FALSE(ParseReadSpeed("0", speed));
+  EXPECT_FALSE(ParseReadSpeed("400x", speed));
+  EXPECT_FALSE(ParseReadSpeed("65535", speed));
+  EXPECT_FALSE(ParseReadSpeed("-8", speed));
+  EXPECT_FALSE(ParseReadSpeed("x", speed));
+}
+
+}  // namespace
+}  // namespace kestrel::cli

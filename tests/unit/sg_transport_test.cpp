@@ -1,0 +1,287 @@
+// The SG_IO transport against a fake ioctl: how status, host status, driver
+// status, sense and residual become results, the request it builds, the sense
+// kept for the REQUEST SENSE that follows a failure, and which right a
+// refused command lacked.
+#include "linux/sg_transport.h"
+
+#include <errno.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/kestrel_app.h"
+#include "cli/sg_host.h"
+#include "drive/cdb_builders.h"
+#include "drive/command_set.h"
+#include "drive/program_profile.h"
+#include "drive/sense.h"
+#include "linux/sg_result.h"
+
+namespace kestrel::linux_sg {
+namespace {
+
+// ---- the result rule --------------------------------------------------------
+
+struct ResultCase {
+  const char* name;
+  int ioctlError;
+  uint8_t status;
+  uint16_t hostStatus;
+  uint16_t driverStatus;
+  uint8_t senseWritten;
+  int resid;
+  int32_t result;
+  SgFailure failure;
+  uint8_t senseKept;
+  uint32_t transferred;
+};
+
+void PrintTo(const ResultCase& c, std::ostream* os) { *os << c.name; }
+
+class SgResultTest : public ::testing::TestWithParam<ResultCase> {};
+
+TEST_P(SgResultTest, MapsTheHeaderToAResult) {
+  const ResultCase& c = GetParam();
+  uint8_t sense[32] = {};
+  sg_io_hdr_t header{};
+  header.dxfer_direction = SG_DXFER_FROM_DEV;
+  header.dxfer_len = 96;
+  header.mx_sb_len = sizeof sense;
+  header.sbp = sense;
+  header.status = c.status;
+  header.host_status = c.hostStatus;
+  header.driver_status = c.driverStatus;
+  header.sb_len_wr = c.senseWritten;
+  header.resid = c.resid;
+  const SgOutcome outcome = DecideSgResult(c.ioctlError, header);
+  EXPECT_EQ(outcome.result, c.result);
+  EXPECT_EQ(outcome.failure, c.failure);
+  EXPECT_EQ(outcome.senseLength, c.senseKept);
+  EXPECT_EQ(outcome.transferred, c.transferred);
+  EXPECT_EQ(outcome.osError, c.ioctlError);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SgResultTest,
+    ::testing::Values(
+        ResultCase{"Good", 0, 0, 0, 0, 0, 0, 0, SgFailure::None, 0, 96},
+        ResultCase{"GoodShortTransfer", 0, 0, 0, 0, 0, 40, 0, SgFailure::None, 0, 56},
+        ResultCase{"ResidualBeyondLength", 0, 0, 0, 0, 0, 500, 0, SgFailure::None, 0, 0},
+        ResultCase{"NegativeResidual", 0, 0, 0, 0, 0, -8, 0, SgFailure::None, 0, 96},
+        ResultCase{"CheckConditionWithSense", 0, 0x02, 0, 0x08, 18, 96, kSgFailure,
+                   SgFailure::CheckCondition, 18, 0},
+        ResultCase{"SenseBeyondItsBuffer", 0, 0x02, 0, 0x08, 60, 0, kSgFailure,
+                   SgFailure::CheckCondition, 32, 0},
+        ResultCase{"DriverSenseWithoutStatus", 0, 0, 0, 0x08, 18, 0, kSgFailure,
+                   SgFailure::CheckCondition, 18, 0},
+        ResultCase{"CheckConditionNoSense", 0, 0x02, 0, 0, 0, 0, kSgFailure,
+                   SgFailure::CheckCondition, 0, 0},
+        ResultCase{"Busy", 0, 0x08, 0, 0, 0, 0, kSgFailure, SgFailure::DeviceStatus, 0, 0},
+        ResultCase{"HostTimeOut", 0, 0, 0x03, 0, 0, 96, kSgFailure, SgFailure::TimedOut, 0, 0},
+        ResultCase{"HostNoConnect", 0, 0, 0x01, 0, 0, 96, kSgFailure, SgFailure::HostError, 0, 0},
+        ResultCase{"DriverTimeOut", 0, 0, 0, 0x06, 0, 0, kSgFailure, SgFailure::TimedOut, 0, 0},
+        ResultCase{"DriverError", 0, 0, 0, 0x04, 0, 0, kSgFailure, SgFailure::DriverError, 0, 0},
+        ResultCase{"NotPermitted", EPERM, 0, 0, 0, 0, 0, kSgFailure, SgFailure::NotPermitted, 0, 0},
+        ResultCase{"AccessDenied", EACCES, 0, 0, 0, 0, 0, kSgFailure, SgFailure::AccessDenied, 0,
+                   0},
+        ResultCase{"DeviceGone", ENXIO, 0, 0, 0, 0, 0, kSgFailure, SgFailure::DeviceGone, 0, 0},
+        ResultCase{"OtherErrno", EINVAL, 0, 0, 0, 0, 0, kSgFailure, SgFailure::CallFailed, 0, 0}),
+    [](const ::testing::TestParamInfo<ResultCase>& info) { return info.param.name; });
+
+// ---- the transport over a fake port ----------------------------------------
+
+class FakeSgPort final : public SgPort {
+ public:
+  int Open(const std::string& path, bool forWrite, int& error) override {
+    opens.push_back(path + (forWrite ? " rw" : " ro"));
+    if (forWrite && refuseWrite) {
+      error = EACCES;
+      return -1;
+    }
+    error = 0;
+    openFd = 7;
+    return openFd;
+  }
+  int Io(int fd, sg_io_hdr_t& header) override {
+    EXPECT_EQ(fd, openFd);
+    seen.push_back(header);
+    cdbs.emplace_back(header.cmdp, header.cmdp + header.cmd_len);
+    return answer ? answer(header) : 0;
+  }
+  void Close(int fd) override { closed.push_back(fd); }
+  bool HasRawIo() override { return rawIo; }
+
+  bool refuseWrite = false;
+  bool rawIo = true;
+  int openFd = -1;
+  std::function<int(sg_io_hdr_t&)> answer;
+  std::vector<std::string> opens;
+  std::vector<sg_io_hdr_t> seen;
+  std::vector<std::vector<uint8_t>> cdbs;
+  std::vector<int> closed;
+};
+
+class SgTransportTest : public ::testing::Test {
+ protected:
+  SgTransportTest() : transport_(port_), context_(transport_, kTarn2kProfile) {
+    transport_.InitDriveAccess();
+  }
+  FakeSgPort port_;
+  SgTransport transport_;
+  DriveContext context_;
+};
+
+TEST_F(SgTransportTest, BuildsOneRequestPerCommand) {
+  ASSERT_EQ(transport_.OpenDevice("/dev/sr0"), 0);
+  ASSERT_EQ(SendInquiry(context_), 0);
+  uint8_t block[0x20] = {};
+  ASSERT_EQ(WriteDriveBuffer(context_, kDownloadBlockId, 0x8000, sizeof block, block), 0);
+  ASSERT_EQ(SendTestUnitReady(context_), 0);
+
+  ASSERT_EQ(port_.seen.size(), 3u);
+  const sg_io_hdr_t& inquiry = port_.seen[0];
+  EXPECT_EQ(inquiry.interface_id, 'S');
+  EXPECT_EQ(inquiry.dxfer_direction, SG_DXFER_FROM_DEV);
+  EXPECT_EQ(inquiry.dxfer_len, 96u);
+  EXPECT_EQ(inquiry.dxferp, context_.buffers().data);
+  EXPECT_EQ(port_.cdbs[0], (std::vector<uint8_t>{0x12, 0, 0, 0, 0x60, 0}));
+  const sg_io_hdr_t& write = port_.seen[1];
+  EXPECT_EQ(write.dxfer_direction, SG_DXFER_TO_DEV);
+  EXPECT_EQ(write.dxfer_len, sizeof block);
+  EXPECT_EQ(port_.cdbs[1].size(), 10u);
+  EXPECT_EQ(port_.cdbs[1][0], 0x3B);
+  // A command without data moves none, whatever its pass-through direction.
+  EXPECT_EQ(port_.seen[2].dxfer_direction, SG_DXFER_NONE);
+  EXPECT_EQ(port_.seen[2].dxfer_len, 0u);
+  EXPECT_EQ(port_.seen[2].dxferp, nullptr);
+  EXPECT_GT(port_.seen[2].timeout, 0u);
+}
+
+TEST_F(SgTransportTest, KeepsTheSenseOfAFailureForTheRequestSenseAfterIt) {
+  ASSERT_EQ(transport_.OpenDevice("/dev/sr0"), 0);
+  port_.answer = [](sg_io_hdr_t& h) {
+    h.status = 0x02;
+    h.driver_status = 0x08;
+    const uint8_t sense[18] = {0x70, 0, 0x02, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x3A, 0x00};
+    std::memcpy(h.sbp, sense, sizeof sense);
+    h.sb_len_wr = sizeof sense;
+    return 0;
+  };
+  EXPECT_EQ(SendTestUnitReady(context_), kSgFailure);
+  EXPECT_EQ(transport_.LastOutcome().failure, SgFailure::CheckCondition);
+  EXPECT_TRUE(DecodeSense(context_.buffers()).MediumNotPresent());
+
+  // The kernel fetched the sense already: REQUEST SENSE is answered from it
+  // without a request, and only once.
+  context_.buffers().sense.fill(0);
+  port_.answer = nullptr;
+  EXPECT_EQ(SendRequestSense(context_), 0);
+  EXPECT_EQ(port_.seen.size(), 1u);
+  EXPECT_TRUE(DecodeSense(context_.buffers()).MediumNotPresent());
+  EXPECT_EQ(SendRequestSense(context_), 0);
+  EXPECT_EQ(port_.seen.size(), 2u);
+}
+
+TEST_F(SgTransportTest, NamesTheRightTheKernelWanted) {
+  port_.refuseWrite = true;
+  ASSERT_EQ(transport_.OpenDevice("/dev/sr0"), 0);
+  EXPECT_EQ(port_.opens, (std::vector<std::string>{"/dev/sr0 rw", "/dev/sr0 ro"}));
+  EXPECT_FALSE(transport_.OpenForWrite());
+  port_.answer = [](sg_io_hdr_t&) { return EPERM; };
+
+  uint8_t mask[8] = {};
+  ScsiCommand sendKey;
+  sendKey.cdb[0] = 0xA3;
+  sendKey.cdbLength = 12;
+  sendKey.direction = DataDirection::Out;
+  sendKey.data = mask;
+  sendKey.transferLength = sizeof mask;
+  EXPECT_EQ(transport_.Execute(sendKey), kSgFailure);
+  EXPECT_EQ(transport_.Refusal(), MissingRight::WriteAccess);
+
+  EXPECT_EQ(PrepareDownload(context_), kSgFailure);
+  EXPECT_EQ(transport_.Refusal(), MissingRight::RawIo);
+  // A new device starts without a refusal.
+  port_.refuseWrite = false;
+  ASSERT_EQ(transport_.OpenDevice("/dev/sr1"), 0);
+  EXPECT_EQ(port_.closed, (std::vector<int>{7}));
+  EXPECT_EQ(transport_.Refusal(), MissingRight::None);
+  EXPECT_EQ(RightFor(SgFailure::NotPermitted, 0xA3, true), MissingRight::RawIo);
+  EXPECT_EQ(RightFor(SgFailure::CheckCondition, 0x3B, false), MissingRight::None);
+}
+
+TEST_F(SgTransportTest, RefusesWithoutADeviceOrWithABadRequest) {
+  EXPECT_EQ(SendInquiry(context_), kSgFailure);
+  EXPECT_TRUE(port_.seen.empty());
+  ASSERT_EQ(transport_.OpenDevice("/dev/sr0"), 0);
+  ScsiCommand bad;
+  bad.cdbLength = 7;
+  EXPECT_EQ(transport_.Execute(bad), kSgFailure);
+  ScsiCommand noData;
+  noData.cdb[0] = 0x12;
+  noData.direction = DataDirection::In;
+  noData.transferLength = 96;
+  EXPECT_EQ(transport_.Execute(noData), kSgFailure);
+  EXPECT_TRUE(port_.seen.empty());
+}
+
+// ---- the tool's messages for a missing right --------------------------------
+
+class QuietTerminal final : public cli::Terminal {
+ public:
+  std::ostream& Out() override { return out; }
+  std::ostream& Err() override { return err; }
+  bool Interactive() const override { return false; }
+  std::optional<std::string> ReadLine() override { return std::nullopt; }
+  std::ostringstream out, err;
+};
+
+TEST(SgHostRights, AnUpdateWithoutRawIoStopsBeforeTheDriveIsAsked) {
+  FakeSgPort port;
+  port.rawIo = false;
+  const std::string hex = ::testing::TempDir() + "kestrel-rights.hex";
+  // A file the loader accepts: one data record and the end record.
+  std::ofstream(hex) << ":0100000000FF\r\n:00000001FF\r\n";
+  QuietTerminal terminal;
+  cli::Environment environment{
+      terminal, [&port](std::string&) { return std::make_unique<cli::SgHost>(port, "/nowhere"); },
+      nullptr};
+  EXPECT_EQ(
+      cli::RunKestrel({"kestrel", "firmware", "update", "/dev/sr0", hex, "--yes"}, environment), 2);
+  EXPECT_NE(terminal.err.str().find("CAP_SYS_RAWIO"), std::string::npos) << terminal.err.str();
+  EXPECT_TRUE(port.opens.empty());
+  EXPECT_TRUE(port.seen.empty());
+  std::remove(hex.c_str());
+}
+
+TEST(SgHostRights, SaysWhichRightARefusedCommandLacked) {
+  FakeSgPort port;
+  port.refuseWrite = true;
+  cli::SgHost host(port, "/nowhere");
+  std::string why;
+  ASSERT_TRUE(host.Open("/dev/sr0", why)) << why;
+  EXPECT_EQ(host.Refusal(), "");
+  port.answer = [](sg_io_hdr_t&) { return EPERM; };
+  uint8_t mask[8] = {};
+  ScsiCommand sendKey;
+  sendKey.cdb[0] = 0xA3;
+  sendKey.cdbLength = 12;
+  sendKey.direction = DataDirection::Out;
+  sendKey.data = mask;
+  sendKey.transferLength = sizeof mask;
+  EXPECT_NE(host.Transport().Execute(sendKey), 0);
+  EXPECT_NE(host.Refusal().find("/dev/sr0 is open read-only"), std::string::npos) << host.Refusal();
+  ScsiCommand writeBuffer;
+  writeBuffer.cdb[0] = 0x3B;
+  writeBuffer.cdbLength = 10;
+  EXPECT_NE(host.Transport().Execute(writeBuffer), 0);
+  EXPECT_NE(host.Refusal().find("CAP_SYS_RAWIO"), std::string::npos) << host.Refusal();
+}
+
+}  // namespace
+}  // namespace kestrel::linux_sg
