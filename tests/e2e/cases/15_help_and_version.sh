@@ -7,6 +7,8 @@
 HELP_ROWS=(
   "TARN9X.EXE|Firmware Version-Up Utility for Windows9x/Me|=|UpdateUtility.htm|syscommand 0x20|TARN9Xのﾊﾞｰｼﾞｮﾝ情報|1000"
   "TARN2K.EXE|Firmware Update Utility for Win2000/XP|=|UpdateUtility.htm|syscommand 0x20|About TARN2K|1000"
+  "MERE9X.EXE|Region Utility for Windows9x/Me|=|RegionUtility.htm|syscommand 0x20|About MERE9X|1025"
+  "MERE2K.EXE|Region Utility for Windows2000|=|RegionUtility.htm|syscommand 0x20|About MERE2K|1023"
   "FELL32.EXE|DVD-ROM Utilities for Windows|DVD-ROMユーティリティ[Windows版]|HELPINDEX.htm|click 5|About DVD-ROM Utilities Launcher|1002"
   "FELL32.EXE|DVD-ROM Utilities for Windows|DVD-ROMユーティリティ[Windows版]|HELPINDEX.htm|syscommand 0x20|About DVD-ROM Utilities Launcher|1002"
 )
