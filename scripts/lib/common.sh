@@ -19,8 +19,13 @@ KESTREL_PACKAGES=(
   libcli11-dev nlohmann-json3-dev
   mingw-w64 g++-mingw-w64-i686 gcc-multilib
   wine wine32:i386 fonts-wine
-  xvfb x11-utils imagemagick fonts-ipafont-gothic locales fp-utils
+  xvfb x11-utils imagemagick fonts-ipafont-gothic locales fp-utils zip unzip
 )
+
+# The suite's version and its programs, in the order the launcher names them;
+# scripts/run and scripts/dist take whichever of them are built.
+KESTREL_VERSION=1.03
+KESTREL_PROGRAMS=(TARN9X.EXE TARN2K.EXE MERE9X.EXE MERE2K.EXE BECK9X.EXE BECK2K.EXE FELL32.EXE)
 
 package_installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'

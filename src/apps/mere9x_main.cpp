@@ -11,11 +11,13 @@
 #include "region/region_operations.h"
 #include "ui/region_window.h"
 #include "ui/region_window_texts.h"
+#include "win32/program_start.h"
 #include "win32/win32_aspi_port.h"
 #include "win32/win32_timer_port.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace kestrel;
+  win32::StartProgram();
   const ProgramRow& row = kMere9xProgram;
 
   win32::Win32AspiPort aspiPort;

@@ -1,7 +1,5 @@
 // TARN2K: firmware update through SCSI pass-through on the drive letters.
 #include <windows.h>
-// after <windows.h>
-#include <commctrl.h>
 
 #include "apps/firmware_program.h"
 #include "apps/program_table.h"
@@ -11,21 +9,20 @@
 #include "firmware/programming_wait.h"
 #include "ui/firmware_update_window.h"
 #include "ui/firmware_window_texts.h"
+#include "win32/program_start.h"
 #include "win32/win32_file_system.h"
 #include "win32/win32_passthrough_port.h"
 #include "win32/win32_timer_port.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace kestrel;
+  win32::StartProgram();
   const ProgramRow& row = kTarn2kProgram;
 
   win32::Win32PassThroughPort passThroughPort;
   PassThroughTransport transport(passThroughPort);
   // A failure here shows itself in drive discovery.
   transport.InitDriveAccess();
-
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
 
   DriveContext context(transport, *row.drive);
   LetterDiscovery discovery(context, transport);

@@ -1,7 +1,5 @@
 // TARN9X: firmware update over the ASPI manager (WNASPI32.DLL).
 #include <windows.h>
-// after <windows.h>
-#include <commctrl.h>
 
 #include "apps/firmware_program.h"
 #include "apps/program_table.h"
@@ -11,21 +9,20 @@
 #include "firmware/programming_wait.h"
 #include "ui/firmware_update_window.h"
 #include "ui/firmware_window_texts.h"
+#include "win32/program_start.h"
 #include "win32/win32_aspi_port.h"
 #include "win32/win32_file_system.h"
 #include "win32/win32_timer_port.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace kestrel;
+  win32::StartProgram();
   const ProgramRow& row = kTarn9xProgram;
 
   win32::Win32AspiPort aspiPort;
   AspiTransport transport(aspiPort);
   // A failure here shows itself in drive discovery.
   transport.InitDriveAccess();
-
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
 
   DriveContext context(transport, *row.drive);
   AspiDiscovery discovery(context, transport);

@@ -94,8 +94,10 @@ std::optional<std::string> FirmwareUpdateWindow::ChooseFile(const OpenFileReques
   dialog.lpstrInitialDir = initialDirectory.c_str();
   dialog.lpstrTitle = title.c_str();
   // Only the read-only box is hidden: a name typed for a file that does not
-  // exist comes back, and the loader reports it in the file-error box.
-  dialog.Flags = OFN_HIDEREADONLY;
+  // exist comes back, and the loader reports it in the file-error box. The
+  // current directory stays where the program was started, where Help looks
+  // for its files; the next dialog opens in the kept folder.
+  dialog.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (!GetOpenFileNameW(&dialog)) return std::nullopt;
   return Narrow(fileName.data());
 }

@@ -2,6 +2,8 @@
 
 #include <htmlhelp.h>
 
+#include "win32/trusted_library.h"
+
 namespace kestrel {
 namespace {
 
@@ -9,7 +11,9 @@ using HtmlHelpAFunction = decltype(&HtmlHelpA);
 
 HtmlHelpAFunction LoadHtmlHelp() {
   // The library stays loaded: the help window it opens outlives the call.
-  static HMODULE library = LoadLibraryA("hhctrl.ocx");
+  // It comes from the system folder, never from a folder that the search
+  // order would try first.
+  static HMODULE library = win32::LoadSystemLibrary(L"hhctrl.ocx");
   if (library == nullptr) return nullptr;
   return reinterpret_cast<HtmlHelpAFunction>(
       reinterpret_cast<void*>(GetProcAddress(library, "HtmlHelpA")));

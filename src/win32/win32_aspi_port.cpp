@@ -2,6 +2,7 @@
 
 #include "drive/aspi_defs.h"
 #include "win32/message_pump.h"
+#include "win32/trusted_library.h"
 
 namespace kestrel::win32 {
 
@@ -28,7 +29,9 @@ Function* BindExport(HMODULE module, const char* name, WORD ordinal) {
 
 bool Win32AspiPort::LoadManager() {
   if (manager_ != nullptr) return true;
-  UniqueModule module(::LoadLibraryW(L"WNASPI32.DLL"));
+  // From the program's folder or the system's, never from the current
+  // directory: these programs run with administrator rights.
+  UniqueModule module(LoadTrustedLibrary(L"WNASPI32.DLL"));
   if (!module) return false;
   auto* getSupportInfo =
       BindExport<decltype(wnaspi32::GetASPI32SupportInfo)>(module.get(), "GetASPI32SupportInfo", 1);

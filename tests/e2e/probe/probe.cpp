@@ -623,6 +623,50 @@ int CmdKill(const Command& c) {
   return 0;
 }
 
+// The version resource of a file: the fixed file and product versions, then
+// the strings of its first translation, one "Name=value" a line.
+int CmdVersion(const Command& c) {
+  const std::wstring& file = c.at(0);
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+  if (size == 0) return Fail(L"no version resource in " + file);
+  std::vector<BYTE> block(size);
+  if (!GetFileVersionInfoW(file.c_str(), 0, size, block.data())) return Fail(L"cannot read " + file);
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+      length < sizeof *fixed)
+    return Fail(L"no fixed version information");
+  wchar_t line[128];
+  swprintf(line, 128, L"FileVersion#=%u.%u.%u.%u\nProductVersion#=%u.%u.%u.%u\n",
+           HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+           HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS),
+           HIWORD(fixed->dwProductVersionMS), LOWORD(fixed->dwProductVersionMS),
+           HIWORD(fixed->dwProductVersionLS), LOWORD(fixed->dwProductVersionLS));
+  std::wstring out = line;
+  struct Translation {
+    WORD language, codePage;
+  }* translation = nullptr;
+  if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
+                      reinterpret_cast<void**>(&translation), &length) ||
+      length < sizeof *translation)
+    return Fail(L"no translation table");
+  wchar_t prefix[64];
+  swprintf(prefix, 64, L"\\StringFileInfo\\%04x%04x\\", translation->language,
+           translation->codePage);
+  for (const wchar_t* name : {L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName",
+                              L"LegalCopyright", L"OriginalFilename", L"ProductName",
+                              L"ProductVersion"}) {
+    wchar_t* value = nullptr;
+    if (VerQueryValueW(block.data(), (std::wstring(prefix) + name).c_str(),
+                       reinterpret_cast<void**>(&value), &length) &&
+        value != nullptr)
+      out += std::wstring(name) + L"=" + value + L"\n";
+  }
+  Out(out);
+  return 0;
+}
+
 struct CommandSetup {
   const wchar_t* name;
   size_t minArgs;
@@ -650,6 +694,7 @@ const CommandSetup kCommands[] = {
     {L"windows", 0, CmdWindows, L"                        list top-level windows: hwnd pid visible+enabled class title"},
     {L"processes", 0, CmdProcesses, L"                      list processes: pid exe"},
     {L"wait-exit", 1, CmdWaitExit, L"EXE [MS]              wait until no process has the file name"},
+    {L"version", 1, CmdVersion, L"FILE                     print a file's version resource: 'Name=value' a line"},
     {L"kill", 1, CmdKill, L"EXE                         terminate every process with the file name"},
 };
 
