@@ -10,10 +10,12 @@
 #include "drive/passthrough_transport.h"
 #include "ui/speed_window.h"
 #include "ui/speed_window_texts.h"
+#include "win32/program_start.h"
 #include "win32/win32_passthrough_port.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace kestrel;
+  win32::StartProgram();
   const ProgramRow& row = kBeck2kProgram;
 
   win32::Win32PassThroughPort passThroughPort;
@@ -21,8 +23,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // A failure here shows itself in drive discovery.
   transport.InitDriveAccess();
 
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
 
   DriveContext context(transport, *row.drive);
   LetterDiscovery discovery(context, transport);

@@ -9,10 +9,12 @@
 #include "drive/aspi_transport.h"
 #include "ui/speed_window.h"
 #include "ui/speed_window_texts.h"
+#include "win32/program_start.h"
 #include "win32/win32_aspi_port.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace kestrel;
+  win32::StartProgram();
   const ProgramRow& row = kBeck9xProgram;
 
   win32::Win32AspiPort aspiPort;
@@ -20,9 +22,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Not examined: a manager that is missing or finds no adapter shows itself
   // as "No ATAPI I/F found." in the drive discovery.
   transport.InitDriveAccess();
-
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
 
   DriveContext context(transport, *row.drive);
   AspiDiscovery discovery(context, transport);

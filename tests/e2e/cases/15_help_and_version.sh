@@ -9,6 +9,8 @@ HELP_ROWS=(
   "TARN2K.EXE|Firmware Update Utility for Win2000/XP|=|UpdateUtility.htm|syscommand 0x20|About TARN2K|1000"
   "MERE9X.EXE|Region Utility for Windows9x/Me|=|RegionUtility.htm|syscommand 0x20|About MERE9X|1025"
   "MERE2K.EXE|Region Utility for Windows2000|=|RegionUtility.htm|syscommand 0x20|About MERE2K|1023"
+  "BECK9X.EXE|Speed Control Utility|=|SpeedControl.htm|syscommand 0x20|About Speed Control Utility|1002|crlf"
+  "BECK2K.EXE|Speed Control Utility|=|SpeedControl.htm|syscommand 0x20|About Speed Control Utility|1002|crlf"
   "FELL32.EXE|DVD-ROM Utilities for Windows|DVD-ROMユーティリティ[Windows版]|HELPINDEX.htm|click 5|About DVD-ROM Utilities Launcher|1002"
   "FELL32.EXE|DVD-ROM Utilities for Windows|DVD-ROMユーティリティ[Windows版]|HELPINDEX.htm|syscommand 0x20|About DVD-ROM Utilities Launcher|1002"
 )
