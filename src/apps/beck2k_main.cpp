@@ -23,7 +23,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // A failure here shows itself in drive discovery.
   transport.InitDriveAccess();
 
-
   DriveContext context(transport, *row.drive);
   LetterDiscovery discovery(context, transport);
   LetterDriveSelector selector(transport);
