@@ -1,6 +1,7 @@
 #include "speed/speed_operations.h"
 
 #include <cstdio>
+#include <functional>
 
 #include "drive/command_set.h"
 #include "drive/sense.h"
@@ -69,6 +70,11 @@ std::string SpeedOperations::SenseTriple(const char* format) {
 }
 
 void SpeedOperations::ChangeSpeed() {
+  RunOnSelectedDrive([this](const DriveEntry&) { return SetSpeedText(); });
+}
+
+void SpeedOperations::RunOnSelectedDrive(
+    const std::function<std::string(const DriveEntry&)>& operation) {
   DriveUse use(selector_);
   const DriveEntry* entry = nullptr;
   std::string text;
@@ -80,7 +86,7 @@ void SpeedOperations::ChangeSpeed() {
       text = Message(speed_text::kDeviceOpenFailed);
       break;
     case Selection::Current:
-      text = SetSpeedText();
+      text = operation(*entry);
       break;
   }
   view_.appendToLog(text);
@@ -99,21 +105,7 @@ std::string SpeedOperations::SetSpeedText() {
 }
 
 void SpeedOperations::ReportSpeed() {
-  DriveUse use(selector_);
-  const DriveEntry* entry = nullptr;
-  std::string text;
-  switch (SelectDrive(entry)) {
-    case Selection::NoSelection:
-      text = Message(speed_text::kNoValidItem);
-      break;
-    case Selection::OpenFailed:
-      text = Message(speed_text::kDeviceOpenFailed);
-      break;
-    case Selection::Current:
-      text = ReportText(*entry);
-      break;
-  }
-  view_.appendToLog(text);
+  RunOnSelectedDrive([this](const DriveEntry& entry) { return ReportText(entry); });
 }
 
 std::string SpeedOperations::ReportText(const DriveEntry& entry) {

@@ -7,6 +7,7 @@
 // current (ASPI: its adapter and target; pass-through: opens its letter) and
 // releases it when the operation ends (pass-through: closes it).
 #pragma once
+#include <functional>
 #include <string>
 
 #include "drive/discovery.h"
@@ -34,6 +35,9 @@ class SpeedOperations {
   enum class Selection { Current, NoSelection, OpenFailed };
   // Makes the drive of the Target Drive list's selection current.
   Selection SelectDrive(const DriveEntry*& entry);
+  // Selects (and on pass-through opens) the chosen drive, runs `operation` on
+  // it and logs its text, or logs why no drive could be used.
+  void RunOnSelectedDrive(const std::function<std::string(const DriveEntry&)>& operation);
   std::string SetSpeedText();
   std::string ReportText(const DriveEntry& entry);
   std::string DriveModeText(size_t modeIndex);

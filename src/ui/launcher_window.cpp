@@ -3,6 +3,7 @@
 #include "shell/control_text.h"
 #include "ui/dialog_thunk.h"
 #include "ui/resource_ids.h"
+#include "win32/message_pump.h"
 #include "win32/wide_text.h"
 
 namespace kestrel {
@@ -17,12 +18,6 @@ const ControlText kJapaneseTexts[] = {
     {0, IDC_LAUNCHER_EXIT, "終了"},
 };
 constexpr const char* kJapaneseTitle = "DVD-ROMユーティリティ[Windows版]";
-
-bool IsUserInput(UINT message) {
-  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
-         (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
-}
 
 }  // namespace
 
@@ -114,16 +109,7 @@ void LauncherWindow::SetInformationText(const std::string& text) {
 void LauncherWindow::Pump() {
   // Painting and posted messages are handled; the user's keys and clicks are
   // dropped, and a close or command that arrives is ignored while closing_.
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return;
-    }
-    if (IsUserInput(message.message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  win32::PumpWithoutInput();
 }
 
 }  // namespace kestrel
