@@ -12,6 +12,11 @@ E2E_OUTPUT=${E2E_OUTPUT:-$E2E_ROOT/build/e2e-output}
 E2E_LOCALE_DIR=${E2E_LOCALE_DIR:-$E2E_ROOT/build/e2e-locale}
 # The native build: the drive-letter server and the SG_IO preload library.
 E2E_NATIVE_BUILD=${E2E_NATIVE_BUILD:-$E2E_ROOT/build/native}
+# Absolute, so that Wine and the cases' own directories see the same paths.
+for e2e_var in E2E_WIN32_BUILD E2E_NATIVE_BUILD E2E_OUTPUT; do
+  [ -d "${!e2e_var}" ] && printf -v "$e2e_var" '%s' "$(cd "${!e2e_var}" && pwd)"
+done
+unset e2e_var
 
 # ---- logging ---------------------------------------------------------------
 
