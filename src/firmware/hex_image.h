@@ -52,6 +52,7 @@ enum class HexLoadEnd {
   ChecksumError,      // a record whose checksum does not match
   InvalidRecord,      // non-hexadecimal field, record longer than its line, bad segment record
   AddressOutOfRange,  // a data record reaching past DataBuffer
+  LinearAddress,      // an extended linear address other than 0000h
   MissingEndRecord,   // the file ended before its end-of-file record
   FileError,          // the file layer failed while reading
 };

@@ -499,6 +499,14 @@ TEST_P(ReloadTest, AFailedLoadWithdrawsTheEarlierImageUntilALoadSucceeds) {
          f.text[f.text.find(":10") + 9] ^= 1;
        }},
       {"no end record", [&](auto& f) { f.text = b.substr(0, b.rfind(":00000001FF")); }},
+      // Folded over the low 64 KB, this byte would leave every check passing.
+      {"upper linear address",
+       [&](auto& f) {
+         f.text = b;
+         f.text.insert(f.text.rfind(":00000001FF"), testing::LinearAddressRecord(1) + "\r\n" +
+                                                        testing::HexRecord(0, 0x5000, {1}) +
+                                                        "\r\n");
+       }},
       {"bad start character",
        [&](auto& f) {
          f.text = b;
