@@ -203,9 +203,14 @@ TEST_P(UpdateBuildTest, NothingIsWrittenUntilEveryCheckAndTheUserAgree) {
     std::string log;
     bool shownFromTop;
   };
+  const std::string notSupported = std::string("Selected drive is not supported by this program.") +
+                                   (GetParam() == Program::Tarn2k ? "\r\n" : "");
   const std::vector<Case> cases = {
       {"no selection", [](UpdateRig& r, auto&) { r.view_.selection = -1; }, UpdateOutcome::NoDrive,
        "Don't select the avialable drive.", false},
+      {"listed drive's INQUIRY fails",
+       [](UpdateRig& r, auto&) { r.drive_->FailCommand(0x12, 1, sim::kHardwareError); },
+       UpdateOutcome::NoDrive, notSupported, false},
       {"never loaded", [](UpdateRig&, auto& img) { img.assign(img.size(), 0); },
        UpdateOutcome::ImageNotAvailable, "This file is not available.", true},
       {"CPU id unreadable",
