@@ -37,7 +37,7 @@ const MessagePair* AllPairs(size_t& count) {
       kSelectFile,        kChecksumError,    kInvalidRecord,      kMissingEndRecord,
       kAddressOutOfRange, kFileNotAvailable, kCpuMismatch,        kFileInappropriate,
       kStartUpdate,       kVerifySuccess,    kVerifyFailure,      kUpdateSucceeded,
-      kUpdateFailed,      kRemainingTime,    kFileCannotBeOpened,
+      kUpdateFailed,      kRemainingTime,    kFileCannotBeOpened, kLinearAddress,
   };
   count = std::size(kPairs);
   return kPairs;

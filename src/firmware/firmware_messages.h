@@ -37,6 +37,9 @@ inline constexpr MessagePair kMissingEndRecord{
     "\r\nファイルが不完全です。終了レコードがありません。"};
 inline constexpr MessagePair kAddressOutOfRange{181, 182, "\r\nAddress out of range in line %d.",
                                                 "\r\n%d行目のアドレスが範囲外です。"};
+inline constexpr MessagePair kLinearAddress{185, 186,
+                                            "\r\nUnsupported extended linear address in line %d.",
+                                            "\r\n%d行目の拡張リニアアドレスには対応していません。"};
 // The box of a file the dialog named but the file layer could not open.
 inline constexpr MessagePair kFileCannotBeOpened{183, 184, "The file cannot be opened:\r\n",
                                                  "ファイルを開くことができません:\r\n"};

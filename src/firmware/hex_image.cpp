@@ -71,6 +71,7 @@ constexpr EditionLabel kEditionLabels[] = {
 constexpr uint8_t kRecordData = 0x00;
 constexpr uint8_t kRecordEndOfFile = 0x01;
 constexpr uint8_t kRecordSegment = 0x02;
+constexpr uint8_t kRecordLinearAddress = 0x04;
 constexpr uint32_t kSegmentRemappedFrom = 0x50000;
 
 // Bytes of a record line: ':' , count, offset (2), type, data, checksum.
@@ -186,16 +187,24 @@ HexLoadResult ParseRecords(Source& source, uint8_t* dataBuffer) {
       if (result.loadedByteCount >= kImageLoadSize) return result;  // the image is full
     } else if (type == kRecordEndOfFile) {
       return result;
-    } else if (type == kRecordSegment) {
+    } else if (type == kRecordSegment || type == kRecordLinearAddress) {
       if (count != 2) {
         result.end = HexLoadEnd::InvalidRecord;
         return result;
       }
-      segmentBase = ((static_cast<uint32_t>(scratch[0]) << 8) | scratch[1]) << 4;
-      // The second CPU's trailer is kept in the 4 KB after the first's.
-      if (segmentBase == kSegmentRemappedFrom) segmentBase = kSecondTrailerOffset;
+      const uint32_t address = (static_cast<uint32_t>(scratch[0]) << 8) | scratch[1];
+      if (type == kRecordSegment) {
+        segmentBase = address << 4;
+        // The second CPU's trailer is kept in the 4 KB after the first's.
+        if (segmentBase == kSegmentRemappedFrom) segmentBase = kSecondTrailerOffset;
+      } else if (address != 0) {
+        // Only segment records place data: the data after an upper linear
+        // address would be laid over the low 64 KB of the image.
+        result.end = HexLoadEnd::LinearAddress;
+        return result;
+      }
     }
-    // Other record types, extended linear addresses included, change nothing.
+    // Other record types, start addresses included, change nothing.
   }
 }
 
@@ -259,6 +268,9 @@ void AppendLoadFailure(const HexLoadResult& result, Language language, std::stri
       break;
     case HexLoadEnd::AddressOutOfRange:
       log += FormatLineMessage(firmware_text::kAddressOutOfRange, language, result.lineNumber);
+      break;
+    case HexLoadEnd::LinearAddress:
+      log += FormatLineMessage(firmware_text::kLinearAddress, language, result.lineNumber);
       break;
     case HexLoadEnd::MissingEndRecord:
       log += Pick(firmware_text::kMissingEndRecord, language);

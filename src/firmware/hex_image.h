@@ -50,8 +50,9 @@ enum class HexLoadEnd {
   Normal,             // end-of-file record, or 0x42000 data bytes loaded
   BadStartCharacter,  // a line that does not begin with ':'
   ChecksumError,      // a record whose checksum does not match
-  InvalidRecord,      // non-hexadecimal field, record longer than its line, bad segment record
+  InvalidRecord,      // non-hexadecimal field, record longer than its line, bad address record
   AddressOutOfRange,  // a data record reaching past DataBuffer
+  LinearAddress,      // an extended linear address other than 0000h
   MissingEndRecord,   // the file ended before its end-of-file record
   FileError,          // the file layer failed while reading
 };

@@ -107,6 +107,11 @@ std::string SegmentRecord(uint16_t segment) {
   return HexRecord(0x02, 0, {static_cast<uint8_t>(segment >> 8), static_cast<uint8_t>(segment)});
 }
 
+std::string LinearAddressRecord(uint16_t upperAddress) {
+  return HexRecord(0x04, 0,
+                   {static_cast<uint8_t>(upperAddress >> 8), static_cast<uint8_t>(upperAddress)});
+}
+
 std::string EndRecord() { return HexRecord(0x01, 0, {}); }
 
 std::string HexRecordsFor(const std::vector<uint8_t>& image, const std::vector<HexRegion>& regions,
@@ -121,7 +126,8 @@ std::string HexRecordsFor(const std::vector<uint8_t>& image, const std::vector<H
       const uint32_t address = region.fileAddress + done;
       const uint32_t block = address & ~0xFFFFu;
       if (block != currentBlock) {
-        out += SegmentRecord(static_cast<uint16_t>(block >> 4));
+        out += options.linearAddresses ? LinearAddressRecord(static_cast<uint16_t>(block >> 16))
+                                       : SegmentRecord(static_cast<uint16_t>(block >> 4));
         out += options.lineEnd;
         currentBlock = block;
       }

@@ -44,6 +44,7 @@ struct HexWriteOptions {
   std::string lineEnd = "\r\n";
   bool lowerCase = false;
   bool endRecord = true;  // closes with ":00000001FF"
+  bool linearAddresses = false;  // type 04 records in place of type 02, as general tools write
 };
 
 // The image as the loader leaves it in ImageBuffer: 0x42000 bytes, FFh where
@@ -53,8 +54,9 @@ std::vector<uint8_t> BuildFirmwareImage(const FirmwareImageSetup& setup);
 std::vector<HexRegion> FirmwareRegions(const FirmwareImageSetup& setup);
 std::string BuildFirmwareHex(const FirmwareImageSetup& setup, const HexWriteOptions& options = {});
 
-// Records for the given spans of `image`, with a segment record (type 02)
-// before each 64 KB block of file addresses.
+// Records for the given spans of `image`, with a segment record (type 02) or
+// an extended linear address record (type 04) before each 64 KB block of file
+// addresses.
 std::string HexRecordsFor(const std::vector<uint8_t>& image, const std::vector<HexRegion>& regions,
                           const HexWriteOptions& options = {});
 
@@ -62,6 +64,7 @@ std::string HexRecordsFor(const std::vector<uint8_t>& image, const std::vector<H
 std::string HexRecord(uint8_t type, uint16_t loadOffset, const std::vector<uint8_t>& data,
                       bool lowerCase = false);
 std::string SegmentRecord(uint16_t segment);
+std::string LinearAddressRecord(uint16_t upperAddress);
 std::string EndRecord();
 
 // Text edits for damaged files. Lines count from 1; line ends are "\r\n" or "\n".

@@ -203,9 +203,14 @@ TEST_P(UpdateBuildTest, NothingIsWrittenUntilEveryCheckAndTheUserAgree) {
     std::string log;
     bool shownFromTop;
   };
+  const std::string notSupported = std::string("Selected drive is not supported by this program.") +
+                                   (GetParam() == Program::Tarn2k ? "\r\n" : "");
   const std::vector<Case> cases = {
       {"no selection", [](UpdateRig& r, auto&) { r.view_.selection = -1; }, UpdateOutcome::NoDrive,
        "Don't select the avialable drive.", false},
+      {"listed drive's INQUIRY fails",
+       [](UpdateRig& r, auto&) { r.drive_->FailCommand(0x12, 1, sim::kHardwareError); },
+       UpdateOutcome::NoDrive, notSupported, false},
       {"never loaded", [](UpdateRig&, auto& img) { img.assign(img.size(), 0); },
        UpdateOutcome::ImageNotAvailable, "This file is not available.", true},
       {"CPU id unreadable",
@@ -499,6 +504,14 @@ TEST_P(ReloadTest, AFailedLoadWithdrawsTheEarlierImageUntilALoadSucceeds) {
          f.text[f.text.find(":10") + 9] ^= 1;
        }},
       {"no end record", [&](auto& f) { f.text = b.substr(0, b.rfind(":00000001FF")); }},
+      // Folded over the low 64 KB, this byte would leave every check passing.
+      {"upper linear address",
+       [&](auto& f) {
+         f.text = b;
+         f.text.insert(f.text.rfind(":00000001FF"), testing::LinearAddressRecord(1) + "\r\n" +
+                                                        testing::HexRecord(0, 0x5000, {1}) +
+                                                        "\r\n");
+       }},
       {"bad start character",
        [&](auto& f) {
          f.text = b;

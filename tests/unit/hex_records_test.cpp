@@ -20,6 +20,7 @@ using testing::BuildFirmwareImage;
 using testing::EndRecord;
 using testing::FirmwareImageSetup;
 using testing::HexRecord;
+using testing::LinearAddressRecord;
 using testing::SegmentRecord;
 
 // DataBuffer and ImageBuffer as the transport allocates them, zeroed; the
@@ -78,14 +79,14 @@ TEST(HexRecordsTest, DataLandsAtSegmentPlusOffsetAndTheRestIsFF) {
                            kImageBufferSize - kImageLoadSize));
 }
 
-TEST(HexRecordsTest, LowerCaseDigitsTypeFourAndOtherTypesAreAccepted) {
+TEST(HexRecordsTest, LowerCaseDigitsLinearAddressZeroAndStartAddressesAreAccepted) {
   Buffers b;
   const auto result =
-      Load(b, Lines({SegmentRecord(0x2000), HexRecord(0x04, 0, {0x00, 0x01}),
-                     HexRecord(0x03, 0, {0, 0, 0, 0}),
+      Load(b, Lines({SegmentRecord(0x2000), LinearAddressRecord(0),
+                     HexRecord(0x03, 0, {0, 0, 0, 0}), HexRecord(0x05, 0, {0, 0, 0, 0}),
                      HexRecord(0, 0x0100, {0xAB, 0xCD}, /*lowerCase=*/true), EndRecord()}));
   ASSERT_TRUE(result.normal());
-  // Type 04 changes nothing: the data lands relative to segment 2000h.
+  // Linear address 0000h changes nothing: the data lands relative to segment 2000h.
   EXPECT_EQ(b.image[0x20100], 0xAB);
   EXPECT_EQ(b.image[0x20101], 0xCD);
 }
@@ -223,6 +224,24 @@ INSTANTIATE_TEST_SUITE_P(
                               1,
                               "\r\nInvalid record in line 1.",
                               "\r\n1行目のレコードが正しくありません。"},
+                      Refusal{"LinearAddressOfOneByte",
+                              {HexRecord(4, 0, {0}), EndRecord()},
+                              HexLoadEnd::InvalidRecord,
+                              1,
+                              "\r\nInvalid record in line 1.",
+                              "\r\n1行目のレコードが正しくありません。"},
+                      Refusal{"LinearAddressBeforeData",
+                              {LinearAddressRecord(1), kGood, EndRecord()},
+                              HexLoadEnd::LinearAddress,
+                              1,
+                              "\r\nUnsupported extended linear address in line 1.",
+                              "\r\n1行目の拡張リニアアドレスには対応していません。"},
+                      Refusal{"LinearAddressAfterData",
+                              {kGood, LinearAddressRecord(0x8000), kGood, EndRecord()},
+                              HexLoadEnd::LinearAddress,
+                              2,
+                              "\r\nUnsupported extended linear address in line 2.",
+                              "\r\n2行目の拡張リニアアドレスには対応していません。"},
                       Refusal{"PastDataBuffer",
                               {SegmentRecord(0x4FFF), HexRecord(0, 0x000E, {1, 2, 3})},
                               HexLoadEnd::AddressOutOfRange,

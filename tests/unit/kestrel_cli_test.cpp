@@ -166,6 +166,15 @@ TEST_F(KestrelCliTest, RejectsADamagedFileWithTheLoadersReasonAndLine) {
   EXPECT_EQ(j["line"], 5);
   EXPECT_NE(j["error"].get<std::string>().find("5"), std::string::npos) << j.dump();
 
+  // Upper 64 KB blocks given by linear addresses: refused at the first one.
+  testing::HexWriteOptions linear;
+  linear.linearAddresses = true;
+  Write("linear.hex", testing::BuildFirmwareHex(testing::FirmwareImageSetup{}, linear));
+  const CliRun folded = Kestrel({"firmware", "info", Path("linear.hex")});
+  EXPECT_EQ(folded.status, 1);
+  EXPECT_NE(folded.err.find("Unsupported extended linear address in line 4098."), std::string::npos)
+      << folded.err;
+
   const CliRun missing = Kestrel({"firmware", "info", Path("none.hex")});
   EXPECT_EQ(missing.status, 2);
 }

@@ -1,6 +1,6 @@
 // The region commands through the real pass-through transport: CDB bytes,
-// direction, transfer length, timeout and automatic-sense length; and the
-// region utility's message pairs.
+// direction, transfer length, timeout and automatic-sense length; the RPC
+// state's fields; and the region utility's message pairs.
 #include "drive/region_commands.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 
 #include "drive/passthrough_transport.h"
 #include "drive/program_profile.h"
+#include "region/region_decoding.h"
 #include "region/region_messages.h"
 #include "shell/printf_specifiers.h"
 #include "sim/model/bus.h"
@@ -49,6 +50,9 @@ TEST(RegionCommands, RequestBlocksCarryTheTableValues) {
   EXPECT_EQ(cdb(), (Bytes{0xA4, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0x08, 0}));
   expectTransport(ntscsi::SCSI_IOCTL_DATA_IN);
   EXPECT_EQ(reply, (RegionReply{0, 6, 0, 0, 0x25, 0xFF, 1, 0}));
+  // Byte 4 holds the type code, the vendor resets and the user changes.
+  const RpcStateFields e5 = DecodeRpcState(RegionReply{0, 6, 0, 0, 0xE5, 0xFE, 1, 0});
+  EXPECT_EQ((Bytes{e5.typeCode, e5.vendorResets, e5.userChanges}), (Bytes{3, 4, 5}));
 
   ASSERT_EQ(ReadDiscRegionInfo(context, reply), 0);
   EXPECT_EQ(cdb(), (Bytes{0xAD, 0, 0, 0, 0, 0, 0, 0x01, 0, 8, 0, 0}));

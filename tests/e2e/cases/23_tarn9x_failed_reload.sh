@@ -1,11 +1,13 @@
-# In Japanese: after a good file, a damaged one is chosen; Update then refuses
-# rather than send the earlier image, until a file loads again. A file that
-# cannot be opened gets the Japanese box.
+# In Japanese: after a good file, a damaged one is chosen, then one placed by
+# extended linear addresses; Update then refuses rather than send the earlier
+# image, until a file loads again. A file that cannot be opened gets the
+# Japanese box.
 e2e_require TARN9X.EXE WNASPI32.DLL make_firmware.exe
 e2e_install TARN9X.EXE WNASPI32.DLL
 e2e_sim_ini
 good=$(e2e_make_hex UPDATE.HEX revision=1.20 date=2004/01/15)
 older=$(e2e_make_hex OLDER.HEX revision=1.05 date=2003/01/10)
+linear=$(e2e_make_hex LINEAR.HEX revision=1.05 linear=1)
 # One data character of the fifth line changed, its checksum kept.
 bad=$(e2e_dir)/DAMAGED.HEX
 awk 'NR == 5 { c = substr($0, 10, 1); $0 = substr($0, 1, 9) (c == "0" ? "1" : "0") substr($0, 11) } { print }' \
@@ -30,6 +32,15 @@ probe click "$T" 1011
 probe sync "$T"
 check_has "Update refuses the earlier image" "このファイルは有効なファイルではありません。" "$(ptext "$T" 1012)"
 check_ok "no confirmation window" probe wait-gone "$CONFIRM" 1000
+# Upper blocks given by extended linear addresses: refused at the first one.
+probe click "$T" 1010
+probe open-file "$linear"
+probe sync "$T"
+check_has "the linear-address file is refused" "4098行目の拡張リニアアドレスには対応していません。" "$(ptext "$T" 1012)"
+probe click "$T" 1011
+probe sync "$T"
+check_has "Update refuses it" "このファイルは有効なファイルではありません。" "$(ptext "$T" 1012)"
+check_ok "no confirmation window for it" probe wait-gone "$CONFIRM" 1000
 check_eq "nothing was written to the drive" "" "$(e2e_trace | grep 'cdb=3b')"
 
 missing=$(e2e_dir)/MISSING.HEX

@@ -1,19 +1,31 @@
-# TARN2K when the drive refuses a download block: the sense box, the log ends
-# with "Start update !", the drive is closed and the list rebuilt, and the
-# trace shows no programming command after the refusal. Then a drive whose
-# memory reads back different: the failed verification.
+# TARN2K refuses a file placed by extended linear addresses. When the drive
+# refuses a download block: the sense box, the log ends with "Start update !",
+# the drive is closed and the list rebuilt, and the trace shows no programming
+# command after the refusal. Then a drive whose memory reads back different:
+# the failed verification.
 e2e_require TARN2K.EXE make_firmware.exe
 e2e_install TARN2K.EXE
 e2e_sim_ini "adapter=atapi" \
   'target=0 kestrel model=DRV-320 rev=1.10 date=2003/05/12 cpu="HITACHI H8_3062A"' \
   "programming_ms=3000" "fault=refuse_block 2 sense=05/24/00" "letter=E 0 0"
 hex=$(e2e_make_hex UPDATE.HEX revision=1.20 date=2004/01/15)
+linear=$(e2e_make_hex LINEAR.HEX revision=1.20 linear=1)
 check_ok "letter E set up with the server" e2e_drive_letters E
 
 T="Firmware Update Utility for Win2000/XP"
 CONFIRM="Confirmation of update"
 e2e_start TARN2K.EXE
 check_ok "window appears" probe wait-window "$T" 30000
+# First a file placed by extended linear addresses: refused, nothing written.
+probe click "$T" 1010
+probe open-file "$linear"
+probe sync "$T"
+check_has "the linear-address file is refused" "Unsupported extended linear address in line 4098." "$(ptext "$T" 1012)"
+probe click "$T" 1011
+probe sync "$T"
+check_has "Update refuses it" "This file is not available." "$(ptext "$T" 1012)"
+check_ok "no confirmation window for it" probe wait-gone "$CONFIRM" 1000
+check_eq "nothing was written for it" "" "$(e2e_trace | grep 'cdb=3b')"
 probe click "$T" 1010
 probe open-file "$hex"
 probe sync "$T"

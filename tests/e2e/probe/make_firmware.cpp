@@ -5,6 +5,7 @@
 //   make_firmware.exe OUT.HEX [key=value...]
 //     product= revision= date=YYYY/MM/DD cpu= tag= edition= iface= mech= seed=
 //     sig=HEX (signature block offset: 1000, 100 or 2000)
+//     linear=1 (type 04 records in place of type 02)
 //
 // One-part image: the part at 0, a trailer block at 20000h.
 #include <cstdio>
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   kestrel::testing::FirmwareImageSetup image;
+  kestrel::testing::HexWriteOptions options;
   kestrel::sim::FirmwarePartSetup& setup = image.first;
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
@@ -37,13 +39,14 @@ int main(int argc, char** argv) {
     else if (key == "iface" && !value.empty()) setup.interfaceLetter = value[0];
     else if (key == "mech" && !value.empty()) setup.mechanismLetter = value[0];
     else if (key == "seed") setup.fillSeed = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
+    else if (key == "linear") options.linearAddresses = value == "1";
     else if (key == "sig") setup.signatureOffset = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 16));
     else {
       std::fprintf(stderr, "make_firmware: unknown key %s\n", key.c_str());
       return 2;
     }
   }
-  const std::string hex = kestrel::testing::BuildFirmwareHex(image);
+  const std::string hex = kestrel::testing::BuildFirmwareHex(image, options);
   FILE* out = std::fopen(argv[1], "wb");
   if (!out) {
     std::fprintf(stderr, "make_firmware: cannot write %s\n", argv[1]);
