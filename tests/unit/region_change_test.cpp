@@ -72,9 +72,9 @@ TEST(ChangeRegion, FourChangesLeftAndNoDiscAsksForOneAndCancels) {
 }
 
 TEST(ChangeRegion, OkWaitsForTheDiscAndAUnitAttentionIsTestedAgainAtOnce) {
-  RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, nullptr));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 4, 0, nullptr));
   rig.operations->ReportRegion();
-  ASSERT_EQ(rig.view.CheckedButtons(), "1.....");
+  ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Mark();
   rig.view.answers = {testing::BoxAnswer::Ok, testing::BoxAnswer::Ok};
   rig.view.onQuestion = [&] {
@@ -159,25 +159,79 @@ TEST(ChangeRegion, NoSelectionIsToldTwice) {
   EXPECT_TRUE(rig.Commands().empty());
 }
 
-TEST(ChangeRegion, AnotherSelectionIsReportedFirst) {
+TEST(ChangeRegion, AnotherSelectionIsReportedAndNothingSent) {
   RegionRig rig(Program::Mere9x,
                 {RegionDrive(0xFF, 5, 0, nullptr), RegionDrive(0xEF, 2, 1, &kUnprotected)});
   rig.operations->ReportRegion();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.view.SelectListItem(1);  // without the list's own report
   rig.Mark();
-  rig.operations->ChangeRegion();
-  // Drive 1's report checks its own region 5, which is what goes out.
-  EXPECT_EQ(rig.Commands(), (Words{"REPORT KEY", "READ DVD STRUCTURE", "TUR", "SEND KEY",
-                                   "REPORT KEY", "READ DVD STRUCTURE"}));
-  for (const auto& e : rig.bus.GetTrace().Entries()) {
-    if (e.opcode() == 0xA3) {
-      EXPECT_EQ(e.target, 1);
-    }
-  }
-  EXPECT_EQ(rig.ParameterLists().at(0)[4], 0xEF);
-  EXPECT_EQ(rig.Drive(1).Region().Rpc().userChanges, 1);
+  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::OtherDriveReported);
+  // Drive 1's report checks its own region 5; the user sees it and chooses.
+  EXPECT_EQ(rig.Commands(), (Words{"REPORT KEY", "READ DVD STRUCTURE"}));
+  EXPECT_EQ(rig.NewLog(),
+            "Drive's region is 5.\r\nNo copyright protrction disc.\r\nAll region is allowed.\r\n");
+  EXPECT_EQ(rig.Drive(1).Region().Rpc().userChanges, 2);
   EXPECT_EQ(rig.Drive(0).Region().Rpc().userChanges, 5);
+}
+
+// The drive's own region checked: nothing is sent and no change spent, as
+// long as the last report of this drive read its state.
+TEST(ChangeRegion, TheDrivesOwnRegionSpendsNoChange) {
+  const struct {
+    Program utility;
+    Language language;
+    int changes;
+    const char* line;
+  } cases[] = {
+      {Program::Mere9x, Language{}, 4, "Drive's region is already 3. Regional code is not changed.\r\n"},
+      {Program::Mere2k, Language{}, 1, "Drive's region is already 3. Regional code is not changed.\r\n"},
+      {Program::Mere2k, Language{932}, 4,
+       "ドライブのリージョンコードはすでに３です。変更は行われません。\r\n"},
+  };
+  for (const auto& c : cases) {
+    RegionRig rig(c.utility, RegionDrive(0xFB, static_cast<uint8_t>(c.changes), 1, &kAllSix),
+                  c.language);
+    rig.operations->ReportRegion();
+    ASSERT_EQ(rig.view.CheckedButtons(), "..3...");
+    const std::string report = rig.view.LogText();
+    rig.Mark();
+    EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::AlreadySet);
+    EXPECT_EQ(rig.SendKeys(), 0u);
+    EXPECT_EQ(rig.NewLog(), c.line + report);
+    EXPECT_EQ(rig.Drive().Region().Rpc(), (sim::RpcState{1, static_cast<uint8_t>(c.changes), 4, 0xFB, 1}));
+
+    // Another region still changes.
+    ASSERT_TRUE(rig.view.ClickRegion(4));
+    EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Changed);
+    EXPECT_EQ(rig.Drive().Region().Rpc().regionMask, 0xF7);
+  }
+  // Without a reply to the last REPORT KEY the drive decides.
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFB, 4, 1, &kAllSix));
+  rig.operations->ReportRegion();
+  rig.Drive().FailCommand(0xA4, 1, sim::kHardwareError);
+  rig.operations->ReportRegion();
+  ASSERT_TRUE(rig.view.ClickRegion(3));
+  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Changed);
+  EXPECT_EQ(rig.SendKeys(), 1u);
+}
+
+// After a change the drive raises a unit attention; the closing report
+// sends REPORT KEY once more and shows the count the drive now holds.
+TEST(ChangeRegion, TheClosingReportGetsPastTheUnitAttentionOfTheChange) {
+  for (Program utility : {Program::Mere9x, Program::Mere2k}) {
+    RegionRig rig(utility, RegionDrive(0xFB, 4, 1, &kAllSix));
+    rig.operations->ReportRegion();
+    ASSERT_TRUE(rig.view.ClickRegion(1));
+    rig.Drive().FailCommand(0xA4, 1, sim::Sense{0x06, 0x2A, 0x00});
+    rig.Mark();
+    EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Changed);
+    EXPECT_EQ(rig.Commands().at(2), "REPORT KEY !06/2a/00");
+    EXPECT_EQ(rig.view.controls.countLabel, "Regional code can be changed 3time(s)");
+    EXPECT_EQ(rig.NewLog(),
+              "Success to set regional code.\r\nDrive's region is 1.\r\n"
+              "This disc is allowed region 1 2 3 4 5 6\r\n");
+  }
 }
 
 TEST(ChangeRegionMere2k, EveryReportAndChangeOpensAndClosesTheDrive) {
