@@ -48,14 +48,14 @@ check_lacks "a never-set drive gets no TEST UNIT READY" "cdb=00 00 00 00 00 00" 
 e2e_shot mere9x-changed-en
 
 probe click "$T" 1019
-pget log wait-text "$T" 1006 "already 3" 15000
+pget log wait-text "$T" 1006 $'changed.\r\nDrive\'s region is 3.\r\nThis disc' 15000
 check_has "the drive's own region: our line, then the report" \
   $'Drive\'s region is already 3. Regional code is not changed.\r\nDrive\'s region is 3.\r\nThis disc is allowed region 1 3\r\n' "$log"
 check_eq "the count unchanged" "Regional code can be changed 4time(s)" "$(ptext "$T" 1022)"
 check_eq "still one SEND KEY" 1 "$(e2e_trace | grep -c 'cdb=a3 ')"
 probe click "$T" 1002
 probe click "$T" 1019
-pget log wait-text "$T" 1006 "Drive's region is 1." 15000
+pget log wait-text "$T" 1006 $'region is 1.\r\nThis disc' 15000
 check_has "another region still changes" \
   $'Success to set regional code.\r\nDrive\'s region is 1.\r\n' "$log"
 check_eq "one change fewer again" "Regional code can be changed 3time(s)" "$(ptext "$T" 1022)"
@@ -74,7 +74,7 @@ check_eq "the changes survived the restart" \
 check_eq "still two changes fewer" "Regional code can be changed 3time(s)" "$(ptext "$T" 1022)"
 tests=$(e2e_trace | grep -c 'cdb=00 00 00 00 00 00')
 probe click "$T" 1019
-pget log wait-text "$T" 1006 "already 1" 15000
+pget log wait-text "$T" 1006 $'changed.\r\nDrive\'s region is 1.\r\nGet disc' 15000
 check_has "no box, our line, then the report" \
   $'Drive\'s region is already 1. Regional code is not changed.\r\nDrive\'s region is 1.\r\nGet disc region is failed.\r\n' "$log"
 check_eq "no readiness test, so no box" "$tests" "$(e2e_trace | grep -c 'cdb=00 00 00 00 00 00')"

@@ -33,7 +33,7 @@ probe wait-gone "About MERE2K" 10000
 
 probe click "$T" 1010
 probe click "$T" 1019
-pget log wait-text "$T" 1006 "Drive's region is 4." 15000
+pget log wait-text "$T" 1006 $'region is 4.\r\nThis disc' 15000
 check_has "change on a never-set drive" \
   $'Success to set regional code.\r\nDrive\'s region is 4.\r\nThis disc is allowed region 1 4\r\n' "$log"
 check_eq "one change fewer" "Regional code can be changed 4time(s)" "$(ptext "$T" 1022)"
@@ -43,7 +43,7 @@ check_lacks "no readiness test for a never-set drive" "cdb=00 00 00 00 00 00" "$
 check_eq "the change and its report each opened E" 4 "$(opens)"
 
 probe click "$T" 1019
-pget log wait-text "$T" 1006 "already 4" 15000
+pget log wait-text "$T" 1006 $'changed.\r\nDrive\'s region is 4.\r\nThis disc' 15000
 check_has "the drive's own region: our line, then the report" \
   $'Drive\'s region is already 4. Regional code is not changed.\r\nDrive\'s region is 4.\r\nThis disc is allowed region 1 4\r\n' "$log"
 check_eq "the count unchanged" "Regional code can be changed 4time(s)" "$(ptext "$T" 1022)"
@@ -55,7 +55,7 @@ e2e_shot mere2k-already-en
 
 probe click "$T" 1002
 probe click "$T" 1019
-pget log wait-text "$T" 1006 "Drive's region is 1." 15000
+pget log wait-text "$T" 1006 $'region is 1.\r\nThis disc' 15000
 check_has "another region still changes" \
   $'Success to set regional code.\r\nDrive\'s region is 1.\r\nThis disc is allowed region 1 4\r\n' "$log"
 check_eq "one change fewer again" "Regional code can be changed 3time(s)" "$(ptext "$T" 1022)"
