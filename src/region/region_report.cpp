@@ -41,8 +41,7 @@ void RegionOperations::ReportRegion() {
   // asked for is there all the same.
   SenseCodes sense;
   const int32_t rpcResult = SendPastUnitAttentions(
-      context_, kRpcStateResends,
-      [&] { return ReadRpcState(context_, session_.rpcStateReply); },
+      context_, kRpcStateResends, [&] { return ReadRpcState(context_, session_.rpcStateReply); },
       [&] { return access.FetchSense(context_); }, sense);
   if (rpcResult == 0) {
     session_.rpcStateValid = true;

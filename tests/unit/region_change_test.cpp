@@ -181,28 +181,24 @@ TEST(ChangeRegion, TheDrivesOwnRegionSpendsNoChange) {
   const struct {
     Program utility;
     Language language;
-    int changes;
     const char* line;
   } cases[] = {
-      {Program::Mere9x, Language{}, 4, "Drive's region is already 3. Regional code is not changed.\r\n"},
-      {Program::Mere2k, Language{}, 1, "Drive's region is already 3. Regional code is not changed.\r\n"},
-      {Program::Mere2k, Language{932}, 4,
+      {Program::Mere9x, Language{},
+       "Drive's region is already 3. Regional code is not changed.\r\n"},
+      {Program::Mere2k, Language{932},
        "ドライブのリージョンコードはすでに３です。変更は行われません。\r\n"},
   };
   for (const auto& c : cases) {
-    RegionRig rig(c.utility, RegionDrive(0xFB, static_cast<uint8_t>(c.changes), 1, &kAllSix),
-                  c.language);
+    RegionRig rig(c.utility, RegionDrive(0xFB, 1, 1, &kAllSix), c.language);
     rig.operations->ReportRegion();
     ASSERT_EQ(rig.view.CheckedButtons(), "..3...");
     const std::string report = rig.view.LogText();
     rig.Mark();
     EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::AlreadySet);
-    EXPECT_EQ(rig.SendKeys(), 0u);
+    EXPECT_EQ(rig.Commands(), (Words{"REPORT KEY", "READ DVD STRUCTURE"}));
     EXPECT_EQ(rig.NewLog(), c.line + report);
-    EXPECT_EQ(rig.Drive().Region().Rpc(), (sim::RpcState{1, static_cast<uint8_t>(c.changes), 4, 0xFB, 1}));
-
-    // Another region still changes.
-    ASSERT_TRUE(rig.view.ClickRegion(4));
+    EXPECT_EQ(rig.Drive().Region().Rpc(), (sim::RpcState{1, 1, 4, 0xFB, 1}));
+    ASSERT_TRUE(rig.view.ClickRegion(4));  // another region still changes
     EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Changed);
     EXPECT_EQ(rig.Drive().Region().Rpc().regionMask, 0xF7);
   }

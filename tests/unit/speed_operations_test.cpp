@@ -414,8 +414,7 @@ TEST(ChangeDriveModeTest, OnlyNoMediumSkipsTheQuestion) {
       rig.View().modeSelection = 3;
       rig.Operations().ChangeDriveMode();
       const std::vector<std::string> sent = rig.Sent();
-      EXPECT_EQ(static_cast<size_t>(std::count(sent.begin(), sent.end(), kTestUnitReady)),
-                c.tests);
+      EXPECT_EQ(static_cast<size_t>(std::count(sent.begin(), sent.end(), kTestUnitReady)), c.tests);
       EXPECT_EQ(rig.View().questions.size(), c.asked ? 1u : 0u);
       EXPECT_EQ(std::count(sent.begin(), sent.end(), kStopDisc), c.asked ? 1 : 0);
       EXPECT_EQ(sent.back(), "bb 01 00 00 00 00 00 00 00 00 00 00");
