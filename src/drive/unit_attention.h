@@ -14,9 +14,9 @@ namespace kestrel {
 constexpr int kMaxUnitAttentionsInARow = 10;
 
 // Sends the command until it succeeds or fails with anything but a unit
-// attention (sense byte 2 exactly 06h), sending it again at most `resends` times. After a failure
-// SenseBuffer holds that failure's sense (cleared before each command, so a
-// failure without sense data reads as none); fetchSense brings it there and
+// attention (sense byte 2 exactly 06h), sending it again at most `resends`
+// times. SenseBuffer is cleared before each sending, so a failure without
+// sense data reads as none; fetchSense brings a failure's sense there and
 // says whether it could. Returns the last result; `sense` is the last
 // failure's sense (all zero after a success or when none could be had).
 int32_t SendPastUnitAttentions(DriveContext& context, int resends,
