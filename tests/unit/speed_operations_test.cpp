@@ -394,7 +394,6 @@ TEST(ChangeDriveModeTest, OnlyNoMediumSkipsTheQuestion) {
   } cases[] = {
       {"no medium", false, {}, 0, 1, false},
       {"unit attention, then no medium", false, unitAttention, 1, 2, false},
-      {"unit attention, then ready", true, unitAttention, 1, 2, true},
       {"ten unit attentions, then ready", true, unitAttention, 10, 11, true},
       {"unit attentions past the limit", true, unitAttention, 11, 11, true},
       {"becoming ready", true, {0x02, 0x04, 0x01}, 1, 1, true},
@@ -406,8 +405,7 @@ TEST(ChangeDriveModeTest, OnlyNoMediumSkipsTheQuestion) {
       sim::DriveConfig config = Drive320();
       config.discPresent = c.disc;
       SpeedRig rig(config, kEnglish, utility);
-      sim::CommandFault fault;
-      fault.opcode = 0x00;
+      sim::CommandFault fault;  // TEST UNIT READY
       fault.count = c.failures;
       fault.sense = c.sense;
       if (c.failures > 0) rig.Drive().AddFault(fault);
