@@ -26,21 +26,16 @@ void PauseKeepingWindowPainted(RegionView& view, TimerPort& timer) {
 Readiness WaitUntilReady(DriveContext& context, RegionView& view, RegionLog& log,
                          RegionDriveAccess& access, TimerPort& timer) {
   const Language language = context.language;
-  int unitAttentionsInARow = 0;
   bool becomingReady = false;  // since becomingReadySinceMs
   uint32_t becomingReadySinceMs = 0;
   for (;;) {
-    // A failure that brings no sense data must not be read as the last one's.
-    context.buffers().sense.fill(0);
-    if (SendTestUnitReady(context) == 0) return Readiness::Ready;
-    if (!access.FetchSense(context)) return Readiness::Failed;
-    const SenseCodes sense = DecodeSense(context.buffers());
-
-    if (sense.keyByte == kUnitAttention) {
-      if (++unitAttentionsInARow > kMaxUnitAttentionsInARow) return Readiness::Failed;
-      continue;
-    }
-    unitAttentionsInARow = 0;
+    SenseCodes sense;
+    const int32_t result = SendPastUnitAttentions(
+        context, kMaxUnitAttentionsInARow, [&] { return SendTestUnitReady(context); },
+        [&] { return access.FetchSense(context); }, sense);
+    if (result == 0) return Readiness::Ready;
+    // Still a unit attention: the limit is passed.
+    if (sense.keyByte == kUnitAttention) return Readiness::Failed;
 
     if (sense.keyByte == kNotReady && sense.asc == kLogicalUnitNotReady &&
         sense.ascq == kBecomingReady) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "drive/drive_context.h"
+#include "drive/unit_attention.h"
 #include "region/region_access.h"
 #include "region/region_log.h"
 #include "region/region_view.h"
@@ -16,8 +17,8 @@ constexpr uint32_t kReadinessPauseMs = 1000;
 // The pause is slept in slices this long, the window being pumped between
 // them, so that it keeps painting.
 constexpr uint32_t kReadinessPumpSliceMs = 50;
-// Beyond these the drive is not going to become ready by itself.
-constexpr int kMaxUnitAttentionsInARow = 10;
+// Beyond this (and kMaxUnitAttentionsInARow) the drive is not going to
+// become ready by itself.
 constexpr uint32_t kMaxBecomingReadyMs = 60000;
 
 enum class Readiness {

@@ -3,6 +3,7 @@
 // what the drive's last reported state makes pointless.
 #include "drive/region_commands.h"
 #include "region/readiness_wait.h"
+#include "region/region_lines.h"
 #include "region/region_messages.h"
 #include "region/region_operations.h"
 
@@ -11,6 +12,9 @@ namespace kestrel {
 ChangeOutcome RegionOperations::ChangeRegion() {
   std::string message;
   const ChangeOutcome outcome = AttemptChange(message);
+  // That report already shows the other drive's state: the user looks at it
+  // and chooses again.
+  if (outcome == ChangeOutcome::OtherDriveReported) return outcome;
   log_.appendToLog(message);
   // The window always ends showing the drive's state after the attempt.
   ReportRegion();
@@ -25,7 +29,11 @@ ChangeOutcome RegionOperations::AttemptChange(std::string& message) {
     message = Pick(*strategies_.traits.noSelection, language);
     return ChangeOutcome::NoSelection;
   }
-  if (index != session_.lastReportedIndex) ReportRegion();
+  // The checked button belongs to the drive reported before, not to this one.
+  if (index != session_.lastReportedIndex) {
+    ReportRegion();
+    return ChangeOutcome::OtherDriveReported;
+  }
   if (strategies_.access.Open(*entry) != 0) {
     message = Pick(region_text::kDeviceOpenFailed, language);
     return ChangeOutcome::OpenFailed;
@@ -44,6 +52,12 @@ ChangeOutcome RegionOperations::ChangeOpenDrive(std::string& message) {
   if (known && rpc.Permanent()) {
     message = Pick(region_text::kAlreadyPermanent, language);
     return ChangeOutcome::Permanent;
+  }
+  // Setting the region the drive has would spend a change for nothing.
+  const DriveRegion current = DecodeRegionMask(rpc.regionMask);
+  if (known && current.kind == DriveRegion::Kind::Region && CheckedRegion() == current.region) {
+    message = AlreadySetLine(current.region, language);
+    return ChangeOutcome::AlreadySet;
   }
   // A drive that never had a region takes its first one without a disc.
   if (!(known && rpc.NeverSet())) {

@@ -29,6 +29,13 @@ std::string DriveRegionLine(const DriveRegion& region, Language language) {
   return text;
 }
 
+std::string AlreadySetLine(int region, Language language) {
+  char text[160];
+  std::snprintf(text, sizeof text, Pick(region_text::kAlreadyThisRegion, language),
+                Pick(region_text::kRegionDigit[region - 1], language));
+  return text;
+}
+
 std::string DiscRegionLine(const DiscRegions& disc, Language language) {
   switch (disc.protection) {
     case DiscRegions::Protection::None:

@@ -1,5 +1,5 @@
 // The report's texts in the window's language: the count label and the drive
-// and disc lines of the log.
+// and disc lines of the log; and the change's line for a region the drive has.
 #pragma once
 #include <string>
 
@@ -13,5 +13,7 @@ namespace kestrel {
 std::string CountLabelText(const RpcStateFields& rpc, Language language);
 std::string DriveRegionLine(const DriveRegion& region, Language language);
 std::string DiscRegionLine(const DiscRegions& disc, Language language);
+// Region 1-6 written as the drive line writes it.
+std::string AlreadySetLine(int region, Language language);
 
 }  // namespace kestrel

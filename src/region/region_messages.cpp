@@ -15,6 +15,9 @@ const MessagePair* AllPairs(size_t& count) {
       kAlreadyPermanent,     kTocReadInProgress,  kDiscNotPresent,
       kAttentionCaption,     kCanceled,           kUnknownError,
       kRegionNotSelected,    kSetSucceeded,       kSetFailed,
+      kAlreadyThisRegion,    kRegionDigit[0],     kRegionDigit[1],
+      kRegionDigit[2],       kRegionDigit[3],     kRegionDigit[4],
+      kRegionDigit[5],
   };
   count = std::size(kPairs);
   return kPairs;

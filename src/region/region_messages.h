@@ -58,6 +58,14 @@ inline constexpr MessagePair kUnknownProtection{
 inline constexpr MessagePair kAlreadyPermanent{
     183, 182, "Drive regional code is already permanent state.\r\n",
     "ドライブのリージョンコードはすでに固定されていて変更できません。\r\n"};
+// The checked region is the drive's own; %s is one of kRegionDigit.
+inline constexpr MessagePair kAlreadyThisRegion{
+    0, 0, "Drive's region is already %s. Regional code is not changed.\r\n",
+    "ドライブのリージョンコードはすでに%sです。変更は行われません。\r\n"};
+inline constexpr MessagePair kRegionDigit[6] = {
+    {0, 0, "1", "１"}, {0, 0, "2", "２"}, {0, 0, "3", "３"},
+    {0, 0, "4", "４"}, {0, 0, "5", "５"}, {0, 0, "6", "６"},
+};
 inline constexpr MessagePair kTocReadInProgress{186, 187, "Now toc read in progress...\r\n",
                                                 "現在ディスクのセットアップ中です。\r\n"};
 inline constexpr MessagePair kDiscNotPresent{

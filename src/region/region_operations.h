@@ -43,8 +43,10 @@ struct RegionSession {
 // How a change attempt ended; the window does not need it, tests do.
 enum class ChangeOutcome {
   NoSelection,
+  OtherDriveReported,  // the selection had changed: its report ends the attempt
   OpenFailed,
   Permanent,
+  AlreadySet,  // the checked region is the drive's own: no change is spent
   Cancelled,
   NotReady,  // the readiness wait ended without a ready drive
   RegionNotSelected,

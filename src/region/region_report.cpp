@@ -3,11 +3,17 @@
 #include <string>
 
 #include "drive/region_commands.h"
+#include "drive/unit_attention.h"
 #include "region/region_lines.h"
 #include "region/region_messages.h"
 #include "region/region_operations.h"
 
 namespace kestrel {
+namespace {
+
+constexpr int kRpcStateResends = 1;
+
+}  // namespace
 
 void RegionOperations::ReportRegion() {
   const Language language = context_.language;
@@ -31,7 +37,13 @@ void RegionOperations::ReportRegion() {
   }
 
   std::string message;
-  if (ReadRpcState(context_, session_.rpcStateReply) == 0) {
+  // A drive raises a unit attention after its region has changed; the state
+  // asked for is there all the same.
+  SenseCodes sense;
+  const int32_t rpcResult = SendPastUnitAttentions(
+      context_, kRpcStateResends, [&] { return ReadRpcState(context_, session_.rpcStateReply); },
+      [&] { return access.FetchSense(context_); }, sense);
+  if (rpcResult == 0) {
     session_.rpcStateValid = true;
     const RpcStateFields rpc = DecodeRpcState(session_.rpcStateReply);
     controls.countLabel = CountLabelText(rpc, language);
@@ -39,7 +51,8 @@ void RegionOperations::ReportRegion() {
     controls.ShowDriveRegion(region);
     message = DriveRegionLine(region, language);
   } else {
-    access.FetchSense(context_);
+    // An earlier drive's count must not stand beside this drive.
+    controls.countLabel = std::string();
     message = Pick(region_text::kGetDriveRegionFailed, language);
   }
   // The drive part reaches the log before the disc is read.

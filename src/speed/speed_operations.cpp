@@ -5,6 +5,7 @@
 
 #include "drive/command_set.h"
 #include "drive/sense.h"
+#include "drive/unit_attention.h"
 #include "speed/speed_choices.h"
 #include "speed/speed_messages.h"
 
@@ -178,20 +179,31 @@ std::string SpeedOperations::DriveModeText(size_t modeIndex) {
     return Pick(speed_text::kDriveModeFailed, language) + SenseTriple(speed_text::kSenseLineFormat);
   };
 
-  BeforeCommand();
-  if (SendTestUnitReady(context_) == 0) {
-    // A disc is in and turning: stop it only with the user's consent.
+  // The failed test's sense: with the request itself where the transport
+  // asks for it (pass-through), else taken up with REQUEST SENSE.
+  SenseCodes sense;
+  const int32_t ready = SendPastUnitAttentions(
+      context_, kMaxUnitAttentionsInARow,
+      [&] {
+        BeforeCommand();
+        return SendTestUnitReady(context_);
+      },
+      [&] {
+        if (context_.buffers().sense[0] != 0) return true;  // a response code came
+        BeforeCommand();
+        return SendRequestSense(context_) == 0;
+      },
+      sense);
+  // Only a drive that says it has no medium has no disc turning; one that is
+  // becoming ready, or says nothing clear, may well have.
+  if (ready == 0 || !sense.MediumNotPresent()) {
+    // Stop the disc only with the user's consent.
     if (!view_.AskOkCancel(Pick(speed_text::kSafetyQuestion, language),
                            speed_text::kAttentionCaption, BoxIcon::None)) {
       return Pick(speed_text::kOperationCanceled, language);
     }
     BeforeCommand();
     if (StartStopUnit(context_, 0, 0, 0) != 0) return failure();
-  } else {
-    // No disc, or not ready: nothing to stop. The sense the drive holds for
-    // the failed test is taken up.
-    BeforeCommand();
-    SendRequestSense(context_);
   }
 
   BeforeCommand();

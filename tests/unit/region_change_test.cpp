@@ -72,9 +72,9 @@ TEST(ChangeRegion, FourChangesLeftAndNoDiscAsksForOneAndCancels) {
 }
 
 TEST(ChangeRegion, OkWaitsForTheDiscAndAUnitAttentionIsTestedAgainAtOnce) {
-  RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, nullptr));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 4, 0, nullptr));
   rig.operations->ReportRegion();
-  ASSERT_EQ(rig.view.CheckedButtons(), "1.....");
+  ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Mark();
   rig.view.answers = {testing::BoxAnswer::Ok, testing::BoxAnswer::Ok};
   rig.view.onQuestion = [&] {
@@ -159,25 +159,57 @@ TEST(ChangeRegion, NoSelectionIsToldTwice) {
   EXPECT_TRUE(rig.Commands().empty());
 }
 
-TEST(ChangeRegion, AnotherSelectionIsReportedFirst) {
+TEST(ChangeRegion, AnotherSelectionIsReportedAndNothingSent) {
   RegionRig rig(Program::Mere9x,
                 {RegionDrive(0xFF, 5, 0, nullptr), RegionDrive(0xEF, 2, 1, &kUnprotected)});
   rig.operations->ReportRegion();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.view.SelectListItem(1);  // without the list's own report
   rig.Mark();
-  rig.operations->ChangeRegion();
-  // Drive 1's report checks its own region 5, which is what goes out.
-  EXPECT_EQ(rig.Commands(), (Words{"REPORT KEY", "READ DVD STRUCTURE", "TUR", "SEND KEY",
-                                   "REPORT KEY", "READ DVD STRUCTURE"}));
-  for (const auto& e : rig.bus.GetTrace().Entries()) {
-    if (e.opcode() == 0xA3) {
-      EXPECT_EQ(e.target, 1);
-    }
-  }
-  EXPECT_EQ(rig.ParameterLists().at(0)[4], 0xEF);
-  EXPECT_EQ(rig.Drive(1).Region().Rpc().userChanges, 1);
+  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::OtherDriveReported);
+  // Drive 1's report checks its own region 5; the user sees it and chooses.
+  EXPECT_EQ(rig.Commands(), (Words{"REPORT KEY", "READ DVD STRUCTURE"}));
+  EXPECT_EQ(rig.NewLog(),
+            "Drive's region is 5.\r\nNo copyright protrction disc.\r\nAll region is allowed.\r\n");
+  EXPECT_EQ(rig.Drive(1).Region().Rpc().userChanges, 2);
   EXPECT_EQ(rig.Drive(0).Region().Rpc().userChanges, 5);
+}
+
+// The drive's own region checked: nothing is sent and no change spent, as
+// long as the last report of this drive read its state.
+TEST(ChangeRegion, TheDrivesOwnRegionSpendsNoChange) {
+  const struct {
+    Program utility;
+    Language language;
+    const char* line;
+  } cases[] = {
+      {Program::Mere9x, Language{},
+       "Drive's region is already 3. Regional code is not changed.\r\n"},
+      {Program::Mere2k, Language{932},
+       "ドライブのリージョンコードはすでに３です。変更は行われません。\r\n"},
+  };
+  for (const auto& c : cases) {
+    RegionRig rig(c.utility, RegionDrive(0xFB, 1, 1, &kAllSix), c.language);
+    rig.operations->ReportRegion();
+    ASSERT_EQ(rig.view.CheckedButtons(), "..3...");
+    const std::string report = rig.view.LogText();
+    rig.Mark();
+    EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::AlreadySet);
+    EXPECT_EQ(rig.Commands(), (Words{"REPORT KEY", "READ DVD STRUCTURE"}));
+    EXPECT_EQ(rig.NewLog(), c.line + report);
+    EXPECT_EQ(rig.Drive().Region().Rpc(), (sim::RpcState{1, 1, 4, 0xFB, 1}));
+    ASSERT_TRUE(rig.view.ClickRegion(4));  // another region still changes
+    EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Changed);
+    EXPECT_EQ(rig.Drive().Region().Rpc().regionMask, 0xF7);
+  }
+  // Without a reply to the last REPORT KEY the drive decides.
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFB, 4, 1, &kAllSix));
+  rig.operations->ReportRegion();
+  rig.Drive().FailCommand(0xA4, 1, sim::kHardwareError);
+  rig.operations->ReportRegion();
+  ASSERT_TRUE(rig.view.ClickRegion(3));
+  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Changed);
+  EXPECT_EQ(rig.SendKeys(), 1u);
 }
 
 TEST(ChangeRegionMere2k, EveryReportAndChangeOpensAndClosesTheDrive) {

@@ -35,6 +35,7 @@ TEST(ReadinessWait, OtherSenseEndsTheAttemptWithUnknownError) {
   for (sim::Sense sense : {sim::Sense{0x02, 0x04, 0x00}, sim::Sense{0x03, 0x11, 0x00}}) {
     RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, &kAllSix));
     rig.operations->ReportRegion();
+    ASSERT_TRUE(rig.view.ClickRegion(2));
     FailTestUnitReady(rig.Drive(), 1, sense);
     rig.Mark();
     EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::NotReady);
@@ -49,6 +50,7 @@ TEST(ReadinessWait, OtherSenseEndsTheAttemptWithUnknownError) {
 TEST(ReadinessWait, UnknownErrorInJapaneseHasNoLineBreak) {
   RegionRig rig(Program::Mere2k, RegionDrive(0xFE, 4, 1, &kAllSix), Language{932});
   rig.operations->ReportRegion();
+  ASSERT_TRUE(rig.view.ClickRegion(2));
   FailTestUnitReady(rig.Drive(), 1, sim::kHardwareError);
   rig.Mark();
   rig.operations->ChangeRegion();
@@ -57,8 +59,9 @@ TEST(ReadinessWait, UnknownErrorInJapaneseHasNoLineBreak) {
 }
 
 TEST(ReadinessWait, SenseThatCannotBeFetchedIsNotTakenForNoDisc) {
-  RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, nullptr));
+  RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 4, 0, nullptr));
   rig.operations->ReportRegion();
+  ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Drive().FailCommand(0x03, 1, sim::kHardwareError);
   rig.Mark();
   EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::NotReady);
@@ -72,6 +75,7 @@ TEST(ReadinessWait, TenUnitAttentionsInARowAreWaitedOutAndTheEleventhEndsIt) {
     SCOPED_TRACE(attentions);
     RegionRig rig(Program::Mere2k, RegionDrive(0xFE, 4, 1, &kAllSix));
     rig.operations->ReportRegion();
+    ASSERT_TRUE(rig.view.ClickRegion(2));
     FailTestUnitReady(rig.Drive(), attentions, sim::Sense{0x06, 0x29, 0x00});
     rig.Mark();
     const ChangeOutcome outcome = rig.operations->ChangeRegion();
@@ -91,6 +95,7 @@ TEST(ReadinessWait, TenUnitAttentionsInARowAreWaitedOutAndTheEleventhEndsIt) {
 TEST(ReadinessWait, BecomingReadyPausesWithTheWindowPaintedAndGoesOn) {
   RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, &kAllSix));
   rig.operations->ReportRegion();
+  ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Drive().InsertDisc(3500);
   rig.Drive().ClearPendingSense();
   rig.Mark();
@@ -104,7 +109,7 @@ TEST(ReadinessWait, BecomingReadyPausesWithTheWindowPaintedAndGoesOn) {
   EXPECT_EQ(rig.NewLog(),
             "Now toc read in progress...\r\nNow toc read in progress...\r\n"
             "Now toc read in progress...\r\nNow toc read in progress...\r\n"
-            "Success to set regional code.\r\nDrive's region is 1.\r\n"
+            "Success to set regional code.\r\nDrive's region is 2.\r\n"
             "This disc is allowed region 1 2 3 4 5 6\r\n");
   // The progress lines leave the caret where it was, and the window is
   // pumped all through each pause, never asleep for long.
@@ -124,6 +129,7 @@ TEST(ReadinessWait, BecomingReadyPausesWithTheWindowPaintedAndGoesOn) {
 TEST(ReadinessWait, BecomingReadyForMoreThanAMinuteEndsIt) {
   RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, &kAllSix));
   rig.operations->ReportRegion();
+  ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Drive().InsertDisc(10 * 60 * 1000);
   rig.Drive().ClearPendingSense();
   const uint64_t start = rig.bus.NowMs();

@@ -23,10 +23,10 @@ using testing::RegionRig;
 const sim::DiscContent kUnprotected = sim::UnprotectedDisc();
 
 TEST(RegionWalk, SendKeyOnlyBySetRegionWithACheckedButtonOncePerPress) {
-  // 0: never set, no disc; 1: region 1, no disc; 2: invalid mask, a disc;
-  // 3: permanent.
+  // 0: never set, no disc; 1: no region, four changes, no disc; 2: invalid
+  // mask, a disc; 3: permanent.
   RegionRig rig(Program::Mere9x,
-                {RegionDrive(0xFF, 5, 0, nullptr), RegionDrive(0xFE, 4, 1, nullptr),
+                {RegionDrive(0xFF, 5, 0, nullptr), RegionDrive(0xFF, 4, 0, nullptr),
                  RegionDrive(0x7F, 4, 1, &kUnprotected), RegionDrive(0xFB, 0, 3, &kUnprotected)});
   AspiDiscovery discovery(*rig.context, *rig.aspi);
   RegionOperations& region = *rig.operations;
@@ -84,21 +84,23 @@ TEST(RegionWalk, SendKeyOnlyBySetRegionWithACheckedButtonOncePerPress) {
          region.ChangeRegion();
        },
        1},
-      {"again: now a disc is needed, Cancel",
-       [&] {
-         rig.view.answers = {testing::BoxAnswer::Cancel};
-         region.ChangeRegion();
-       },
-       0},
+      {"again: the drive's own region, nothing spent", [&] { region.ChangeRegion(); }, 0},
       {"select 1, refused by the drive",
        [&] {
          select(1);
          rig.Drive(1).InsertDisc();
          rig.Drive(1).FailCommand(0xA3, 1, sim::Sense{0x05, 0x6F, 0x05});
+         ASSERT_TRUE(rig.view.ClickRegion(2));
          region.ChangeRegion();
        },
        1},
-      {"select 1 once more, accepted", [&] { region.ChangeRegion(); }, 1},
+      {"select 1 once more, accepted",
+       [&] {
+         ASSERT_TRUE(rig.view.ClickRegion(2));
+         region.ChangeRegion();
+       },
+       1},
+      {"its own region again, nothing spent", [&] { region.ChangeRegion(); }, 0},
   };
 
   size_t before = 0;
@@ -108,7 +110,7 @@ TEST(RegionWalk, SendKeyOnlyBySetRegionWithACheckedButtonOncePerPress) {
     EXPECT_EQ(rig.SendKeys() - before, step.sendKeys);
     before = rig.SendKeys();
   }
-  EXPECT_EQ(rig.view.questions.size(), 4u);
+  EXPECT_EQ(rig.view.questions.size(), 3u);
   EXPECT_EQ(rig.Drive(0).Region().Rpc().regionMask, 0xF7);
   EXPECT_EQ(rig.Drive(1).Region().Rpc().userChanges, 3);
 }

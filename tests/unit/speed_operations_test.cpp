@@ -6,6 +6,7 @@
 
 #include "fakes/program_rows.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -379,17 +380,46 @@ TEST(ChangeDriveModeTest, CancelAtTheSafetyQuestionSendsOnlyTestUnitReady) {
   }
 }
 
-TEST(ChangeDriveModeTest, WithoutADiscNoQuestionIsAskedAndThePendingSenseIsTakenUp) {
-  sim::DriveConfig config = Drive320();
-  config.discPresent = false;
-  SpeedRig rig(config);
-  rig.View().modeSelection = 3;
-  rig.Operations().ChangeDriveMode();
-  EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kTestUnitReady, kRequestSense18,
-                                                  "bb 01 00 00 00 00 00 00 00 00 00 00"}));
-  EXPECT_TRUE(rig.View().questions.empty());
-  EXPECT_EQ(rig.View().appended, std::vector<std::string>{rig.Message(speed_text::kQuietModeSet)});
-  EXPECT_EQ(rig.Drive().Speed().ActiveMode(), sim::DriveMode::Quiet);
+// Only a drive that says it has no medium is taken to have no disc turning; a
+// unit attention is tested again at once, a bounded number of times.
+TEST(ChangeDriveModeTest, OnlyNoMediumSkipsTheQuestion) {
+  const sim::Sense unitAttention{0x06, 0x28, 0x00};
+  const struct {
+    const char* what;
+    bool disc;
+    sim::Sense sense;
+    int failures;  // TEST UNIT READYs that fail with `sense` first
+    size_t tests;
+    bool asked;
+  } cases[] = {
+      {"no medium", false, {}, 0, 1, false},
+      {"unit attention, then no medium", false, unitAttention, 1, 2, false},
+      {"ten unit attentions, then ready", true, unitAttention, 10, 11, true},
+      {"unit attentions past the limit", true, unitAttention, 11, 11, true},
+      {"becoming ready", true, {0x02, 0x04, 0x01}, 1, 1, true},
+      {"hardware error", true, {0x04, 0x44, 0x00}, 1, 1, true},
+  };
+  for (Program utility : {Program::Beck9x, Program::Beck2k}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.what);
+      sim::DriveConfig config = Drive320();
+      config.discPresent = c.disc;
+      SpeedRig rig(config, kEnglish, utility);
+      sim::CommandFault fault;  // TEST UNIT READY
+      fault.count = c.failures;
+      fault.sense = c.sense;
+      if (c.failures > 0) rig.Drive().AddFault(fault);
+      rig.View().modeSelection = 3;
+      rig.Operations().ChangeDriveMode();
+      const std::vector<std::string> sent = rig.Sent();
+      EXPECT_EQ(static_cast<size_t>(std::count(sent.begin(), sent.end(), kTestUnitReady)), c.tests);
+      EXPECT_EQ(rig.View().questions.size(), c.asked ? 1u : 0u);
+      EXPECT_EQ(std::count(sent.begin(), sent.end(), kStopDisc), c.asked ? 1 : 0);
+      EXPECT_EQ(sent.back(), "bb 01 00 00 00 00 00 00 00 00 00 00");
+      EXPECT_EQ(rig.View().appended,
+                std::vector<std::string>{rig.Message(speed_text::kQuietModeSet)});
+    }
+  }
 }
 
 TEST(ChangeDriveModeTest, AFailedStopOrModeChangeLogsTheSenseLine) {

@@ -1,7 +1,9 @@
 # MERE9X in English on the simulated drive: the start-up report of a drive
 # that never had a region with a CSS disc for regions 1 and 3, a change to
-# region 3 (no readiness test, one SEND KEY), the change kept over a restart,
-# and with no disc the "Attention" box, whose Cancel sends nothing more.
+# region 3 (no readiness test, one SEND KEY), Set Region once more with the
+# drive's own region (nothing sent, nothing spent), a change to region 1, the
+# drive's state kept over a restart, and for a drive with no region and no
+# disc the "Attention" box, whose Cancel sends nothing more.
 e2e_require MERE9X.EXE WNASPI32.DLL
 e2e_install MERE9X.EXE WNASPI32.DLL
 drive='target=0 kestrel model=DRV-320 rev=1.10 date=2003/05/12 cpu="HITACHI H8_3062A"'
@@ -44,6 +46,20 @@ check_eq "one SEND KEY, Set RPC Structure with 8 bytes out" 1 \
   "$(grep -c 'cdb=a3 00 00 00 00 00 00 00 00 08 06 00 dir=out len=8' <<<"$trace")"
 check_lacks "a never-set drive gets no TEST UNIT READY" "cdb=00 00 00 00 00 00" "$trace"
 e2e_shot mere9x-changed-en
+
+probe click "$T" 1019
+pget log wait-text "$T" 1006 $'changed.\r\nDrive\'s region is 3.\r\nThis disc' 15000
+check_has "the drive's own region: our line, then the report" \
+  $'Drive\'s region is already 3. Regional code is not changed.\r\nDrive\'s region is 3.\r\nThis disc is allowed region 1 3\r\n' "$log"
+check_eq "the count unchanged" "Regional code can be changed 4time(s)" "$(ptext "$T" 1022)"
+check_eq "still one SEND KEY" 1 "$(e2e_trace | grep -c 'cdb=a3 ')"
+probe click "$T" 1002
+probe click "$T" 1019
+pget log wait-text "$T" 1006 $'region is 1.\r\nThis disc' 15000
+check_has "another region still changes" \
+  $'Success to set regional code.\r\nDrive\'s region is 1.\r\n' "$log"
+check_eq "one change fewer again" "Regional code can be changed 3time(s)" "$(ptext "$T" 1022)"
+check_eq "a second SEND KEY" 2 "$(e2e_trace | grep -c 'cdb=a3 ')"
 probe click "$T" 1020
 check_ok "Exit ends MERE9X" probe wait-exit MERE9X.EXE 15000
 
@@ -52,9 +68,20 @@ e2e_sim_ini "adapter=atapi" "$drive" "disc=none"
 e2e_start MERE9X.EXE
 check_ok "window appears again" probe wait-window "$T" 20000
 pget log wait-text "$T" 1006 "disc region" 15000
-check_eq "the change survived the restart" \
-  $'Drive\'s region is 3.\r\nGet disc region is failed.\r\n' "$log"
-check_eq "still one change fewer" "Regional code can be changed 4time(s)" "$(ptext "$T" 1022)"
+check_eq "the changes survived the restart" \
+  $'Drive\'s region is 1.\r\nGet disc region is failed.\r\n' "$log"
+check_eq "still two changes fewer" "Regional code can be changed 3time(s)" "$(ptext "$T" 1022)"
+probe click "$T" 1020
+check_ok "Exit ends MERE9X" probe wait-exit MERE9X.EXE 15000
+
+# A drive that has no region but has spent a change, and no disc.
+rm -f "$(e2e_dir)/kestrel-sim.state"
+e2e_sim_ini "adapter=atapi" "$drive" "disc=none" "rpc_changes=4"
+e2e_start MERE9X.EXE
+check_ok "window appears a third time" probe wait-window "$T" 20000
+pget log wait-text "$T" 1006 "disc region" 15000
+check_eq "no region, four changes" "Regional code can be changed 4time(s)" "$(ptext "$T" 1022)"
+probe click "$T" 1008
 probe click "$T" 1019
 probe msgbox none 15000 >/dev/null  # the box is up for its screenshot
 e2e_shot mere9x-attention-en
@@ -62,8 +89,8 @@ check_eq "no disc: the Attention box" \
   $'Attention\nDisc is not present !\r\nPlease insert approproiate disc' "$(probe msgbox cancel 15000)"
 pget log wait-text "$T" 1006 "canceled" 15000
 check_has "Cancel logs the cancel line, then the report" \
-  $'Operation is canceled.\r\nDrive\'s region is 3.\r\nGet disc region is failed.\r\n' "$log"
-check_eq "no SEND KEY after the Cancel" 1 "$(e2e_trace | grep -c 'cdb=a3 ')"
+  $'Operation is canceled.\r\nDrive has no region.\r\nGet disc region is failed.\r\n' "$log"
+check_eq "no SEND KEY after the Cancel" 2 "$(e2e_trace | grep -c 'cdb=a3 ')"
 check_has "the readiness test was sent" "cdb=00 00 00 00 00 00" "$(e2e_trace)"
 probe click "$T" 1020
 check_ok "Exit ends MERE9X" probe wait-exit MERE9X.EXE 15000

@@ -1,5 +1,6 @@
 # MERE9X in Japanese: the translated controls, the start-up report, a change
-# on a never-set drive, and the Japanese "Attention" box with Cancel.
+# on a never-set drive kept over a restart, and for a drive with no region the
+# Japanese "Attention" box with Cancel.
 e2e_require MERE9X.EXE WNASPI32.DLL
 e2e_install MERE9X.EXE WNASPI32.DLL
 drive='target=0 kestrel model=DRV-320 rev=1.10 date=2003/05/12 cpu="HITACHI H8_3062A"'
@@ -40,13 +41,23 @@ check_ok "window appears again" probe wait-window "$T" 20000
 pget log wait-text "$T" 1006 "取得に失敗" 15000
 check_eq "region 2 kept over the restart" \
   $'ドライブのリージョンコードは２です.\r\nディスクのリージョンコードの取得に失敗しました。\r\n' "$log"
+probe click "$T" 1020
+check_ok "Exit ends MERE9X" probe wait-exit MERE9X.EXE 15000
+
+# A drive that has no region but has spent a change, and no disc.
+rm -f "$(e2e_dir)/kestrel-sim.state"
+e2e_sim_ini "adapter=atapi" "$drive" "disc=none" "rpc_changes=4"
+e2e_start MERE9X.EXE
+check_ok "window appears a third time" probe wait-window "$T" 20000
+pget log wait-text "$T" 1006 "取得に失敗" 15000
+probe click "$T" 1008
 probe click "$T" 1019
 check_eq "Japanese Attention box" \
   $'注意\nディスクがありません\r\n適切なディスクを挿入してください。' "$(probe msgbox cancel 15000)"
 pget log wait-text "$T" 1006 "中断" 15000
 check_has "Japanese cancel line, then the report" \
-  $'処理は中断されました。\r\nドライブのリージョンコードは２です.\r\n' "$log"
-check_eq "one SEND KEY in all" 1 "$(e2e_trace | grep -c 'cdb=a3 ')"
+  $'処理は中断されました。\r\nドライブのリージョンコードは未設定です.\r\n' "$log"
+check_eq "still one SEND KEY in all" 1 "$(e2e_trace | grep -c 'cdb=a3 ')"
 e2e_shot mere9x-canceled-ja
 probe click "$T" 1020
 check_ok "Exit ends MERE9X" probe wait-exit MERE9X.EXE 15000

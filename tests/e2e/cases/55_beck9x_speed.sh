@@ -1,7 +1,9 @@
 # BECK9X on the simulated drive, in English and in Japanese: its window and
 # lists, Help and About, Drive Information, Set speed with 8X, Set mode with
 # the safety question while the spindle stops (the window keeps answering
-# and a button pressed meanwhile starts nothing), and a failed speed change.
+# and a button pressed meanwhile starts nothing), a failed speed change, and
+# a disc just inserted (unit attentions, then becoming ready): tested again,
+# then the safety question all the same.
 e2e_require BECK9X.EXE WNASPI32.DLL
 e2e_install BECK9X.EXE WNASPI32.DLL
 e2e_sim_ini "medium=cd" "spindown_ms=4000"
@@ -111,5 +113,30 @@ pget log wait-text "$T" 1012 "パフォーマンスモードに変更" 30000
 wait "$clicked"
 check_has "Japanese mode change" "ドライブの動作モードはパフォーマンスモードに変更されました。" "$log"
 e2e_shot beck9x-log-ja
+probe click "$T" 1009
+check_ok "Exit ends the program" probe wait-exit BECK9X.EXE 15000
+
+# --- A disc just inserted: Set mode asks before it stops anything -----------------
+e2e_sim_ini "medium=cd" "fault=fail opcode=00 count=2 sense=06/28/00" \
+  "fault=fail opcode=00 nth=3 sense=02/04/01"
+rm -f "$(e2e_dir)/kestrel-sim.trace"  # this run's requests only
+e2e_lang en
+e2e_start BECK9X.EXE
+check_ok "window appears" probe wait-window "$T" 20000
+probe combo-select "$T" 1013 3
+probe click "$T" 1004 &
+clicked=$!
+check_eq "becoming ready: the safety question" $'Attention\nFor safety, the spindle is stoped.' \
+  "$(probe msgbox cancel 20000)"
+pget log wait-text "$T" 1012 "caceled" 20000
+wait "$clicked"
+check_eq "Cancel: nothing stopped, nothing changed" $'Operation was caceled.\r\n' "$log"
+trace=$(e2e_trace)
+check_eq "each unit attention tested again at once" 2 \
+  "$(grep -c 'cdb=00 00 00 00 00 00 .*sense=06/28/00' <<<"$trace")"
+check_has "then becoming ready" "sense=02/04/01" "$(grep 'cdb=00 00 00 00 00 00' <<<"$trace")"
+check_eq "the sense of each taken up with REQUEST SENSE" 3 "$(grep -c 'cdb=03 00 00 00 12 00' <<<"$trace")"
+check_lacks "no START STOP UNIT" "cdb=1b " "$trace"
+check_lacks "no mode change" "cdb=bb 01 " "$trace"
 probe click "$T" 1009
 check_ok "Exit ends the program" probe wait-exit BECK9X.EXE 15000
