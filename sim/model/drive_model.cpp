@@ -365,6 +365,8 @@ CommandResult Drive::Execute(const uint8_t* cdb, size_t cdbLength, DataDirection
         }
       } else if (fault->action == CommandFault::Action::Short) {
         reply.in.resize(std::min<size_t>(reply.in.size(), fault->shortBytes));
+      } else if (fault->action == CommandFault::Action::Blank) {
+        std::fill(reply.in.begin(), reply.in.end(), uint8_t{0});
       }
     }
   }

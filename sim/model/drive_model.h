@@ -99,6 +99,7 @@ struct CommandFault {
     Fail,     // CHECK CONDITION with `sense`, nothing done
     Garbage,  // good status, the data-in reply replaced by noise
     Short,    // good status, only `shortBytes` of the data-in reply
+    Blank,    // good status, the data-in reply all zeros (an empty structure)
   };
   uint8_t opcode = 0;
   int bufferId = -1;    // READ/WRITE BUFFER id (CDB byte 2); -1: any

@@ -216,11 +216,12 @@ TEST(ReportSpeedTest, ModeSenseAsksForThirtyFourBytesIntoItsOwnReply) {
   EXPECT_EQ(modeSense.direction, DataDirection::In);
   EXPECT_EQ(modeSense.transferLength, 34u);
   EXPECT_EQ(modeSense.transferred, 34u);
-  const CapabilitiesPage page =
+  const std::optional<CapabilitiesPage> page =
       DecodeCapabilitiesPage(rig.Operations().capabilitiesReply().data(), kCapabilitiesReplyLength);
-  EXPECT_EQ(page.maximumReadSpeed, 7056);
-  EXPECT_EQ(page.currentReadSpeed, 7056);
-  EXPECT_EQ(page.mediumType, 0x01);
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->maximumReadSpeed, 7056);
+  EXPECT_EQ(page->currentReadSpeed, 7056);
+  EXPECT_EQ(page->mediumType, 0x01);
 }
 
 TEST(ReportSpeedTest, ZeroSpeedsSayTheFieldsAreNotSupportedWithoutAskingTheModel) {
