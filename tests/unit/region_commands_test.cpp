@@ -69,6 +69,40 @@ TEST(RegionCommands, RequestBlocksCarryTheTableValues) {
   transport.CloseDrive();
 }
 
+TEST(RegionCommands, RepliesCutShortOrWithoutTheirDataFailAndLeaveTheCopy) {
+  using Action = sim::CommandFault::Action;
+  const struct {
+    uint8_t opcode;
+    Action action;
+    uint32_t bytes;
+  } rows[] = {{sim::op::kReportKey, Action::Short, 7},
+              {sim::op::kReadDvdStructure, Action::Short, 0},
+              {sim::op::kReportKey, Action::Blank, 0},  // data length 0
+              {sim::op::kReadDvdStructure, Action::Blank, 0}};
+  sim::Bus bus;
+  sim::Drive& drive = bus.AddLetter('D', sim::KestrelDrive("DRV-320"));
+  sim::PassThroughDevicePort port(bus);
+  PassThroughTransport transport(port);
+  ASSERT_EQ(transport.InitDriveAccess(), 0);
+  ASSERT_EQ(transport.OpenDrive('D'), 0);
+  DriveContext context(transport, testing::ProfileOf(Program::Mere2k));
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::Message() << int(row.opcode) << " " << int(row.action));
+    sim::CommandFault fault;
+    fault.opcode = row.opcode;
+    fault.action = row.action;
+    fault.shortBytes = row.bytes;
+    drive.AddFault(fault);
+    RegionReply reply{1, 2, 3, 4, 5, 6, 7, 8};
+    const int32_t result = row.opcode == sim::op::kReportKey ? ReadRpcState(context, reply)
+                                                             : ReadDiscRegionInfo(context, reply);
+    EXPECT_EQ(result, kReplyTooShort);
+    EXPECT_EQ(reply, (RegionReply{1, 2, 3, 4, 5, 6, 7, 8}));
+    drive.ClearFaults();
+  }
+  transport.CloseDrive();
+}
+
 TEST(RegionMessages, PairsTakeTheSameArgumentsAndIdsAreUnique) {
   size_t count = 0;
   const MessagePair* pairs = region_text::AllPairs(count);

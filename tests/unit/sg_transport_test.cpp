@@ -162,6 +162,22 @@ TEST_F(SgTransportTest, BuildsOneRequestPerCommand) {
   EXPECT_GT(port_.seen[2].timeout, 0u);
 }
 
+TEST_F(SgTransportTest, TheResidualDecidesWhatWasReceived) {
+  ASSERT_EQ(transport_.OpenDevice("/dev/sr0"), 0);
+  int resid = 90;
+  port_.answer = [&resid](sg_io_hdr_t& h) {
+    h.resid = resid;
+    return 0;
+  };
+  EXPECT_EQ(SendInquiry(context_), kReplyTooShort);  // 6 bytes
+  EXPECT_EQ(transport_.ReceivedLength(), 6u);
+  resid = 60;
+  EXPECT_EQ(SendInquiry(context_), 0);  // 36 bytes are enough
+  uint8_t block[0x20] = {};
+  ASSERT_EQ(WriteDriveBuffer(context_, kDownloadBlockId, 0, sizeof block, block), 0);
+  EXPECT_EQ(transport_.ReceivedLength(), 0u);
+}
+
 TEST_F(SgTransportTest, KeepsTheSenseOfAFailureForTheRequestSenseAfterIt) {
   ASSERT_EQ(transport_.OpenDevice("/dev/sr0"), 0);
   port_.answer = [](sg_io_hdr_t& h) {

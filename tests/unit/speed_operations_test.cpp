@@ -308,16 +308,58 @@ TEST(ReportSpeedTest, FailureLogsTheSenseLineAndShowsNoBox) {
                                   : "Failed to get mechanism status & capabilities page.\r\n";
     EXPECT_EQ(rig.View().appended, std::vector<std::string>{first + "(02-3a-00)\r\n"});
     EXPECT_TRUE(rig.View().messages.empty());
+    // When REQUEST SENSE fails too, the codes of the failure before are not shown.
+    rig.Drive().FailCommand(0x5A, 1, sim::kHardwareError);
+    rig.Drive().FailCommand(0x03, 1, sim::kHardwareError);
+    rig.Operations().ReportSpeed();
+    EXPECT_EQ(rig.LastLog(), first + "(00-00-00)\r\n");
   }
 }
 
-TEST(ReportSpeedTest, AShortReplyDoesNotReportTheSpeedsOfTheLastReport) {
-  SpeedRig rig(Drive320());
-  rig.Operations().ReportSpeed();
-  rig.Drive().ShortReply(0x5A, 1, 16);  // ends before both speed fields
-  rig.Operations().ReportSpeed();
-  ASSERT_EQ(rig.View().appended.size(), 2u);
-  EXPECT_EQ(rig.View().appended[1], rig.Message(speed_text::kSpeedFieldsNotSupported));
+TEST(ReportSpeedTest, AReplyWithoutTheWholePageIsAFailedReport) {
+  using Action = sim::CommandFault::Action;
+  const struct {
+    Action action;
+    uint32_t bytes;
+  } rows[] = {{Action::Short, 16},   // ends before both speed fields
+              {Action::Short, 23},   // one byte of the current speed missing
+              {Action::Garbage, 0},  // noise: no page 2Ah where the page belongs
+              {Action::Blank, 0}};   // page code 00h
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::Message() << int(row.action) << " " << row.bytes);
+    SpeedRig rig(Drive320());
+    rig.Operations().ReportSpeed();
+    sim::CommandFault fault;
+    fault.opcode = 0x5A;
+    fault.action = row.action;
+    fault.shortBytes = row.bytes;
+    rig.Drive().AddFault(fault);
+    rig.Sent();
+    rig.Operations().ReportSpeed();
+    EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kModeSense, kRequestSense18}));
+    EXPECT_EQ(rig.LastLog(),
+              "Failed to get mechanism status & capabilities page.\r\n(00-00-00)\r\n");
+    EXPECT_EQ(rig.Operations().capabilitiesReply(), CapabilitiesReply{});
+  }
+}
+
+TEST(ReportSpeedTest, ThePageFollowsTheBlockDescriptorsAndIsPage2Ah) {
+  // Header with medium type 41h and 8 bytes of block descriptors, then the page.
+  std::vector<uint8_t> reply(40, 0);
+  reply[2] = 0x41;
+  reply[7] = 8;
+  reply[16] = 0xAA;      // PS bit set, page code 2Ah
+  reply[16 + 8] = 0x1B;  // maximum 1B90h
+  reply[16 + 9] = 0x90;
+  reply[16 + 15] = 0x58;  // current 0058h
+  const std::optional<CapabilitiesPage> page = DecodeCapabilitiesPage(reply.data(), 32);
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->maximumReadSpeed, 0x1B90);
+  EXPECT_EQ(page->currentReadSpeed, 0x58);
+  EXPECT_TRUE(page->DvdMedium());
+  EXPECT_FALSE(DecodeCapabilitiesPage(reply.data(), 31)) << "current speed cut";
+  reply[16] = 0x2B;
+  EXPECT_FALSE(DecodeCapabilitiesPage(reply.data(), 32)) << "another page";
 }
 
 // --- Set mode ----------------------------------------------------------------
