@@ -243,6 +243,14 @@ void Drive::ShortReply(uint8_t opcode, int nth, uint32_t bytes, int bufferId) {
   AddFault(f);
 }
 
+void Drive::BlankReply(uint8_t opcode, int nth) {
+  CommandFault f;
+  f.opcode = opcode;
+  f.nth = nth;
+  f.action = CommandFault::Action::Blank;
+  AddFault(f);
+}
+
 void Drive::ClearFaults() {
   faults_.clear();
   corruptOffsets_.clear();

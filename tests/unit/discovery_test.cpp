@@ -240,8 +240,6 @@ TEST_F(AspiWalkTest, CdRomDrivesAreNeverListedByTheNineXUtilities) {
   view.items = {"stale"};
   Discover(Program::Mere9x);
   EXPECT_EQ(view.items, (std::vector<std::string>{"ID=1 : KESTREL DVD-ROM DRV-320  "}));
-  // Its next answer is 6 bytes; the buffer still holds the Kestrel drive's reply.
-  bus.DriveAt(0, 0)->ShortReply(sim::op::kInquiry, 1, 6);
   Discover(Program::Tarn9x);
   EXPECT_EQ(view.items, (std::vector<std::string>{"ID=1 : " + kDrv320Item}));
   EXPECT_EQ(list.Size(), 1u);
@@ -351,8 +349,7 @@ class LetterWalkTest : public ::testing::Test {
 TEST_F(LetterWalkTest, Tarn2kListsTheMakersDrivesAndClosesEveryLetter) {
   bus.AddLetter('Z',
                 sim::KestrelDrive("DRV-331", "1.20"));  // the last letter, left open by nothing
-  // G answers 6 bytes right after F's whole reply.
-  bus.Letter('G')->drive->ShortReply(sim::op::kInquiry, 1, 6);
+  bus.Letter('G')->drive->ShortReply(sim::op::kInquiry, 1, 6);  // right after F's whole reply
   Discover(Program::Tarn2k);
   EXPECT_EQ(view.items, (std::vector<std::string>{"F: KESTREL DVD-ROM DRV-320  1.10",
                                                   "Z: KESTREL DVD-ROM DRV-331  1.20"}));

@@ -33,7 +33,6 @@ class FakePassThroughPort : public PassThroughPort {
     uint8_t scsiStatus = 0;
     std::vector<uint8_t> sense;  // written to the block's sense area
     int senseInfoLength = -1;    // returned SenseInfoLength; -1 leaves it as sent
-    int64_t transferred = -1;    // returned DataTransferLength; -1 leaves it as sent
   };
 
   std::map<std::string, Device> devices;
@@ -79,9 +78,6 @@ class FakePassThroughPort : public PassThroughPort {
         EXPECT_EQ(outBytes, sizeof(ntscsi::PassThroughBlock));
         auto* block = static_cast<ntscsi::PassThroughBlock*>(out);
         requests.push_back(*block);
-        if (reply.transferred >= 0) {
-          block->sptd.DataTransferLength = static_cast<uint32_t>(reply.transferred);
-        }
         // Without a status from the drive the block comes back as it went.
         if (reply.scsiStatus == 0) return reply.callSucceeds;
         block->sptd.ScsiStatus = reply.scsiStatus;
@@ -220,26 +216,6 @@ TEST_F(PassThroughTransportTest, ExecuteFollowsTheResultRuleForEveryRow) {
     if (row.markCheckCondition) {
       EXPECT_EQ(transport.LastRequest().sptd.ScsiStatus, 2);
     }
-  }
-}
-
-TEST_F(PassThroughTransportTest, TheReceivedCountIsTheDataTransferLengthWrittenBack) {
-  ASSERT_EQ(transport.OpenDrive('D'), 0);
-  const struct {
-    int64_t written;
-    bool callSucceeds;
-    uint8_t scsiStatus;
-    uint32_t received;
-  } rows[] = {{-1, true, 0, 96},  // a driver that leaves it as sent
-              {6, true, 0, 6},
-              {200, true, 0, 96},  // never more than was asked for
-              {6, true, 0x02, 0},  // nothing of a failed command counts
-              {6, false, 0, 0}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.written);
-    port.reply = {row.callSucceeds, row.scsiStatus, SenseBytes(0x05, 0x24, 0), -1, row.written};
-    transport.Execute(Inquiry(transport.Buffers().data));
-    EXPECT_EQ(transport.ReceivedLength(), row.received);
   }
 }
 

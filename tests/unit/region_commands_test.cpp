@@ -61,45 +61,15 @@ TEST(RegionCommands, RequestBlocksCarryTheTableValues) {
   EXPECT_EQ(Bytes(transport.Buffers().data, transport.Buffers().data + 8),
             (Bytes{0, 6, 0, 0, 0xDF, 0, 0, 0}));
 
-  // A failed read leaves the caller's copy as it was.
-  bus.Letter('D')->drive->RemoveDisc();
+  // A failed read leaves the caller's copy as it was: cut short, data length 0, no disc.
   const RegionReply before = reply;
+  bus.Letter('D')->drive->ShortReply(0xA4, 1, 7);
+  EXPECT_EQ(ReadRpcState(context, reply), kReplyTooShort);
+  bus.Letter('D')->drive->BlankReply(0xAD, 1);
+  EXPECT_EQ(ReadDiscRegionInfo(context, reply), kReplyTooShort);
+  bus.Letter('D')->drive->RemoveDisc();
   EXPECT_NE(ReadDiscRegionInfo(context, reply), 0);
   EXPECT_EQ(reply, before);
-  transport.CloseDrive();
-}
-
-TEST(RegionCommands, RepliesCutShortOrWithoutTheirDataFailAndLeaveTheCopy) {
-  using Action = sim::CommandFault::Action;
-  const struct {
-    uint8_t opcode;
-    Action action;
-    uint32_t bytes;
-  } rows[] = {{sim::op::kReportKey, Action::Short, 7},
-              {sim::op::kReadDvdStructure, Action::Short, 0},
-              {sim::op::kReportKey, Action::Blank, 0},  // data length 0
-              {sim::op::kReadDvdStructure, Action::Blank, 0}};
-  sim::Bus bus;
-  sim::Drive& drive = bus.AddLetter('D', sim::KestrelDrive("DRV-320"));
-  sim::PassThroughDevicePort port(bus);
-  PassThroughTransport transport(port);
-  ASSERT_EQ(transport.InitDriveAccess(), 0);
-  ASSERT_EQ(transport.OpenDrive('D'), 0);
-  DriveContext context(transport, testing::ProfileOf(Program::Mere2k));
-  for (const auto& row : rows) {
-    SCOPED_TRACE(::testing::Message() << int(row.opcode) << " " << int(row.action));
-    sim::CommandFault fault;
-    fault.opcode = row.opcode;
-    fault.action = row.action;
-    fault.shortBytes = row.bytes;
-    drive.AddFault(fault);
-    RegionReply reply{1, 2, 3, 4, 5, 6, 7, 8};
-    const int32_t result = row.opcode == sim::op::kReportKey ? ReadRpcState(context, reply)
-                                                             : ReadDiscRegionInfo(context, reply);
-    EXPECT_EQ(result, kReplyTooShort);
-    EXPECT_EQ(reply, (RegionReply{1, 2, 3, 4, 5, 6, 7, 8}));
-    drive.ClearFaults();
-  }
   transport.CloseDrive();
 }
 
