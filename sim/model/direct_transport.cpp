@@ -58,12 +58,15 @@ int32_t DirectTransport::Run(const ScsiCommand& command, CommandResult* result) 
 }
 
 int32_t DirectTransport::Execute(const ScsiCommand& command) {
+  received_ = 0;
   if (outstanding_) {
     ++overlapCount_;
     return failureValue_;
   }
   CommandResult result;
-  return Run(command, &result);
+  const int32_t outcome = Run(command, &result);
+  if (outcome == 0 && command.direction == DataDirection::In) received_ = result.transferred;
+  return outcome;
 }
 
 uint8_t DirectTransport::AdapterCount() const {

@@ -37,6 +37,8 @@ class DirectTransport : public CommandTransport,
   int32_t InitDriveAccess() override;
   int32_t ReleaseDriveAccess() override;
   int32_t Execute(const ScsiCommand& command) override;
+  // What the drive really sent.
+  uint32_t ReceivedLength() const override { return received_; }
   WorkBuffers& Buffers() override { return buffers_; }
 
   // AdapterBus
@@ -74,6 +76,7 @@ class DirectTransport : public CommandTransport,
   WorkBuffers buffers_;
   std::unique_ptr<uint8_t[]> data_, image_, small_;
   AspiAddress address_;
+  uint32_t received_ = 0;
   bool byLetter_ = false;
   char openLetter_ = 0;
   bool outstanding_ = false;

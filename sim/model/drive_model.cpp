@@ -243,6 +243,14 @@ void Drive::ShortReply(uint8_t opcode, int nth, uint32_t bytes, int bufferId) {
   AddFault(f);
 }
 
+void Drive::BlankReply(uint8_t opcode, int nth) {
+  CommandFault f;
+  f.opcode = opcode;
+  f.nth = nth;
+  f.action = CommandFault::Action::Blank;
+  AddFault(f);
+}
+
 void Drive::ClearFaults() {
   faults_.clear();
   corruptOffsets_.clear();
@@ -365,6 +373,8 @@ CommandResult Drive::Execute(const uint8_t* cdb, size_t cdbLength, DataDirection
         }
       } else if (fault->action == CommandFault::Action::Short) {
         reply.in.resize(std::min<size_t>(reply.in.size(), fault->shortBytes));
+      } else if (fault->action == CommandFault::Action::Blank) {
+        std::fill(reply.in.begin(), reply.in.end(), uint8_t{0});
       }
     }
   }

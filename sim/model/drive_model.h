@@ -99,6 +99,7 @@ struct CommandFault {
     Fail,     // CHECK CONDITION with `sense`, nothing done
     Garbage,  // good status, the data-in reply replaced by noise
     Short,    // good status, only `shortBytes` of the data-in reply
+    Blank,    // good status, the data-in reply all zeros (an empty structure)
   };
   uint8_t opcode = 0;
   int bufferId = -1;    // READ/WRITE BUFFER id (CDB byte 2); -1: any
@@ -147,6 +148,7 @@ class Drive {
   void RefuseDownloadBlock(int index, Sense sense = kInvalidField);
   void GarbageReply(uint8_t opcode, int nth, int bufferId = -1);
   void ShortReply(uint8_t opcode, int nth, uint32_t bytes, int bufferId = -1);
+  void BlankReply(uint8_t opcode, int nth);
   void EmptyReadBack(int index) { AddFault(EmptyReadBackFault(index)); }
   // Every read-back covering this flash offset returns the byte inverted.
   void CorruptReadBack(uint32_t flashOffset) { corruptOffsets_.push_back(flashOffset); }

@@ -93,7 +93,9 @@ int ShowSpeed(Session& session, const std::string& device) {
   SpeedRun run(session, device);
   run.operations.ReportSpeed();
   const CapabilitiesReply& reply = run.operations.capabilitiesReply();
-  const CapabilitiesPage page = DecodeCapabilitiesPage(reply.data(), reply.size());
+  // A report that failed left no page: no speeds.
+  const CapabilitiesPage page =
+      DecodeCapabilitiesPage(reply.data(), reply.size()).value_or(CapabilitiesPage{});
   const bool reported = page.currentReadSpeed != 0 && page.maximumReadSpeed != 0;
   nlohmann::json& j = session.result;
   j["currentSpeed"] = reported ? nlohmann::json(page.currentReadSpeed) : nlohmann::json();

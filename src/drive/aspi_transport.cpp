@@ -148,11 +148,18 @@ bool AspiTransport::Send(const ScsiCommand& command) {
 }
 
 int32_t AspiTransport::Execute(const ScsiCommand& command) {
-  if (!Send(command)) return AspiCommandResult(finalStatus_);
-  port_.WaitForEvent(completionEvent_, AspiPort::kInfinite);
-  port_.CloseEvent(completionEvent_);
-  completionEvent_ = nullptr;
-  return AspiCommandResult(Request()->SRB_Status);
+  received_ = 0;
+  int32_t result;
+  if (Send(command)) {
+    port_.WaitForEvent(completionEvent_, AspiPort::kInfinite);
+    port_.CloseEvent(completionEvent_);
+    completionEvent_ = nullptr;
+    result = AspiCommandResult(Request()->SRB_Status);
+  } else {
+    result = AspiCommandResult(finalStatus_);
+  }
+  if (result == 0 && command.direction == DataDirection::In) received_ = command.transferLength;
+  return result;
 }
 
 void AspiTransport::Submit(const ScsiCommand& command) { finalStatusPending_ = !Send(command); }

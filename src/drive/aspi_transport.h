@@ -28,6 +28,8 @@ class AspiTransport : public CommandTransport, public AdapterBus, public AsyncCo
   int32_t InitDriveAccess() override;
   int32_t ReleaseDriveAccess() override;
   int32_t Execute(const ScsiCommand& command) override;
+  // The manager reports no count: a completed data-in command counts whole.
+  uint32_t ReceivedLength() const override { return received_; }
   WorkBuffers& Buffers() override { return buffers_; }
 
   // AdapterBus
@@ -59,6 +61,7 @@ class AspiTransport : public CommandTransport, public AdapterBus, public AsyncCo
   std::array<std::array<char, 32>, kMaxInventoryAdapters> adapterInventory_{};
   bool intelataPresent_ = false;
   AspiAddress currentAddress_;
+  uint32_t received_ = 0;
 
   void* completionEvent_ = nullptr;  // the event of the request in flight
   // A submitted request that ended without its event (refused or completed

@@ -15,16 +15,24 @@ int32_t Send(DriveContext& context, const std::optional<ScsiCommand>& command) {
 
 }  // namespace
 
+int32_t ReceiveReply(DriveContext& context, const ScsiCommand& command, uint32_t needed) {
+  if (command.data != nullptr) std::memset(command.data, 0, command.transferLength);
+  const int32_t result = context.transport.Execute(command);
+  if (result != 0) return result;
+  return context.transport.ReceivedLength() < needed ? kReplyTooShort : 0;
+}
+
 int32_t SendInquiry(DriveContext& context) {
   uint8_t* data = context.buffers().data;
   // InitDriveAccess's result is not examined at start-up, so the buffer may
   // be missing; then nothing is asked.
   if (data == nullptr) return kCommandNotSent;
-  return context.transport.Execute(BuildInquiry(data));
+  return ReceiveReply(context, BuildInquiry(data), kInquiryMinimumLength);
 }
 
 int32_t SendRequestSense(DriveContext& context) {
   auto& sense = context.buffers().sense;
+  sense.fill(0);
   const uint8_t length =
       static_cast<uint8_t>(std::min<size_t>(context.profile.requestSenseLength, sense.size()));
   return context.transport.Execute(BuildRequestSense(sense.data(), length));
@@ -38,9 +46,7 @@ int32_t ReadDriveBuffer(DriveContext& context, uint8_t bufferId, uint32_t offset
                         uint8_t* destination) {
   auto command = BuildReadBuffer(bufferId, offset, length, destination);
   if (!command) return kCommandNotSent;
-  // A failed pass-through read leaves zeros rather than stale data behind.
-  if (context.profile.zeroFillReadBuffer && length != 0) std::memset(destination, 0, length);
-  return Send(context, command);
+  return ReceiveReply(context, *command, 0);
 }
 
 int32_t ReadDriveBufferToCompare(DriveContext& context, uint8_t bufferId, uint32_t offset,

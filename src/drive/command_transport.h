@@ -47,6 +47,11 @@ class CommandTransport {
   virtual int32_t ReleaseDriveAccess() = 0;
   // 0 success; the transport's failure value otherwise (ASPI -1, pass-through 2).
   virtual int32_t Execute(const ScsiCommand& command) = 0;
+  // Data-in bytes that the last Execute received, as far as the transport
+  // learns it; 0 after a failure and for commands without data in. ASPI is
+  // never told and reports the whole transfer length, so the command set
+  // clears every destination before it asks.
+  virtual uint32_t ReceivedLength() const = 0;
   virtual WorkBuffers& Buffers() = 0;
 };
 

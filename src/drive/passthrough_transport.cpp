@@ -97,6 +97,7 @@ int32_t PassThroughTransport::CloseDrive() {
 }
 
 int32_t PassThroughTransport::Execute(const ScsiCommand& command) {
+  received_ = 0;
   if (handle_ == PassThroughPort::kInvalid || buffers_.small == nullptr) {
     return kPassThroughFailure;
   }
@@ -129,6 +130,10 @@ int32_t PassThroughTransport::Execute(const ScsiCommand& command) {
     std::memcpy(buffers_.sense.data(), block_.sense, length);
   }
   if (outcome.markCheckCondition) sptd.ScsiStatus = kScsiStatusCheckCondition;
+  if (outcome.result == 0 && command.direction == DataDirection::In) {
+    // The driver never moves more than was asked for; a count beyond it is not believed.
+    received_ = std::min(sptd.DataTransferLength, command.transferLength);
+  }
   return outcome.result;
 }
 

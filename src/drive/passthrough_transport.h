@@ -26,6 +26,8 @@ class PassThroughTransport : public CommandTransport, public DriveLetterAccess {
   int32_t ReleaseDriveAccess() override;
   // 0 success, 2 failure (kPassThroughFailure).
   int32_t Execute(const ScsiCommand& command) override;
+  // DataTransferLength as the driver wrote it back.
+  uint32_t ReceivedLength() const override { return received_; }
   WorkBuffers& Buffers() override { return buffers_; }
 
   // DriveLetterAccess. OpenDrive closes a drive that is still open first.
@@ -46,6 +48,7 @@ class PassThroughTransport : public CommandTransport, public DriveLetterAccess {
   ntscsi::SCSI_ADDRESS address_{};
   ntscsi::IO_SCSI_CAPABILITIES capabilities_{};
   ntscsi::PassThroughBlock block_{};
+  uint32_t received_ = 0;
 };
 
 }  // namespace kestrel

@@ -27,23 +27,22 @@ constexpr size_t kPassThroughModelCount = std::size(kPassThroughModels);
 
 }  // namespace
 
-// The ASPI builds ask for 18 bytes of sense, the pass-through build for 24;
-// only the pass-through build clears a read buffer's destination first.
-const ProgramProfile kTarn9xProfile{
-    Program::Tarn9x, "TARN9X", 18, false, 88, 88, kAspiModels, kAspiModelCount, kTarn9xDiscovery};
+// The ASPI builds ask for 18 bytes of sense, the pass-through build for 24.
+const ProgramProfile kTarn9xProfile{Program::Tarn9x, "TARN9X",        18, 88, 88, kAspiModels,
+                                    kAspiModelCount, kTarn9xDiscovery};
 const ProgramProfile kTarn2kProfile{
-    Program::Tarn2k,        "TARN2K",        24, true, 88, 32, kPassThroughModels,
+    Program::Tarn2k,        "TARN2K",        24, 88, 32, kPassThroughModels,
     kPassThroughModelCount, kTarn2kDiscovery};
 // The region utilities never consult the model table.
-const ProgramProfile kMere9xProfile{Program::Mere9x, "MERE9X", 18, false, 88, 88, nullptr, 0,
+const ProgramProfile kMere9xProfile{Program::Mere9x, "MERE9X", 18, 88, 88, nullptr, 0,
                                     kMere9xDiscovery};
-const ProgramProfile kMere2kProfile{Program::Mere2k, "MERE2K", 24, true, 88, 88, nullptr, 0,
+const ProgramProfile kMere2kProfile{Program::Mere2k, "MERE2K", 24, 88, 88, nullptr, 0,
                                     kMere2kDiscovery};
-const ProgramProfile kBeck9xProfile{
-    Program::Beck9x, "BECK9X", 18, false, 35, 88, kAspiModels, kAspiModelCount, kBeck9xDiscovery};
-// The same utility over pass-through: that transport's sense length and
-// buffer handling, BECK9X's identification record and model table.
-const ProgramProfile kBeck2kProfile{
-    Program::Beck2k, "BECK2K", 24, true, 35, 88, kAspiModels, kAspiModelCount, kBeck2kDiscovery};
+const ProgramProfile kBeck9xProfile{Program::Beck9x, "BECK9X",        18, 35, 88, kAspiModels,
+                                    kAspiModelCount, kBeck9xDiscovery};
+// The same utility over pass-through: that transport's sense length,
+// BECK9X's identification record and model table.
+const ProgramProfile kBeck2kProfile{Program::Beck2k, "BECK2K",        24, 35, 88, kAspiModels,
+                                    kAspiModelCount, kBeck2kDiscovery};
 
 }  // namespace kestrel

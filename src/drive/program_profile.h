@@ -15,7 +15,6 @@ struct ProgramProfile {
   Program program;
   const char* name;                    // file name without extension, e.g. "TARN9X"
   uint8_t requestSenseLength;          // 18 (ASPI builds) or 24 (pass-through build)
-  bool zeroFillReadBuffer;             // ReadDriveBuffer clears its destination first
   size_t driveIdentificationLength;    // INQUIRY bytes kept from byte 8: 88, or 35 (BECK9X)
   size_t fileIdentificationLength;     // bytes copied from the image: 88, or 32 (TARN2K)
   const char* const* supportedModels;  // rows of 27 characters

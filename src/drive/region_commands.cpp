@@ -20,12 +20,17 @@ ScsiCommand TwelveByte(uint8_t opcode, DataDirection direction, uint8_t* data) {
   return command;
 }
 
+// The data length (bytes 0-1) counts the bytes after itself: 6 or more
+// reach the fields read from bytes 4-6.
+constexpr uint16_t kRegionMinimumDataLength = kRegionReplyLength - 2;
+
 int32_t ReadInto(DriveContext& context, const ScsiCommand& command, RegionReply& reply) {
-  // A reply cut short must not be completed by an earlier command's bytes.
-  std::memset(command.data, 0, kRegionReplyLength);
-  const int32_t result = context.transport.Execute(command);
-  if (result == 0) std::memcpy(reply.data(), command.data, reply.size());
-  return result;
+  const int32_t result = ReceiveReply(context, command, kRegionReplyLength);
+  if (result != 0) return result;
+  const uint16_t dataLength = static_cast<uint16_t>(command.data[0] << 8 | command.data[1]);
+  if (dataLength < kRegionMinimumDataLength) return kReplyTooShort;
+  std::memcpy(reply.data(), command.data, reply.size());
+  return 0;
 }
 
 }  // namespace

@@ -39,7 +39,8 @@ RpcParameterList MakeRpcParameterList(uint8_t preferredRegionMask);
 
 // The replies arrive in DataBuffer (the pass-through request needs a buffer
 // the driver accepts), cleared first; on success their 8 bytes are copied to
-// `reply`, which a failure leaves as it was.
+// `reply`, which a failure leaves as it was. A reply of fewer than 8 bytes,
+// or whose data length (bytes 0-1) is under 6, is kReplyTooShort.
 int32_t ReadRpcState(DriveContext& context, RegionReply& reply);
 int32_t ReadDiscRegionInfo(DriveContext& context, RegionReply& reply);
 // Sends the parameter list for the region whose mask is given (FEh region 1

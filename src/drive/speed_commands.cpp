@@ -2,13 +2,19 @@
 
 #include "drive/byte_reader.h"
 #include "drive/cdb_builders.h"
+#include "drive/command_set.h"
 
 namespace kestrel {
 namespace {
 
+constexpr size_t kHeaderLength = 8;
 constexpr size_t kMediumTypeOffset = 2;
-constexpr size_t kMaximumReadSpeedOffset = 16;
-constexpr size_t kCurrentReadSpeedOffset = 22;
+constexpr size_t kBlockDescriptorLengthOffset = 6;
+constexpr uint8_t kPageCodeMask = 0x3F;  // bits 7-6 are the PS and SPF flags
+// Offsets inside the page.
+constexpr size_t kMaximumReadSpeedOffset = 8;
+constexpr size_t kCurrentReadSpeedOffset = 14;
+constexpr size_t kPageBytesRead = kCurrentReadSpeedOffset + 2;
 
 }  // namespace
 
@@ -61,8 +67,11 @@ int32_t SetCdSpeed(DriveContext& context, uint8_t modeByte, uint16_t readSpeed,
 }
 
 int32_t ReadCapabilitiesPage(DriveContext& context, CapabilitiesReply& reply) {
+  const int32_t result = ReceiveReply(context, BuildReadCapabilitiesPage(reply.data()), 0);
+  if (result != 0) return result;
+  if (DecodeCapabilitiesPage(reply.data(), context.transport.ReceivedLength())) return 0;
   reply.fill(0);
-  return context.transport.Execute(BuildReadCapabilitiesPage(reply.data()));
+  return kReplyTooShort;
 }
 
 int32_t StartStopUnit(DriveContext& context, uint8_t byte1, uint8_t loadEjectStart,
@@ -70,12 +79,15 @@ int32_t StartStopUnit(DriveContext& context, uint8_t byte1, uint8_t loadEjectSta
   return context.transport.Execute(BuildStartStopUnit(byte1, loadEjectStart, powerCondition));
 }
 
-CapabilitiesPage DecodeCapabilitiesPage(const uint8_t* reply, size_t length) {
+std::optional<CapabilitiesPage> DecodeCapabilitiesPage(const uint8_t* reply, size_t length) {
   ByteReader reader(reply, length);
+  const size_t pageAt = kHeaderLength + reader.U16BE(kBlockDescriptorLengthOffset);
+  if (!reader.Has(pageAt, kPageBytesRead)) return std::nullopt;
+  if ((reader.U8(pageAt) & kPageCodeMask) != kCapabilitiesPageCode) return std::nullopt;
   CapabilitiesPage page;
   page.mediumType = reader.U8(kMediumTypeOffset);
-  page.maximumReadSpeed = reader.U16BE(kMaximumReadSpeedOffset);
-  page.currentReadSpeed = reader.U16BE(kCurrentReadSpeedOffset);
+  page.maximumReadSpeed = reader.U16BE(pageAt + kMaximumReadSpeedOffset);
+  page.currentReadSpeed = reader.U16BE(pageAt + kCurrentReadSpeedOffset);
   return page;
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "drive/command_transport.h"
 #include "drive/drive_context.h"
@@ -48,20 +49,24 @@ ScsiCommand BuildStartStopUnit(uint8_t byte1, uint8_t loadEjectStart, uint8_t po
 int32_t SetCdSpeed(DriveContext& context, uint8_t modeByte, uint16_t readSpeed,
                    uint16_t writeSpeed);
 // The reply is cleared first, so that a short reply leaves zeros, not the
-// speeds of an earlier report.
+// speeds of an earlier report. A reply that ends before the page's speed
+// fields, or holds no page 2Ah where the page belongs, is kReplyTooShort and
+// is cleared again.
 int32_t ReadCapabilitiesPage(DriveContext& context, CapabilitiesReply& reply);
 int32_t StartStopUnit(DriveContext& context, uint8_t byte1, uint8_t loadEjectStart,
                       uint8_t powerCondition);
 
-// The fields of the capabilities reply that the utility reads; the page code
-// and page length are not tested. Speeds in kbytes/s.
+// The fields of the capabilities reply that the utility reads. Speeds in
+// kbytes/s.
 struct CapabilitiesPage {
   uint8_t mediumType = 0;         // header byte 2; 40h-4Fh: DVD media
   uint16_t maximumReadSpeed = 0;  // page bytes 8-9
   uint16_t currentReadSpeed = 0;  // page bytes 14-15
   bool DvdMedium() const { return (mediumType >> 4) == 4; }
 };
-// Bytes beyond length read as zero.
-CapabilitiesPage DecodeCapabilitiesPage(const uint8_t* reply, size_t length);
+// The page follows the 8-byte header and the block descriptors (their length
+// in header bytes 6-7). Nothing when the reply's `length` bytes end before
+// the page's current read speed, or the page there is not 2Ah.
+std::optional<CapabilitiesPage> DecodeCapabilitiesPage(const uint8_t* reply, size_t length);
 
 }  // namespace kestrel

@@ -66,11 +66,13 @@ void SgTransport::CloseDevice() {
 
 int32_t SgTransport::Execute(const ScsiCommand& command) {
   last_ = SgOutcome{};
+  received_ = 0;
   const uint8_t opcode = command.cdb[0];
   if (opcode == kRequestSense && pendingSenseLength_ > 0 && command.data != nullptr) {
     const size_t n = std::min<size_t>(command.transferLength, sizeof pendingSense_);
     std::memcpy(command.data, pendingSense_, n);
     last_.transferred = static_cast<uint32_t>(n);
+    received_ = last_.transferred;
     pendingSenseLength_ = 0;
     return 0;
   }
@@ -104,6 +106,7 @@ int32_t SgTransport::Execute(const ScsiCommand& command) {
   header.timeout = command.timeoutSeconds != 0 ? command.timeoutSeconds * 1000u : kDefaultTimeoutMs;
 
   last_ = DecideSgResult(port_.Io(fd_, header), header);
+  if (header.dxfer_direction == SG_DXFER_FROM_DEV) received_ = last_.transferred;
   if (last_.failure == SgFailure::CheckCondition && last_.senseLength > 0) {
     const size_t n = std::min<size_t>(last_.senseLength, buffers_.sense.size());
     std::memcpy(buffers_.sense.data(), sense, n);

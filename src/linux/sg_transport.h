@@ -34,6 +34,8 @@ class SgTransport final : public CommandTransport {
   int32_t ReleaseDriveAccess() override;
   // 0 success, kSgFailure otherwise (LastOutcome says why).
   int32_t Execute(const ScsiCommand& command) override;
+  // The request's length less the residual the kernel reported.
+  uint32_t ReceivedLength() const override { return received_; }
   WorkBuffers& Buffers() override { return buffers_; }
 
   // Opens the device for reading and writing, or for reading alone when
@@ -55,6 +57,7 @@ class SgTransport final : public CommandTransport {
   int fd_ = -1;
   bool openForWrite_ = false;
   SgOutcome last_;
+  uint32_t received_ = 0;
   MissingRight refusal_ = MissingRight::None;
   // The sense that came with the last CHECK CONDITION. The kernel fetched it
   // from the drive already, so a REQUEST SENSE right after is answered from

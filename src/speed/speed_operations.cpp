@@ -116,8 +116,10 @@ std::string SpeedOperations::ReportText(const DriveEntry& entry) {
     return Pick(speed_text::kCapabilitiesFailed, language) +
            SenseTriple(speed_text::kSenseLineFormat);
   }
+  // The read above has found the page; a missing one would read as no speeds.
   const CapabilitiesPage page =
-      DecodeCapabilitiesPage(capabilitiesReply_.data(), capabilitiesReply_.size());
+      DecodeCapabilitiesPage(capabilitiesReply_.data(), capabilitiesReply_.size())
+          .value_or(CapabilitiesPage{});
   if (page.currentReadSpeed == 0 || page.maximumReadSpeed == 0) {
     return Message(speed_text::kSpeedFieldsNotSupported);
   }

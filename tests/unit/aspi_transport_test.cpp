@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "drive/aspi_defs.h"
+#include "drive/command_set.h"
+#include "drive/program_profile.h"
 #include "drive/transport_results.h"
 #include "sim/model/bus.h"
 #include "sim/model/simulated_aspi_port.h"
@@ -510,7 +512,10 @@ TEST_F(AspiTransportOnSimulatedDrive, TakesTheInventoryAndReachesTheDrive) {
   uint8_t* data = transport.Buffers().data;
   ASSERT_EQ(transport.Execute(Inquiry(data)), 0);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(data) + 8, 8), "KESTREL ");
-
+  bus.DriveAt(1, 0)->ShortReply(0x12, 1, 6);  // no count comes: the cleared buffer shows it
+  DriveContext context(transport, kMere9xProfile);
+  ASSERT_EQ(SendInquiry(context), 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(data) + 8, 8), std::string(8, '\0'));
   // No device at the target: the manager refuses at once and nobody waits.
   transport.SelectDrive({1, 5});
   EXPECT_EQ(transport.Execute(Inquiry(data)), -1);

@@ -73,6 +73,10 @@ TEST_F(CommandSetTest, SimpleCommandsAsSent) {
   EXPECT_EQ(tur.transferLength, 0u);
   EXPECT_TRUE(tur.passThroughDataIn);
   EXPECT_EQ(tur.autoSenseLength, 18);
+  drive().ShortReply(sim::op::kInquiry, 1, 35);
+  EXPECT_EQ(SendInquiry(tarn9x), kReplyTooShort);
+  drive().ShortReply(sim::op::kInquiry, 1, 36);
+  EXPECT_EQ(SendInquiry(tarn9x), 0);
 }
 
 TEST_F(CommandSetTest, BufferCommandsAreBigEndianModeOne) {
@@ -128,14 +132,15 @@ TEST_F(CommandSetTest, RequestsThatCannotBeBuiltAreNotSent) {
   EXPECT_TRUE(recorder.commands.empty());
 }
 
-TEST_F(CommandSetTest, OnlyThePassThroughBuildClearsAReadBufferFirst) {
+TEST_F(CommandSetTest, EveryBuildClearsAReadBufferFirst) {
   drive().FailCommand(sim::op::kReadBuffer, 1, sim::kHardwareError);
   drive().FailCommand(sim::op::kReadBuffer, 2, sim::kHardwareError);
   std::vector<uint8_t> destination(64, 0xAB);
 
   DriveContext tarn9x(transport, testing::ProfileOf(Program::Tarn9x));
   EXPECT_NE(ReadDriveBuffer(tarn9x, kReadBackId, 0, 64, destination.data()), 0);
-  EXPECT_EQ(destination, std::vector<uint8_t>(64, 0xAB));
+  EXPECT_EQ(destination, std::vector<uint8_t>(64, 0));
+  destination.assign(64, 0xAB);
 
   DriveContext tarn2k(transport, testing::ProfileOf(Program::Tarn2k));
   EXPECT_NE(ReadDriveBuffer(tarn2k, kReadBackId, 0, 32, destination.data()), 0);

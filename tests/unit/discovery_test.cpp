@@ -349,6 +349,7 @@ class LetterWalkTest : public ::testing::Test {
 TEST_F(LetterWalkTest, Tarn2kListsTheMakersDrivesAndClosesEveryLetter) {
   bus.AddLetter('Z',
                 sim::KestrelDrive("DRV-331", "1.20"));  // the last letter, left open by nothing
+  bus.Letter('G')->drive->ShortReply(sim::op::kInquiry, 1, 6);  // right after F's whole reply
   Discover(Program::Tarn2k);
   EXPECT_EQ(view.items, (std::vector<std::string>{"F: KESTREL DVD-ROM DRV-320  1.10",
                                                   "Z: KESTREL DVD-ROM DRV-331  1.20"}));

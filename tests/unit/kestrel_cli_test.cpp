@@ -139,6 +139,8 @@ TEST_F(KestrelCliTest, ListsEveryOpticalDriveWithItsIdentity) {
                                   {"generation", 6}}));
   EXPECT_TRUE(j["drives"][1]["generation"].is_null());
   EXPECT_FALSE(j["drives"][1]["supported"].get<bool>());
+  std::ofstream(dir_ / "kestrel.ini", std::ios::app) << "fault=short opcode=12 bytes=6 count=0\n";
+  EXPECT_EQ(Kestrel({"list", "--json"}).Json()["drives"].size(), 1u);  // not the reply before
 }
 
 TEST_F(KestrelCliTest, DescribesAFirmwareFileAndThePartADriveWouldGet) {

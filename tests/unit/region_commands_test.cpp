@@ -65,9 +65,13 @@ TEST(RegionCommands, RequestBlocksCarryTheTableValues) {
   EXPECT_EQ(Bytes(transport.Buffers().data, transport.Buffers().data + 8),
             (Bytes{0, 6, 0, 0, 0xDF, 0, 0, 0}));
 
-  // A failed read leaves the caller's copy as it was.
-  bus.Letter('D')->drive->RemoveDisc();
+  // A failed read leaves the caller's copy as it was: cut short, data length 0, no disc.
   const RegionReply before = reply;
+  bus.Letter('D')->drive->ShortReply(0xA4, 1, 7);
+  EXPECT_EQ(ReadRpcState(context, reply), kReplyTooShort);
+  bus.Letter('D')->drive->BlankReply(0xAD, 1);
+  EXPECT_EQ(ReadDiscRegionInfo(context, reply), kReplyTooShort);
+  bus.Letter('D')->drive->RemoveDisc();
   EXPECT_NE(ReadDiscRegionInfo(context, reply), 0);
   EXPECT_EQ(reply, before);
   transport.CloseDrive();

@@ -160,6 +160,8 @@ TEST_F(SgTransportTest, BuildsOneRequestPerCommand) {
   EXPECT_EQ(port_.seen[2].dxfer_len, 0u);
   EXPECT_EQ(port_.seen[2].dxferp, nullptr);
   EXPECT_GT(port_.seen[2].timeout, 0u);
+  port_.answer = [](sg_io_hdr_t& h) { return h.resid = 90, 0; };  // 6 bytes came
+  EXPECT_EQ(SendInquiry(context_), kReplyTooShort);
 }
 
 TEST_F(SgTransportTest, KeepsTheSenseOfAFailureForTheRequestSenseAfterIt) {

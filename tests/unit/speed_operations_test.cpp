@@ -217,8 +217,8 @@ TEST(ReportSpeedTest, ModeSenseAsksForThirtyFourBytesIntoItsOwnReply) {
   EXPECT_EQ(modeSense.direction, DataDirection::In);
   EXPECT_EQ(modeSense.transferLength, 34u);
   EXPECT_EQ(modeSense.transferred, 34u);
-  const CapabilitiesPage page =
-      DecodeCapabilitiesPage(rig.Operations().capabilitiesReply().data(), kCapabilitiesReplyLength);
+  const CapabilitiesPage page = *DecodeCapabilitiesPage(rig.Operations().capabilitiesReply().data(),
+                                                        kCapabilitiesReplyLength);
   EXPECT_EQ(page.maximumReadSpeed, 7056);
   EXPECT_EQ(page.currentReadSpeed, 7056);
   EXPECT_EQ(page.mediumType, 0x01);
@@ -308,16 +308,28 @@ TEST(ReportSpeedTest, FailureLogsTheSenseLineAndShowsNoBox) {
                                   : "Failed to get mechanism status & capabilities page.\r\n";
     EXPECT_EQ(rig.View().appended, std::vector<std::string>{first + "(02-3a-00)\r\n"});
     EXPECT_TRUE(rig.View().messages.empty());
+    rig.Drive().FailCommand(0x5A, 1, sim::kHardwareError);
+    rig.Drive().FailCommand(0x03, 1, sim::kHardwareError);  // no codes of the failure before
+    rig.Operations().ReportSpeed();
+    EXPECT_EQ(rig.LastLog(), first + "(00-00-00)\r\n");
   }
 }
 
-TEST(ReportSpeedTest, AShortReplyDoesNotReportTheSpeedsOfTheLastReport) {
+TEST(ReportSpeedTest, AReplyWithoutTheWholePageIsAFailedReport) {
   SpeedRig rig(Drive320());
-  rig.Operations().ReportSpeed();
-  rig.Drive().ShortReply(0x5A, 1, 16);  // ends before both speed fields
-  rig.Operations().ReportSpeed();
-  ASSERT_EQ(rig.View().appended.size(), 2u);
-  EXPECT_EQ(rig.View().appended[1], rig.Message(speed_text::kSpeedFieldsNotSupported));
+  rig.Drive().ShortReply(0x5A, 1, 23);  // a byte of the current speed missing
+  rig.Drive().GarbageReply(0x5A, 2);
+  rig.Drive().BlankReply(0x5A, 3);  // page code 00h
+  for (int report = 0; report < 3; ++report) {
+    rig.Operations().ReportSpeed();
+    EXPECT_EQ(rig.LastLog(),
+              "Failed to get mechanism status & capabilities page.\r\n(00-00-00)\r\n");
+  }
+  uint8_t reply[32] = {0, 0, 0, 0, 0, 0, 0, 8};  // 8 bytes of block descriptors
+  reply[16] = 0xAA;                              // page 2Ah with the PS bit
+  reply[31] = 0x58;                              // current speed, page byte 15
+  EXPECT_EQ(DecodeCapabilitiesPage(reply, 32)->currentReadSpeed, 0x58);
+  EXPECT_FALSE(DecodeCapabilitiesPage(reply, 31));
 }
 
 // --- Set mode ----------------------------------------------------------------

@@ -24,6 +24,7 @@ class RecordingTransport : public CommandTransport {
   int32_t InitDriveAccess() override { return inner_.InitDriveAccess(); }
   int32_t ReleaseDriveAccess() override { return inner_.ReleaseDriveAccess(); }
   WorkBuffers& Buffers() override { return inner_.Buffers(); }
+  uint32_t ReceivedLength() const override { return inner_.ReceivedLength(); }
   int32_t Execute(const ScsiCommand& command) override {
     RecordedCommand record{command, {}, 0};
     if (command.direction == DataDirection::Out && command.data != nullptr) {
