@@ -149,10 +149,25 @@ bool AspiTransport::Send(const ScsiCommand& command) {
 
 int32_t AspiTransport::Execute(const ScsiCommand& command) {
   if (!Send(command)) return AspiCommandResult(finalStatus_);
-  port_.WaitForEvent(completionEvent_, AspiPort::kInfinite);
+  if (!port_.WaitForEvent(completionEvent_, kCommandTimeoutMs)) return AbortRequest();
   port_.CloseEvent(completionEvent_);
   completionEvent_ = nullptr;
   return AspiCommandResult(Request()->SRB_Status);
+}
+
+int32_t AspiTransport::AbortRequest() {
+  aspi::SRB_Abort abort{};
+  abort.SRB_Cmd = aspi::SC_ABORT_SRB;
+  abort.SRB_HaId = currentAddress_.adapter;
+  abort.SRB_ToAbort = requestBlock_;
+  port_.SendASPI32Command(&abort);
+  // Ended by the abort, the request gives the block back; otherwise the
+  // manager still owns it and Send will not reuse it until it has ended.
+  if (port_.WaitForEvent(completionEvent_, kAbortWaitMs)) {
+    port_.CloseEvent(completionEvent_);
+    completionEvent_ = nullptr;
+  }
+  return AspiCommandResult(aspi::SS_ABORTED);
 }
 
 void AspiTransport::Submit(const ScsiCommand& command) { finalStatusPending_ = !Send(command); }

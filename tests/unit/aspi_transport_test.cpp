@@ -35,6 +35,7 @@ class FakeAspiPort : public AspiPort {
   size_t failAllocation = 0;  // 1-based number of the allocation that fails; 0 none
   bool eventsFail = false;
   ExecBehaviour exec;
+  bool abortEnds = true;  // an abort request ends the request it names
 
   std::vector<size_t> allocatedSizes;
   std::vector<uint8_t*> allocated;
@@ -44,6 +45,9 @@ class FakeAspiPort : public AspiPort {
   int loadCalls = 0;
   int infiniteWaitsOnUnsignalled = 0;
   int ordinaryInquiriesDuringRequest = 0;
+  std::vector<uint32_t> waitTimeouts;
+  std::vector<void*> abortTargets;
+  void* lastRequestBlock = nullptr;
 
   bool LoadManager() override {
     ++loadCalls;
@@ -68,8 +72,18 @@ class FakeAspiPort : public AspiPort {
       }
       return inquiry->SRB_Status;
     }
+    if (header->SRB_Cmd == aspi::SC_ABORT_SRB) {
+      auto* abort = static_cast<aspi::SRB_Abort*>(srb);
+      abortTargets.push_back(abort->SRB_ToAbort);
+      if (abortEnds && pendingRequest_ != nullptr && pendingRequest_ == abort->SRB_ToAbort) {
+        exec.finalStatus = aspi::SS_ABORTED;
+        CompletePending();
+      }
+      return aspi::SS_COMP;
+    }
     auto* request = static_cast<aspi::SRB_ExecSCSICmd*>(srb);
     sentRequests.push_back(*request);
+    lastRequestBlock = request;
     if (!AspiRequestPending(exec.sendReturn)) {
       request->SRB_Status = static_cast<uint8_t>(exec.sendReturn);
       return exec.sendReturn;  // refused: its event never comes
@@ -98,6 +112,7 @@ class FakeAspiPort : public AspiPort {
   }
   bool WaitForEvent(void* event, uint32_t timeoutMs) override {
     EXPECT_TRUE(openEvents_.count(event)) << "wait on an event that is not open";
+    waitTimeouts.push_back(timeoutMs);
     if (signalled_.erase(event) != 0) return true;             // auto-reset
     if (timeoutMs == kInfinite) ++infiniteWaitsOnUnsignalled;  // would hang for ever
     return false;
@@ -460,6 +475,32 @@ TEST_F(AspiTransportTest, ARequestThatEndedUnpolledGivesTheBlockBack) {
   EXPECT_EQ(port.OpenEventCount(), 0u);
 }
 
+TEST(AspiTransportTimeout, ACommandThatNeverEndsIsAbortedAndFails) {
+  // Whether the abort ends the request decides whether the block is free again.
+  for (const bool abortEnds : {true, false}) {
+    SCOPED_TRACE(abortEnds);
+    FakeAspiPort port;
+    AspiTransport transport(port);
+    port.adapterIds = {"ESDI_506", "intelata"};
+    port.supportInfo = SupportInfo(aspi::SS_COMP, 2);
+    ASSERT_EQ(transport.InitDriveAccess(), 0);
+    transport.SelectDrive({1, 0});
+    port.exec.completeAtOnce = false;
+    port.abortEnds = abortEnds;
+
+    EXPECT_NE(transport.Execute(Inquiry(transport.Buffers().data)), 0);
+    ASSERT_FALSE(port.waitTimeouts.empty());
+    EXPECT_EQ(port.waitTimeouts.front(), 60000u);
+    EXPECT_EQ(port.abortTargets, std::vector<void*>{port.lastRequestBlock});
+
+    port.exec.completeAtOnce = true;
+    port.exec.finalStatus = aspi::SS_COMP;
+    EXPECT_EQ(transport.Execute(Inquiry(transport.Buffers().data)), abortEnds ? 0 : -1);
+    EXPECT_EQ(port.sentRequests.size(), abortEnds ? 2u : 1u);
+    EXPECT_EQ(port.OpenEventCount(), abortEnds ? 0u : 1u);
+  }
+}
+
 TEST_F(AspiTransportTest, PingAdapterSendsAnInquiryOfAdapterZeroAndReturnsItsCode) {
   StartWithAdapters({"intelata", "ESDI_506"});
   port.haInquiryIds.clear();
@@ -493,6 +534,17 @@ class AspiTransportOnSimulatedDrive : public ::testing::Test {
   void SetUp() override {
     bus.AddAdapter("ESDI_506");
     bus.AddAdapter("intelata").AddTarget(0, sim::KestrelDrive("DRV-320"));
+  }
+
+  // The transfer that flash programming follows.
+  void Download() {
+    uint8_t* image = transport.Buffers().image;
+    std::memcpy(image + 0x20000 + 0x1000, "WIN2", 4);
+    ASSERT_EQ(transport.Execute(WriteBuffer(0x30, 0, nullptr, 0)), 0);
+    for (uint32_t offset = 0; offset < 0x20000; offset += 0x8000) {
+      ASSERT_EQ(transport.Execute(WriteBuffer(0xFF, offset, image + offset, 0x8000)), 0);
+    }
+    ASSERT_EQ(transport.Execute(WriteBuffer(0xFF, 0x20000, image + 0x20000, 0x1010)), 0);
   }
 
   sim::Bus bus;
@@ -549,13 +601,7 @@ TEST_F(AspiTransportOnSimulatedDrive, StartUpFailuresOfTheManager) {
 TEST_F(AspiTransportOnSimulatedDrive, FlashProgrammingIsPolledUntilTheDriveFinishes) {
   ASSERT_EQ(transport.InitDriveAccess(), 0);
   transport.SelectDrive({1, 0});
-  uint8_t* image = transport.Buffers().image;
-  std::memcpy(image + 0x20000 + 0x1000, "WIN2", 4);
-  ASSERT_EQ(transport.Execute(WriteBuffer(0x30, 0, nullptr, 0)), 0);
-  for (uint32_t offset = 0; offset < 0x20000; offset += 0x8000) {
-    ASSERT_EQ(transport.Execute(WriteBuffer(0xFF, offset, image + offset, 0x8000)), 0);
-  }
-  ASSERT_EQ(transport.Execute(WriteBuffer(0xFF, 0x20000, image + 0x20000, 0x1010)), 0);
+  Download();
 
   transport.Submit(WriteBuffer(0x42, 0, nullptr, 0));
   EXPECT_EQ(transport.Poll(), 1);
@@ -571,6 +617,23 @@ TEST_F(AspiTransportOnSimulatedDrive, FlashProgrammingIsPolledUntilTheDriveFinis
   transport.Submit(WriteBuffer(0x42, 0, nullptr, 0));
   EXPECT_EQ(transport.Poll(), -1);
   EXPECT_EQ(transport.Poll(), 1);
+}
+
+TEST_F(AspiTransportOnSimulatedDrive, ACommandThatNeverEndsIsAbortedAfterSixtySeconds) {
+  ASSERT_EQ(transport.InitDriveAccess(), 0);
+  transport.SelectDrive({1, 0});
+  Download();
+
+  // Executed, not submitted: programming that never ends stands for any
+  // command the drive never answers.
+  bus.DriveAt(1, 0)->ProgrammingNeverFinishes();
+  const uint64_t before = bus.NowMs();
+  EXPECT_EQ(transport.Execute(WriteBuffer(0x42, 0, nullptr, 0)), -1);
+  EXPECT_EQ(bus.NowMs() - before, 60000u);
+  EXPECT_EQ(port.HungWaitCount(), 0);
+  EXPECT_EQ(port.Manager().PendingCount(), 0u);
+  // The request block is free again.
+  EXPECT_EQ(transport.Execute(Inquiry(transport.Buffers().data)), 0);
 }
 
 }  // namespace

@@ -174,6 +174,36 @@ TEST_P(UpdateBuildTest, ASuccessfulUpdateProgramsTheDriveAndReportsIt) {
   EXPECT_EQ(rig.transport_.OverlapCount(), 0);
 }
 
+TEST_P(UpdateBuildTest, TheSessionIsHeldFromTheFirstWriteToTheEndOfTheVerification) {
+  std::vector<std::pair<size_t, size_t>> atHold;  // WRITE BUFFERs and read-backs so far
+  rig.view_.onSessionHold = [&](bool) {
+    atHold.emplace_back(rig.Writes(), rig.bus_.GetTrace().CountCommands(0x3C, 0x80));
+  };
+  rig.LoadImage(image);
+  rig.Run();
+  const size_t verifyReads = 4;  // 20000h bytes in 8000h blocks
+  ASSERT_EQ(atHold.size(), 2u);
+  EXPECT_EQ(atHold[0].first, 0u);
+  EXPECT_GT(atHold[1].first, 0u);
+  EXPECT_EQ(atHold[1].first, rig.Writes());
+  EXPECT_EQ(atHold[1].second - atHold[0].second, verifyReads);
+  EXPECT_EQ(rig.view_.CountEvents(
+                "hold:Updating the drive's firmware. Do not switch off the computer."),
+            1);
+
+  // A transfer that fails lets the session go at once; a cancel never holds it.
+  for (const bool cancel : {false, true}) {
+    UpdateRig r(GetParam(), Drv320());
+    ASSERT_NE(r.drive_, nullptr);
+    if (!cancel) r.drive_->RefuseDownloadBlock(1);
+    r.view_.confirmAnswer = !cancel;
+    r.LoadImage(image);
+    r.Run();
+    EXPECT_EQ(r.view_.CountEvents("release"), cancel ? 0 : 1);
+    EXPECT_EQ(r.Writes(kProgramId), 0u);
+  }
+}
+
 TEST_P(UpdateBuildTest, TheWaitLastsThirtySecondsOfTheClock) {
   rig.LoadImage(image);
   const uint64_t before = rig.bus_.NowMs();
@@ -339,7 +369,7 @@ TEST(PolledWaitTest, FinishedWithFewerThanFiveSecondsLeftEndsTheWaitAtOnce) {
   // command taking 26000 ms is first seen finished when 26 s have passed:
   // the wait ends before showing that second. At 25 s it runs on.
   for (const Case c : {Case{26000, 5, 25, 0}, Case{29500, 1, 29, 0}, Case{25000, 1, 29, 1},
-                       Case{5000, 1, 29, 1}, Case{200000, 1, 29, 0}}) {
+                       Case{5000, 1, 29, 1}}) {
     SCOPED_TRACE(c.programmingMs);
     UpdateRig r(Program::Tarn9x, Drv320());
     ASSERT_NE(r.drive_, nullptr);
@@ -380,16 +410,46 @@ TEST(ContinuousWaitTest, Tarn2kReadsTheClockContinuouslyAndNeverPolls) {
   for (uint32_t sleep : r.simTimer_.Sleeps()) EXPECT_EQ(sleep, kContinuousYieldMs);
 }
 
-TEST(ContinuousWaitTest, AFailedProgrammingCommandStopsTheUpdateAndRediscovers) {
+TEST(PolledWaitTest, ProgrammingStillRunningAfterThirtySecondsIsWaitedForAtMostNinetyMore) {
+  struct Case {
+    uint64_t programmingMs;
+    UpdateOutcome outcome;
+    uint64_t waitedMs;  // at least; under a second more
+  };
+  for (const Case c : {Case{60000, UpdateOutcome::Updated, 60000},
+                       Case{200000, UpdateOutcome::VerifyFailed, 120000}}) {
+    SCOPED_TRACE(c.programmingMs);
+    UpdateRig r(Program::Tarn9x, Drv320());
+    ASSERT_NE(r.drive_, nullptr);
+    r.drive_->SetProgrammingMs(c.programmingMs);
+    r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
+    const uint64_t before = r.bus_.NowMs();
+    EXPECT_EQ(r.Run(), c.outcome);
+    const uint64_t waited = r.bus_.NowMs() - before;
+    EXPECT_GE(waited, c.waitedMs);
+    EXPECT_LT(waited, c.waitedMs + 1200);
+    // The window stays open with our label, counting down from 90 s.
+    const auto labels = r.Labels();
+    EXPECT_NE(std::find(labels.begin(), labels.end(),
+                        "The drive is still writing the new firmware: please wait at most 90 sec"),
+              labels.end());
+    EXPECT_EQ(r.transport_.OverlapCount(), 0);  // nothing sent into the running command
+  }
+}
+
+TEST(ContinuousWaitTest, AFailedProgrammingCommandIsWaitedOutAndTheVerificationDecides) {
   UpdateRig r(Program::Tarn2k, Drv320());
   ASSERT_NE(r.drive_, nullptr);
   r.drive_->FailCommand(kWriteBuffer, 1, sim::kHardwareError, kProgramId);
   r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
-  EXPECT_EQ(r.Run(), UpdateOutcome::ProgrammingFailed);
-  EXPECT_EQ(r.log_.text(), "Start update !\r\n");
-  EXPECT_TRUE(r.WaitEvents().empty());
-  EXPECT_TRUE(r.view_.messages.empty());  // no message of its own
-  EXPECT_EQ(r.view_.CountEvents("range:0-23/1"), 1);
+  EXPECT_EQ(r.Run(), UpdateOutcome::VerifyFailed);
+  EXPECT_EQ(r.Labels(), CountdownLabels());
+  EXPECT_EQ(r.log_.text(),
+            "Start update !\r\nFailed to verify new firmware.\r\nUpdate operation failed.\r\n");
+  // The rediscovery follows the verification, not the programming command.
+  const auto close = std::find(r.view_.events.begin(), r.view_.events.end(), "progress-close");
+  const auto rediscovery = std::find(r.view_.events.begin(), r.view_.events.end(), "range:0-23/1");
+  EXPECT_LT(close, rediscovery);
 }
 
 TEST(AfterUpdateTest, Tarn2kClosesTheDriveAndListsItsNewRevision) {

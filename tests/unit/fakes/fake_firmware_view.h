@@ -1,5 +1,6 @@
 // A recording FirmwareUpdateWindow for native tests.
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -47,6 +48,17 @@ class FakeFirmwareView : public RecordingDriveListView<FirmwareView> {
     confirmations.emplace_back(oldFirmware, newFirmware);
     events.push_back("confirm");
     return confirmAnswer;
+  }
+
+  // Called as the session hold begins (true) and ends (false).
+  std::function<void(bool)> onSessionHold;
+  void HoldSession(const std::string& reason) override {
+    events.push_back("hold:" + reason);
+    if (onSessionHold) onSessionHold(true);
+  }
+  void ReleaseSession() override {
+    events.push_back("release");
+    if (onSessionHold) onSessionHold(false);
   }
 
   // The text last shown in the status box ("" before any).
