@@ -35,7 +35,6 @@ class FakeAspiPort : public AspiPort {
   size_t failAllocation = 0;  // 1-based number of the allocation that fails; 0 none
   bool eventsFail = false;
   ExecBehaviour exec;
-  bool abortEnds = true;  // an abort request ends the request it names
 
   std::vector<size_t> allocatedSizes;
   std::vector<uint8_t*> allocated;
@@ -45,9 +44,6 @@ class FakeAspiPort : public AspiPort {
   int loadCalls = 0;
   int infiniteWaitsOnUnsignalled = 0;
   int ordinaryInquiriesDuringRequest = 0;
-  std::vector<uint32_t> waitTimeouts;
-  std::vector<void*> abortTargets;
-  void* lastRequestBlock = nullptr;
 
   bool LoadManager() override {
     ++loadCalls;
@@ -72,18 +68,8 @@ class FakeAspiPort : public AspiPort {
       }
       return inquiry->SRB_Status;
     }
-    if (header->SRB_Cmd == aspi::SC_ABORT_SRB) {
-      auto* abort = static_cast<aspi::SRB_Abort*>(srb);
-      abortTargets.push_back(abort->SRB_ToAbort);
-      if (abortEnds && pendingRequest_ != nullptr && pendingRequest_ == abort->SRB_ToAbort) {
-        exec.finalStatus = aspi::SS_ABORTED;
-        CompletePending();
-      }
-      return aspi::SS_COMP;
-    }
     auto* request = static_cast<aspi::SRB_ExecSCSICmd*>(srb);
     sentRequests.push_back(*request);
-    lastRequestBlock = request;
     if (!AspiRequestPending(exec.sendReturn)) {
       request->SRB_Status = static_cast<uint8_t>(exec.sendReturn);
       return exec.sendReturn;  // refused: its event never comes
@@ -112,7 +98,6 @@ class FakeAspiPort : public AspiPort {
   }
   bool WaitForEvent(void* event, uint32_t timeoutMs) override {
     EXPECT_TRUE(openEvents_.count(event)) << "wait on an event that is not open";
-    waitTimeouts.push_back(timeoutMs);
     if (signalled_.erase(event) != 0) return true;             // auto-reset
     if (timeoutMs == kInfinite) ++infiniteWaitsOnUnsignalled;  // would hang for ever
     return false;
@@ -473,32 +458,6 @@ TEST_F(AspiTransportTest, ARequestThatEndedUnpolledGivesTheBlockBack) {
   EXPECT_EQ(transport.Execute(Inquiry(transport.Buffers().data)), 0);
   EXPECT_EQ(port.sentRequests.size(), 2u);
   EXPECT_EQ(port.OpenEventCount(), 0u);
-}
-
-TEST(AspiTransportTimeout, ACommandThatNeverEndsIsAbortedAndFails) {
-  // Whether the abort ends the request decides whether the block is free again.
-  for (const bool abortEnds : {true, false}) {
-    SCOPED_TRACE(abortEnds);
-    FakeAspiPort port;
-    AspiTransport transport(port);
-    port.adapterIds = {"ESDI_506", "intelata"};
-    port.supportInfo = SupportInfo(aspi::SS_COMP, 2);
-    ASSERT_EQ(transport.InitDriveAccess(), 0);
-    transport.SelectDrive({1, 0});
-    port.exec.completeAtOnce = false;
-    port.abortEnds = abortEnds;
-
-    EXPECT_NE(transport.Execute(Inquiry(transport.Buffers().data)), 0);
-    ASSERT_FALSE(port.waitTimeouts.empty());
-    EXPECT_EQ(port.waitTimeouts.front(), 60000u);
-    EXPECT_EQ(port.abortTargets, std::vector<void*>{port.lastRequestBlock});
-
-    port.exec.completeAtOnce = true;
-    port.exec.finalStatus = aspi::SS_COMP;
-    EXPECT_EQ(transport.Execute(Inquiry(transport.Buffers().data)), abortEnds ? 0 : -1);
-    EXPECT_EQ(port.sentRequests.size(), abortEnds ? 2u : 1u);
-    EXPECT_EQ(port.OpenEventCount(), abortEnds ? 0u : 1u);
-  }
 }
 
 TEST_F(AspiTransportTest, PingAdapterSendsAnInquiryOfAdapterZeroAndReturnsItsCode) {

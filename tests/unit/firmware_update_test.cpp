@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "drive/aspi_discovery.h"
@@ -176,32 +177,18 @@ TEST_P(UpdateBuildTest, ASuccessfulUpdateProgramsTheDriveAndReportsIt) {
 
 TEST_P(UpdateBuildTest, TheSessionIsHeldFromTheFirstWriteToTheEndOfTheVerification) {
   std::vector<std::pair<size_t, size_t>> atHold;  // WRITE BUFFERs and read-backs so far
-  rig.view_.onSessionHold = [&](bool) {
+  rig.view_.onSessionHold = [&] {
     atHold.emplace_back(rig.Writes(), rig.bus_.GetTrace().CountCommands(0x3C, 0x80));
   };
   rig.LoadImage(image);
   rig.Run();
-  const size_t verifyReads = 4;  // 20000h bytes in 8000h blocks
   ASSERT_EQ(atHold.size(), 2u);
   EXPECT_EQ(atHold[0].first, 0u);
-  EXPECT_GT(atHold[1].first, 0u);
   EXPECT_EQ(atHold[1].first, rig.Writes());
-  EXPECT_EQ(atHold[1].second - atHold[0].second, verifyReads);
-  EXPECT_EQ(rig.view_.CountEvents(
-                "hold:Updating the drive's firmware. Do not switch off the computer."),
-            1);
-
-  // A transfer that fails lets the session go at once; a cancel never holds it.
-  for (const bool cancel : {false, true}) {
-    UpdateRig r(GetParam(), Drv320());
-    ASSERT_NE(r.drive_, nullptr);
-    if (!cancel) r.drive_->RefuseDownloadBlock(1);
-    r.view_.confirmAnswer = !cancel;
-    r.LoadImage(image);
-    r.Run();
-    EXPECT_EQ(r.view_.CountEvents("release"), cancel ? 0 : 1);
-    EXPECT_EQ(r.Writes(kProgramId), 0u);
-  }
+  EXPECT_EQ(atHold[1].second - atHold[0].second, 4u);  // the whole verification
+  EXPECT_EQ(
+      rig.view_.CountEvents("hold:Updating the drive's firmware. Do not switch off the computer."),
+      1);
 }
 
 TEST_P(UpdateBuildTest, TheWaitLastsThirtySecondsOfTheClock) {
@@ -292,6 +279,7 @@ TEST_P(UpdateBuildTest, ARefusedBlockStopsTheTransferBeforeProgramming) {
   EXPECT_EQ(rig.Writes(kProgramId), 0u);
   EXPECT_EQ(rig.drive_->ProgrammingCount(), 0);
   EXPECT_EQ(rig.log_.text(), "Start update !\r\n");
+  EXPECT_EQ(rig.view_.CountEvents("release"), 1);
   ASSERT_EQ(rig.view_.messages.size(), 1u);
   EXPECT_EQ(rig.view_.messages[0].text, "Sense Code : 05-24-00");
   EXPECT_EQ(rig.view_.CountEvents("progress-open"),
@@ -411,28 +399,20 @@ TEST(ContinuousWaitTest, Tarn2kReadsTheClockContinuouslyAndNeverPolls) {
 }
 
 TEST(PolledWaitTest, ProgrammingStillRunningAfterThirtySecondsIsWaitedForAtMostNinetyMore) {
-  struct Case {
-    uint64_t programmingMs;
-    UpdateOutcome outcome;
-    uint64_t waitedMs;  // at least; under a second more
-  };
-  for (const Case c : {Case{60000, UpdateOutcome::Updated, 60000},
-                       Case{200000, UpdateOutcome::VerifyFailed, 120000}}) {
-    SCOPED_TRACE(c.programmingMs);
+  // Programming time, outcome, seconds waited.
+  for (const auto& [ms, outcome, waited] : {std::tuple{60000, UpdateOutcome::Updated, 60},
+                                            std::tuple{200000, UpdateOutcome::VerifyFailed, 120}}) {
     UpdateRig r(Program::Tarn9x, Drv320());
     ASSERT_NE(r.drive_, nullptr);
-    r.drive_->SetProgrammingMs(c.programmingMs);
+    r.drive_->SetProgrammingMs(ms);
     r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
     const uint64_t before = r.bus_.NowMs();
-    EXPECT_EQ(r.Run(), c.outcome);
-    const uint64_t waited = r.bus_.NowMs() - before;
-    EXPECT_GE(waited, c.waitedMs);
-    EXPECT_LT(waited, c.waitedMs + 1200);
-    // The window stays open with our label, counting down from 90 s.
-    const auto labels = r.Labels();
-    EXPECT_NE(std::find(labels.begin(), labels.end(),
-                        "The drive is still writing the new firmware: please wait at most 90 sec"),
-              labels.end());
+    EXPECT_EQ(r.Run(), outcome);
+    EXPECT_EQ((r.bus_.NowMs() - before) / 1000, static_cast<uint64_t>(waited));
+    const auto labels = r.Labels();  // the window stays open, with our label
+    EXPECT_EQ(std::count(labels.begin(), labels.end(),
+                         "The drive is still writing the new firmware: please wait at most 90 sec"),
+              1);
     EXPECT_EQ(r.transport_.OverlapCount(), 0);  // nothing sent into the running command
   }
 }
@@ -446,10 +426,6 @@ TEST(ContinuousWaitTest, AFailedProgrammingCommandIsWaitedOutAndTheVerificationD
   EXPECT_EQ(r.Labels(), CountdownLabels());
   EXPECT_EQ(r.log_.text(),
             "Start update !\r\nFailed to verify new firmware.\r\nUpdate operation failed.\r\n");
-  // The rediscovery follows the verification, not the programming command.
-  const auto close = std::find(r.view_.events.begin(), r.view_.events.end(), "progress-close");
-  const auto rediscovery = std::find(r.view_.events.begin(), r.view_.events.end(), "range:0-23/1");
-  EXPECT_LT(close, rediscovery);
 }
 
 TEST(AfterUpdateTest, Tarn2kClosesTheDriveAndListsItsNewRevision) {

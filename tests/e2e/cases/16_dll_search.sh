@@ -36,8 +36,9 @@ check_ok "Exit ends it" probe wait-exit TARN9X.EXE 15000
 
 # A planted WINMM.DLL (any library: it has none of the timer's entry points)
 # beside the program: the program starts, and Wine's loader never maps it.
+# Wine would take its own WINMM first; Windows takes the one beside the EXE.
 cp "$DIR/WNASPI32.DLL" "$DIR/bin/WINMM.DLL"
-WINEDEBUG=+loaddll e2e_start 'bin\TARN9X.EXE'
+WINEDEBUG=+loaddll E2E_DLL_OVERRIDES="$WINEDLLOVERRIDES;winmm=n,b" e2e_start 'bin\TARN9X.EXE'
 check_ok "a WINMM.DLL beside the program: the window appears" probe wait-window "$T" 30000
 probe click "$T" 1009
 check_ok "Exit ends it" probe wait-exit TARN9X.EXE 15000

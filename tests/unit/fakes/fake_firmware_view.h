@@ -50,15 +50,12 @@ class FakeFirmwareView : public RecordingDriveListView<FirmwareView> {
     return confirmAnswer;
   }
 
-  // Called as the session hold begins (true) and ends (false).
-  std::function<void(bool)> onSessionHold;
-  void HoldSession(const std::string& reason) override {
-    events.push_back("hold:" + reason);
-    if (onSessionHold) onSessionHold(true);
-  }
-  void ReleaseSession() override {
-    events.push_back("release");
-    if (onSessionHold) onSessionHold(false);
+  std::function<void()> onSessionHold;  // called as the hold begins and as it ends
+  void HoldSession(const std::string& reason) override { SessionEvent("hold:" + reason); }
+  void ReleaseSession() override { SessionEvent("release"); }
+  void SessionEvent(const std::string& event) {
+    events.push_back(event);
+    if (onSessionHold) onSessionHold();
   }
 
   // The text last shown in the status box ("" before any).
