@@ -93,6 +93,8 @@ uint32_t AspiManager::SendASPI32Command(void* block) {
     return status;
   }
 
+  if (header->SRB_Cmd == aspi::SC_ABORT_SRB) return Abort(*static_cast<aspi::SRB_Abort*>(block));
+
   if (header->SRB_Cmd != aspi::SC_EXEC_SCSI_CMD) {
     TraceEntry e;
     e.kind = TraceEntry::Kind::Rejected;
@@ -141,6 +143,28 @@ uint32_t AspiManager::SendASPI32Command(void* block) {
                             srb->SRB_BufPointer, srb->SRB_BufPointer ? srb->SRB_BufLen : 0);
   pending_.push_back(p);
   return aspi::SS_PENDING;
+}
+
+uint32_t AspiManager::Abort(aspi::SRB_Abort& abort) {
+  // The drive goes on with the command; the caller gets its request back.
+  auto it = std::find_if(pending_.begin(), pending_.end(),
+                         [&abort](const Pending& p) { return p.srb == abort.SRB_ToAbort; });
+  TraceEntry e;
+  e.kind = TraceEntry::Kind::Rejected;
+  e.adapter = abort.SRB_HaId;
+  e.atMs = bus_.NowMs();
+  e.note = it != pending_.end() ? "aborted" : "abort_of_no_request";
+  bus_.GetTrace().Record(std::move(e));
+  if (it == pending_.end()) {
+    abort.SRB_Status = aspi::SS_ERR;
+    return aspi::SS_ERR;
+  }
+  aspi::SRB_ExecSCSICmd* srb = it->srb;
+  pending_.erase(it);
+  srb->SRB_Status = aspi::SS_ABORTED;
+  if (srb->SRB_Flags & aspi::SRB_EVENT_NOTIFY) signal_.Signal(srb->SRB_PostProc);
+  abort.SRB_Status = aspi::SS_COMP;
+  return aspi::SS_COMP;
 }
 
 void AspiManager::Complete(Pending& p) {

@@ -54,6 +54,7 @@ class AspiManager {
   };
   uint8_t AdapterCount() const;
   void Complete(Pending& p);
+  uint32_t Abort(aspi::SRB_Abort& abort);
   void RecordRejected(const aspi::SRB_ExecSCSICmd& srb, const std::string& why);
 
   Bus& bus_;

@@ -21,6 +21,9 @@ class CliFirmwareView final : public CliView<FirmwareView> {
   std::optional<std::string> ChooseFile(const OpenFileRequest&) override { return path_; }
   void ShowFileError(const std::string& path, int cause) override;
   bool ConfirmUpdate(const std::string& oldFirmware, const std::string& newFirmware) override;
+  // A command-line run holds nothing of the session.
+  void HoldSession(const std::string&) override {}
+  void ReleaseSession() override {}
 
   const std::string& Log() const { return log_; }
   const std::optional<int>& FileError() const { return fileError_; }

@@ -12,7 +12,7 @@ bool CliProgrammingWait::Start(DriveContext& context) {
   return StartFlashProgramming(context) == 0;
 }
 
-void CliProgrammingWait::Wait(MsTimer& timer, ProgressView& view, Language language) {
+bool CliProgrammingWait::Wait(MsTimer& timer, ProgressView& view, Language language) {
   view.SetProgressRange(0, static_cast<int>(waitSeconds_), 1);
   const uint32_t start = timer.StartTime();
   const uint32_t waitMs = waitSeconds_ * 1000;
@@ -29,6 +29,7 @@ void CliProgrammingWait::Wait(MsTimer& timer, ProgressView& view, Language langu
   while (StillProgramming() && timer.ReadMsTimer() - settleStart < kSettleLimitMs) {
     timer.SleepMs(kSettlePauseMs);
   }
+  return true;  // the read-back decides
 }
 
 bool CliProgrammingWait::StillProgramming() {

@@ -17,7 +17,7 @@ class CliProgrammingWait final : public ProgrammingWait {
  public:
   explicit CliProgrammingWait(uint32_t waitSeconds) : waitSeconds_(waitSeconds) {}
   bool Start(DriveContext& context) override;
-  void Wait(MsTimer& timer, ProgressView& view, Language language) override;
+  bool Wait(MsTimer& timer, ProgressView& view, Language language) override;
 
  private:
   // TEST UNIT READY: whether the drive is still busy with the programming.

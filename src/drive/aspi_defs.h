@@ -9,6 +9,7 @@ namespace kestrel::aspi {
 constexpr uint8_t SC_HA_INQUIRY = 0x00;
 constexpr uint8_t SC_GET_DEV_TYPE = 0x01;
 constexpr uint8_t SC_EXEC_SCSI_CMD = 0x02;
+constexpr uint8_t SC_ABORT_SRB = 0x03;
 
 constexpr uint8_t SRB_DIR_IN = 0x08;
 constexpr uint8_t SRB_DIR_OUT = 0x10;
@@ -62,6 +63,15 @@ struct SRB_ExecSCSICmd {
   uint8_t SenseArea[kSenseLength + 2];
 };
 
+struct SRB_Abort {
+  uint8_t SRB_Cmd;
+  uint8_t SRB_Status;
+  uint8_t SRB_HaId;
+  uint8_t SRB_Flags;
+  uint32_t SRB_Hdr_Rsvd;
+  void* SRB_ToAbort;  // the SRB_ExecSCSICmd to end
+};
+
 // The common header, to tell the kinds of block apart.
 struct SRB_Header {
   uint8_t SRB_Cmd;
@@ -74,5 +84,6 @@ struct SRB_Header {
 
 static_assert(sizeof(SRB_HAInquiry) == 60);
 static_assert(sizeof(void*) != 4 || sizeof(SRB_ExecSCSICmd) == 80);
+static_assert(sizeof(void*) != 4 || sizeof(SRB_Abort) == 12);
 
 }  // namespace kestrel::aspi

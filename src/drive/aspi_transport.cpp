@@ -149,17 +149,30 @@ bool AspiTransport::Send(const ScsiCommand& command) {
 
 int32_t AspiTransport::Execute(const ScsiCommand& command) {
   received_ = 0;
-  int32_t result;
-  if (Send(command)) {
-    port_.WaitForEvent(completionEvent_, AspiPort::kInfinite);
-    port_.CloseEvent(completionEvent_);
-    completionEvent_ = nullptr;
-    result = AspiCommandResult(Request()->SRB_Status);
-  } else {
-    result = AspiCommandResult(finalStatus_);
-  }
+  if (!Send(command)) return AspiCommandResult(finalStatus_);
+  if (!port_.WaitForEvent(completionEvent_, kCommandTimeoutMs)) return AbortRequest();
+  port_.CloseEvent(completionEvent_);
+  completionEvent_ = nullptr;
+  const int32_t result = AspiCommandResult(Request()->SRB_Status);
+  // ASPI reports no residual: a completed data-in request counts as whole,
+  // and the destination was cleared before it was sent.
   if (result == 0 && command.direction == DataDirection::In) received_ = command.transferLength;
   return result;
+}
+
+int32_t AspiTransport::AbortRequest() {
+  aspi::SRB_Abort abort{};
+  abort.SRB_Cmd = aspi::SC_ABORT_SRB;
+  abort.SRB_HaId = currentAddress_.adapter;
+  abort.SRB_ToAbort = requestBlock_;
+  port_.SendASPI32Command(&abort);
+  // Ended by the abort, the request gives the block back; otherwise the
+  // manager still owns it and Send will not reuse it until it has ended.
+  if (port_.WaitForEvent(completionEvent_, kAbortWaitMs)) {
+    port_.CloseEvent(completionEvent_);
+    completionEvent_ = nullptr;
+  }
+  return AspiCommandResult(aspi::SS_ABORTED);
 }
 
 void AspiTransport::Submit(const ScsiCommand& command) { finalStatusPending_ = !Send(command); }

@@ -17,6 +17,10 @@ class AspiTransport : public CommandTransport, public AdapterBus, public AsyncCo
   // system reporting more keeps its count, the excess reads as blank.
   static constexpr uint8_t kMaxInventoryAdapters = 16;
   static constexpr uint32_t kRequestBlockBufferSize = 0x50000;
+  // A command executed (not the submitted programming command) that has not
+  // ended by then is aborted and fails; the abort itself is waited for this long.
+  static constexpr uint32_t kCommandTimeoutMs = 60000;
+  static constexpr uint32_t kAbortWaitMs = 2000;
 
   // The port must outlive the transport.
   explicit AspiTransport(AspiPort& port);
@@ -51,6 +55,8 @@ class AspiTransport : public CommandTransport, public AdapterBus, public AsyncCo
   // holds its status and no event is left open.
   bool Send(const ScsiCommand& command);
   const aspi::SRB_ExecSCSICmd* Request() const;
+  // Asks the manager to end the request in flight; its result is a failure.
+  int32_t AbortRequest();
 
   AspiPort& port_;
   WorkBuffers buffers_;

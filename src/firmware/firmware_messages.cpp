@@ -38,6 +38,7 @@ const MessagePair* AllPairs(size_t& count) {
       kAddressOutOfRange, kFileNotAvailable, kCpuMismatch,        kFileInappropriate,
       kStartUpdate,       kVerifySuccess,    kVerifyFailure,      kUpdateSucceeded,
       kUpdateFailed,      kRemainingTime,    kFileCannotBeOpened, kLinearAddress,
+      kStillProgramming,  kSessionHoldReason,
   };
   count = std::size(kPairs);
   return kPairs;

@@ -69,6 +69,14 @@ inline constexpr MessagePair kUpdateFailed{170, 169, "Update operation failed.\r
 // Held in program data, not in the string table.
 inline constexpr MessagePair kRemainingTime{0, 0, "Remaining time to complete about %d sec",
                                             "バージョンアップが完了するまで残り約%d秒です"};
+// The wait past the 30 s for a drive still programming; %d is the seconds left.
+inline constexpr MessagePair kStillProgramming{
+    0, 0, "The drive is still writing the new firmware: please wait at most %d sec",
+    "ドライブは新しいファームウェアを書き込み中です。最大で残り約%d秒お待ちください"};
+// Why the session may not end while the drive is programmed.
+inline constexpr MessagePair kSessionHoldReason{
+    0, 0, "Updating the drive's firmware. Do not switch off the computer.",
+    "ドライブのファームウェアを更新中です。コンピュータの電源を切らないでください。"};
 
 // The text after "File Exception Error %x : " for a cause of the file layer;
 // "" for a cause it does not name.

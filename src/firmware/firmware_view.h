@@ -31,6 +31,10 @@ class FirmwareView : public DriveListView {
   virtual void ShowFileError(const std::string& path, int cause) = 0;
   // ConfirmUpdateDialog: true only for OK.
   virtual bool ConfirmUpdate(const std::string& oldFirmware, const std::string& newFirmware) = 0;
+  // While the drive's flash is written, the system may neither end the
+  // session (the reason is shown where the system can) nor sleep.
+  virtual void HoldSession(const std::string& reason) = 0;
+  virtual void ReleaseSession() = 0;
 };
 
 }  // namespace kestrel

@@ -37,39 +37,61 @@ void ProgressCountdown::Relabel() {
 }
 
 bool PolledProgrammingWait::Start(DriveContext& context) {
-  // Its completion is learned by polling during the wait; its status is
-  // never used, the verification decides.
+  // Its completion is learned by polling during the wait.
   commands_.Submit(FlashProgrammingCommand(context));
   return true;
 }
 
-void PolledProgrammingWait::Wait(MsTimer& timer, ProgressView& view, Language language) {
+uint32_t PolledProgrammingWait::Pause(MsTimer& timer, ProgressView& view) {
+  for (uint32_t slept = 0; slept < kProgrammingPauseMs; slept += kPumpSliceMs) {
+    view.Pump();
+    timer.SleepMs(kPumpSliceMs);
+  }
+  view.Pump();
+  return ElapsedSeconds(timer);
+}
+
+bool PolledProgrammingWait::Wait(MsTimer& timer, ProgressView& view, Language language) {
   ProgressCountdown countdown(view, language);
   uint32_t elapsed = 0;
   bool seenFinished = false;
   for (;;) {
     if (!seenFinished && commands_.Poll() != 1) {
       seenFinished = true;
-      if (kProgrammingWaitSeconds - elapsed < kEarlyEndMarginSeconds) return;
+      if (kProgrammingWaitSeconds - elapsed < kEarlyEndMarginSeconds) return true;
       commands_.PingAdapter();
     }
     countdown.Show(elapsed);
-    for (uint32_t slept = 0; slept < kProgrammingPauseMs; slept += kPumpSliceMs) {
-      view.Pump();
-      timer.SleepMs(kPumpSliceMs);
-    }
-    view.Pump();
+    elapsed = Pause(timer, view);
     countdown.Relabel();
-    elapsed = ElapsedSeconds(timer);
-    if (elapsed >= kProgrammingWaitSeconds) return;
+    if (elapsed >= kProgrammingWaitSeconds) break;
   }
+  return seenFinished || WaitForOverrun(timer, view, language);
+}
+
+bool PolledProgrammingWait::WaitForOverrun(MsTimer& timer, ProgressView& view, Language language) {
+  // The drive is still writing its flash: verifying or switching off now
+  // would harm it.
+  constexpr uint32_t kLastSecond = kProgrammingWaitSeconds + kProgrammingOverrunSeconds;
+  char label[160];
+  for (uint32_t elapsed = ElapsedSeconds(timer); elapsed < kLastSecond;
+       elapsed = Pause(timer, view)) {
+    if (commands_.Poll() != 1) return true;
+    std::snprintf(label, sizeof label, Pick(firmware_text::kStillProgramming, language),
+                  static_cast<int>(kLastSecond - elapsed));
+    view.SetProgressLabel(label);
+  }
+  return commands_.Poll() != 1;
 }
 
 bool ContinuousProgrammingWait::Start(DriveContext& context) {
-  return StartFlashProgramming(context) == 0;
+  // A failed or timed-out command may still have started the programming:
+  // the drive is left its 30 s and the verification decides.
+  StartFlashProgramming(context);
+  return true;
 }
 
-void ContinuousProgrammingWait::Wait(MsTimer& timer, ProgressView& view, Language language) {
+bool ContinuousProgrammingWait::Wait(MsTimer& timer, ProgressView& view, Language language) {
   ProgressCountdown countdown(view, language);
   uint32_t elapsed = 0;
   for (;;) {
@@ -77,7 +99,7 @@ void ContinuousProgrammingWait::Wait(MsTimer& timer, ProgressView& view, Languag
     view.Pump();
     timer.SleepMs(kContinuousYieldMs);
     elapsed = ElapsedSeconds(timer);
-    if (elapsed >= kProgrammingWaitSeconds) return;
+    if (elapsed >= kProgrammingWaitSeconds) return true;
   }
 }
 

@@ -14,6 +14,9 @@ namespace kestrel {
 
 constexpr uint32_t kProgrammingWaitSeconds = 30;
 constexpr uint32_t kEarlyEndMarginSeconds = 5;
+// TARN9X: how much longer a programming command still outstanding after the
+// 30 s is waited for before the update is given up.
+constexpr uint32_t kProgrammingOverrunSeconds = 90;
 constexpr uint32_t kProgrammingPauseMs = 1000;
 // The pause is slept in slices this long, the window being pumped between
 // them, so that both windows keep painting.
@@ -44,32 +47,39 @@ class ProgressCountdown {
 class ProgrammingWait {
  public:
   virtual ~ProgrammingWait() = default;
-  // Sends StartFlashProgramming; false when the update must stop here.
+  // Sends StartFlashProgramming; false when the update must stop here. The
+  // windows never stop: the verification after the wait decides.
   virtual bool Start(DriveContext& context) = 0;
   // Runs between StartMsTimer and StopMsTimer, with ProgressWindow open.
-  virtual void Wait(MsTimer& timer, ProgressView& view, Language language) = 0;
+  // false when the programming command is still outstanding at its end.
+  virtual bool Wait(MsTimer& timer, ProgressView& view, Language language) = 0;
 };
 
 // TARN9X: the programming command is submitted and polled; the clock is read
 // once per 1000 ms pause. When the command is first seen finished with fewer
 // than 5 s left the wait ends at once; seen earlier, the adapter is pinged
-// once and the wait runs its full 30 s.
+// once and the wait runs its full 30 s. Still outstanding then, it is waited
+// for at most 90 s more, the label saying so.
 class PolledProgrammingWait final : public ProgrammingWait {
  public:
   explicit PolledProgrammingWait(AsyncCommands& commands) : commands_(commands) {}
   bool Start(DriveContext& context) override;
-  void Wait(MsTimer& timer, ProgressView& view, Language language) override;
+  bool Wait(MsTimer& timer, ProgressView& view, Language language) override;
 
  private:
+  // One pause, the windows pumped; the seconds since the wait began.
+  uint32_t Pause(MsTimer& timer, ProgressView& view);
+  bool WaitForOverrun(MsTimer& timer, ProgressView& view, Language language);
+
   AsyncCommands& commands_;
 };
 
-// TARN2K: the programming command is executed (and the update stops if it
-// fails); the clock is then read continuously until 30 s have passed.
+// TARN2K: the programming command is executed, whatever its status; the
+// clock is then read continuously until 30 s have passed.
 class ContinuousProgrammingWait final : public ProgrammingWait {
  public:
   bool Start(DriveContext& context) override;
-  void Wait(MsTimer& timer, ProgressView& view, Language language) override;
+  bool Wait(MsTimer& timer, ProgressView& view, Language language) override;
 };
 
 }  // namespace kestrel

@@ -71,11 +71,14 @@ UpdateOutcome UpdateFirmware(DriveContext& context, ImageRecord& image, Firmware
   }
 
   log.appendToLog(Pick(firmware_text::kStartUpdate, language));
+  view.HoldSession(Pick(firmware_text::kSessionHoldReason, language));
   if (DownloadFirmware(context, image, view) != 0) {
+    view.ReleaseSession();
     strategies.afterUpdate.Run(log, view, list);
     return UpdateOutcome::DownloadFailed;
   }
   if (!strategies.wait.Start(context)) {
+    view.ReleaseSession();
     strategies.afterUpdate.Run(log, view, list);
     return UpdateOutcome::ProgrammingFailed;
   }
@@ -83,11 +86,13 @@ UpdateOutcome UpdateFirmware(DriveContext& context, ImageRecord& image, Firmware
   view.OpenProgress();
   view.SetProgressRange(0, static_cast<int>(kProgrammingWaitSeconds), 1);
   strategies.timer.StartMsTimer();
-  strategies.wait.Wait(strategies.timer, view, language);
+  const bool programmed = strategies.wait.Wait(strategies.timer, view, language);
   strategies.timer.StopMsTimer();
   view.CloseProgress();
 
-  const bool verified = VerifyFirmware(context, image, kVerifyByteCount) == 0;
+  // A command still outstanding owns the request: nothing is sent after it.
+  const bool verified = programmed && VerifyFirmware(context, image, kVerifyByteCount) == 0;
+  view.ReleaseSession();
   if (verified) {
     log.showLog(Pick(firmware_text::kVerifySuccess, language));
     log.appendToLog(Pick(firmware_text::kUpdateSucceeded, language));

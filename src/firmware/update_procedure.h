@@ -58,7 +58,7 @@ enum class UpdateOutcome {
   DriveMismatch,
   Cancelled,
   DownloadFailed,
-  ProgrammingFailed,  // TARN2K: StartFlashProgramming failed
+  ProgrammingFailed,  // the wait's Start refused to go on (the command-line tool)
   VerifyFailed,
   Updated,
 };

@@ -112,4 +112,17 @@ bool FirmwareUpdateWindow::ConfirmUpdate(const std::string& oldFirmware,
   return dialog.Run(window());
 }
 
+void FirmwareUpdateWindow::HoldSession(const std::string& reason) {
+  sessionHold_.Begin(window(), Wide(reason));
+}
+
+void FirmwareUpdateWindow::ReleaseSession() { sessionHold_.End(); }
+
+INT_PTR FirmwareUpdateWindow::OnOtherMessage(UINT message, WPARAM, LPARAM) {
+  if (message != WM_QUERYENDSESSION || !sessionHold_.Held()) return FALSE;
+  // A dialog procedure gives its answer through DWLP_MSGRESULT.
+  SetWindowLongPtrW(window(), DWLP_MSGRESULT, FALSE);
+  return TRUE;
+}
+
 }  // namespace kestrel

@@ -8,6 +8,7 @@
 #include "firmware/firmware_view.h"
 #include "shell/language.h"
 #include "ui/main_window.h"
+#include "win32/session_hold.h"
 
 namespace kestrel {
 
@@ -36,13 +37,17 @@ class FirmwareUpdateWindow final : public DriveWindow<FirmwareView> {
   std::optional<std::string> ChooseFile(const OpenFileRequest& request) override;
   void ShowFileError(const std::string& path, int cause) override;
   bool ConfirmUpdate(const std::string& oldFirmware, const std::string& newFirmware) override;
+  void HoldSession(const std::string& reason) override;
+  void ReleaseSession() override;
 
  private:
   // The button map.
   void OnSetUp() override;
   void OnCommand(int id, int code) override;
+  INT_PTR OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   int confirmTemplateId_;
+  win32::SessionHold sessionHold_;
   FirmwareOperations* operations_ = nullptr;
 };
 

@@ -497,6 +497,17 @@ class AspiTransportOnSimulatedDrive : public ::testing::Test {
     bus.AddAdapter("intelata").AddTarget(0, sim::KestrelDrive("DRV-320"));
   }
 
+  // The transfer that flash programming follows.
+  void Download() {
+    uint8_t* image = transport.Buffers().image;
+    std::memcpy(image + 0x20000 + 0x1000, "WIN2", 4);
+    ASSERT_EQ(transport.Execute(WriteBuffer(0x30, 0, nullptr, 0)), 0);
+    for (uint32_t offset = 0; offset < 0x20000; offset += 0x8000) {
+      ASSERT_EQ(transport.Execute(WriteBuffer(0xFF, offset, image + offset, 0x8000)), 0);
+    }
+    ASSERT_EQ(transport.Execute(WriteBuffer(0xFF, 0x20000, image + 0x20000, 0x1010)), 0);
+  }
+
   sim::Bus bus;
   sim::SimulatedAspiPort port{bus};
   AspiTransport transport{port};
@@ -554,13 +565,7 @@ TEST_F(AspiTransportOnSimulatedDrive, StartUpFailuresOfTheManager) {
 TEST_F(AspiTransportOnSimulatedDrive, FlashProgrammingIsPolledUntilTheDriveFinishes) {
   ASSERT_EQ(transport.InitDriveAccess(), 0);
   transport.SelectDrive({1, 0});
-  uint8_t* image = transport.Buffers().image;
-  std::memcpy(image + 0x20000 + 0x1000, "WIN2", 4);
-  ASSERT_EQ(transport.Execute(WriteBuffer(0x30, 0, nullptr, 0)), 0);
-  for (uint32_t offset = 0; offset < 0x20000; offset += 0x8000) {
-    ASSERT_EQ(transport.Execute(WriteBuffer(0xFF, offset, image + offset, 0x8000)), 0);
-  }
-  ASSERT_EQ(transport.Execute(WriteBuffer(0xFF, 0x20000, image + 0x20000, 0x1010)), 0);
+  Download();
 
   transport.Submit(WriteBuffer(0x42, 0, nullptr, 0));
   EXPECT_EQ(transport.Poll(), 1);
@@ -576,6 +581,23 @@ TEST_F(AspiTransportOnSimulatedDrive, FlashProgrammingIsPolledUntilTheDriveFinis
   transport.Submit(WriteBuffer(0x42, 0, nullptr, 0));
   EXPECT_EQ(transport.Poll(), -1);
   EXPECT_EQ(transport.Poll(), 1);
+}
+
+TEST_F(AspiTransportOnSimulatedDrive, ACommandThatNeverEndsIsAbortedAfterSixtySeconds) {
+  ASSERT_EQ(transport.InitDriveAccess(), 0);
+  transport.SelectDrive({1, 0});
+  Download();
+
+  // Executed, not submitted: programming that never ends stands for any
+  // command the drive never answers.
+  bus.DriveAt(1, 0)->ProgrammingNeverFinishes();
+  const uint64_t before = bus.NowMs();
+  EXPECT_EQ(transport.Execute(WriteBuffer(0x42, 0, nullptr, 0)), -1);
+  EXPECT_EQ(bus.NowMs() - before, 60000u);
+  EXPECT_EQ(port.HungWaitCount(), 0);
+  EXPECT_EQ(port.Manager().PendingCount(), 0u);
+  // The request block is free again.
+  EXPECT_EQ(transport.Execute(Inquiry(transport.Buffers().data)), 0);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "drive/aspi_discovery.h"
@@ -174,6 +175,22 @@ TEST_P(UpdateBuildTest, ASuccessfulUpdateProgramsTheDriveAndReportsIt) {
   EXPECT_EQ(rig.transport_.OverlapCount(), 0);
 }
 
+TEST_P(UpdateBuildTest, TheSessionIsHeldFromTheFirstWriteToTheEndOfTheVerification) {
+  std::vector<std::pair<size_t, size_t>> atHold;  // WRITE BUFFERs and read-backs so far
+  rig.view_.onSessionHold = [&] {
+    atHold.emplace_back(rig.Writes(), rig.bus_.GetTrace().CountCommands(0x3C, 0x80));
+  };
+  rig.LoadImage(image);
+  rig.Run();
+  ASSERT_EQ(atHold.size(), 2u);
+  EXPECT_EQ(atHold[0].first, 0u);
+  EXPECT_EQ(atHold[1].first, rig.Writes());
+  EXPECT_EQ(atHold[1].second - atHold[0].second, 4u);  // the whole verification
+  EXPECT_EQ(
+      rig.view_.CountEvents("hold:Updating the drive's firmware. Do not switch off the computer."),
+      1);
+}
+
 TEST_P(UpdateBuildTest, TheWaitLastsThirtySecondsOfTheClock) {
   rig.LoadImage(image);
   const uint64_t before = rig.bus_.NowMs();
@@ -267,6 +284,7 @@ TEST_P(UpdateBuildTest, ARefusedBlockStopsTheTransferBeforeProgramming) {
   EXPECT_EQ(rig.Writes(kProgramId), 0u);
   EXPECT_EQ(rig.drive_->ProgrammingCount(), 0);
   EXPECT_EQ(rig.log_.text(), "Start update !\r\n");
+  EXPECT_EQ(rig.view_.CountEvents("release"), 1);
   ASSERT_EQ(rig.view_.messages.size(), 1u);
   EXPECT_EQ(rig.view_.messages[0].text, "Sense Code : 05-24-00");
   EXPECT_EQ(rig.view_.CountEvents("progress-open"),
@@ -344,7 +362,7 @@ TEST(PolledWaitTest, FinishedWithFewerThanFiveSecondsLeftEndsTheWaitAtOnce) {
   // command taking 26000 ms is first seen finished when 26 s have passed:
   // the wait ends before showing that second. At 25 s it runs on.
   for (const Case c : {Case{26000, 5, 25, 0}, Case{29500, 1, 29, 0}, Case{25000, 1, 29, 1},
-                       Case{5000, 1, 29, 1}, Case{200000, 1, 29, 0}}) {
+                       Case{5000, 1, 29, 1}}) {
     SCOPED_TRACE(c.programmingMs);
     UpdateRig r(Program::Tarn9x, Drv320());
     ASSERT_NE(r.drive_, nullptr);
@@ -385,16 +403,34 @@ TEST(ContinuousWaitTest, Tarn2kReadsTheClockContinuouslyAndNeverPolls) {
   for (uint32_t sleep : r.simTimer_.Sleeps()) EXPECT_EQ(sleep, kContinuousYieldMs);
 }
 
-TEST(ContinuousWaitTest, AFailedProgrammingCommandStopsTheUpdateAndRediscovers) {
+TEST(PolledWaitTest, ProgrammingStillRunningAfterThirtySecondsIsWaitedForAtMostNinetyMore) {
+  // Programming time, outcome, seconds waited.
+  for (const auto& [ms, outcome, waited] : {std::tuple{60000, UpdateOutcome::Updated, 60},
+                                            std::tuple{200000, UpdateOutcome::VerifyFailed, 120}}) {
+    UpdateRig r(Program::Tarn9x, Drv320());
+    ASSERT_NE(r.drive_, nullptr);
+    r.drive_->SetProgrammingMs(ms);
+    r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
+    const uint64_t before = r.bus_.NowMs();
+    EXPECT_EQ(r.Run(), outcome);
+    EXPECT_EQ((r.bus_.NowMs() - before) / 1000, static_cast<uint64_t>(waited));
+    const auto labels = r.Labels();  // the window stays open, with our label
+    EXPECT_EQ(std::count(labels.begin(), labels.end(),
+                         "The drive is still writing the new firmware: please wait at most 90 sec"),
+              1);
+    EXPECT_EQ(r.transport_.OverlapCount(), 0);  // nothing sent into the running command
+  }
+}
+
+TEST(ContinuousWaitTest, AFailedProgrammingCommandIsWaitedOutAndTheVerificationDecides) {
   UpdateRig r(Program::Tarn2k, Drv320());
   ASSERT_NE(r.drive_, nullptr);
   r.drive_->FailCommand(kWriteBuffer, 1, sim::kHardwareError, kProgramId);
   r.LoadImage(testing::BuildFirmwareImage(FirmwareImageSetup()));
-  EXPECT_EQ(r.Run(), UpdateOutcome::ProgrammingFailed);
-  EXPECT_EQ(r.log_.text(), "Start update !\r\n");
-  EXPECT_TRUE(r.WaitEvents().empty());
-  EXPECT_TRUE(r.view_.messages.empty());  // no message of its own
-  EXPECT_EQ(r.view_.CountEvents("range:0-23/1"), 1);
+  EXPECT_EQ(r.Run(), UpdateOutcome::VerifyFailed);
+  EXPECT_EQ(r.Labels(), CountdownLabels());
+  EXPECT_EQ(r.log_.text(),
+            "Start update !\r\nFailed to verify new firmware.\r\nUpdate operation failed.\r\n");
 }
 
 TEST(AfterUpdateTest, Tarn2kClosesTheDriveAndListsItsNewRevision) {

@@ -1,6 +1,8 @@
 # A WNASPI32.DLL in the current directory but not beside the program is not
 # loaded: TARN9X started from bin\ finds no ASPI manager, and the planted
 # library never answers. Beside the program, the same library is used.
+# A WINMM.DLL beside the program is not loaded either: the multimedia timer
+# comes from the system folder.
 # As on a Windows without an ASPI manager, the system folder has none: the
 # current directory would be the only place left to find one.
 e2e_require TARN9X.EXE WNASPI32.DLL
@@ -31,3 +33,14 @@ check_has "with the simulated drive" "KESTREL DVD-ROM DRV-320" "$(probe combo-it
 check_ok "the library beside the program answered" test -s "$DIR/bin/kestrel-sim.trace"
 probe click "$T" 1009
 check_ok "Exit ends it" probe wait-exit TARN9X.EXE 15000
+
+# A planted WINMM.DLL (any library: it has none of the timer's entry points)
+# beside the program: the program starts, and Wine's loader never maps it.
+# Wine would take its own WINMM first; Windows takes the one beside the EXE.
+cp "$DIR/WNASPI32.DLL" "$DIR/bin/WINMM.DLL"
+WINEDEBUG=+loaddll E2E_DLL_OVERRIDES="$WINEDLLOVERRIDES;winmm=n,b" e2e_start 'bin\TARN9X.EXE'
+check_ok "a WINMM.DLL beside the program: the window appears" probe wait-window "$T" 30000
+probe click "$T" 1009
+check_ok "Exit ends it" probe wait-exit TARN9X.EXE 15000
+check_has "the loader was traced" "Loaded" "$(grep -a 'loaddll' "$DIR/wine.log")"
+check_eq "the planted WINMM.DLL was never loaded" "" "$(grep -ai 'loaddll.*bin\\*winmm' "$DIR/wine.log")"

@@ -96,6 +96,24 @@ e2e_prefix_fonts() {
   e2e_link_wine_fonts "$WINEPREFIX"
 }
 
+# e2e_dialog_font en|ja: the dialog font of the programs started after it.
+# The templates name "MS Sans Serif", which has no Japanese glyphs; Wine's
+# fallback for them is the fixed-pitch IPAGothic. In Japanese the font is
+# the proportional IPAPGothic, as a Japanese Windows draws these windows; in
+# English it stays MS Sans Serif. A program reads the substitutes as it
+# starts, so one prefix serves both languages.
+e2e_dialog_font() {
+  local state=$WINEPREFIX/kestrel-dialog-font
+  [ "$(cat "$state" 2>/dev/null)" = "$1" ] && return 0
+  local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+  if [ "$1" = ja ]; then
+    LC_ALL=C.UTF-8 timeout 60 wine reg add "$key" /v "MS Sans Serif" /t REG_SZ /d IPAPGothic /f
+  else
+    LC_ALL=C.UTF-8 timeout 60 wine reg delete "$key" /v "MS Sans Serif" /f
+  fi >/dev/null 2>&1
+  printf '%s' "$1" >"$state"
+}
+
 # Wine's own fonts (Marlett draws the caption buttons) are not found in its
 # data directory by this Wine build; the prefix's Fonts folder is searched.
 e2e_link_wine_fonts() {
@@ -181,6 +199,7 @@ e2e_start() {
   # With a drive-letter server running, every program reaches it (NT programs).
   [ -n "${E2E_SG_DEVICES:-}" ] && envs+=("LD_PRELOAD=$(sg_preload_path)" "KESTREL_SIM_DEVICES=$E2E_SG_DEVICES")
   [ "$E2E_LANG" = ja ] && [ -n "$E2E_JA_LOCPATH" ] && envs+=(LOCPATH="$E2E_JA_LOCPATH")
+  e2e_dialog_font "$E2E_LANG"
   (cd "$(e2e_dir)" && exec env "${envs[@]}" wine explorer "/desktop=$E2E_DESKTOP,800x600" "$exe") \
     >>"$E2E_CASE_DIR/wine.log" 2>&1 &
   E2E_EXPLORER_PIDS+=($!)

@@ -1,5 +1,6 @@
 // A recording FirmwareUpdateWindow for native tests.
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -47,6 +48,14 @@ class FakeFirmwareView : public RecordingDriveListView<FirmwareView> {
     confirmations.emplace_back(oldFirmware, newFirmware);
     events.push_back("confirm");
     return confirmAnswer;
+  }
+
+  std::function<void()> onSessionHold;  // called as the hold begins and as it ends
+  void HoldSession(const std::string& reason) override { SessionEvent("hold:" + reason); }
+  void ReleaseSession() override { SessionEvent("release"); }
+  void SessionEvent(const std::string& event) {
+    events.push_back(event);
+    if (onSessionHold) onSessionHold();
   }
 
   // The text last shown in the status box ("" before any).
