@@ -1,5 +1,7 @@
 // What one command runs with, and how it ends: exit status 0 success, 1 the
-// drive or the file refused, 2 usage or access errors. A command fills its
+// drive or the file refused and nothing was written, 2 usage or access
+// errors, 3 the drive was written but the update did not verify (it needs
+// attention before it is switched off). A command fills its
 // result; the tool prints it as text, or with --json as one JSON object that
 // always has "ok" and, when something failed, "error".
 #pragma once
@@ -12,7 +14,7 @@
 
 namespace kestrel::cli {
 
-enum ExitStatus : int { kExitOk = 0, kExitRefused = 1, kExitUsage = 2 };
+enum ExitStatus : int { kExitOk = 0, kExitRefused = 1, kExitUsage = 2, kExitUnverified = 3 };
 
 struct Session {
   Session(Terminal& t, DriveHost& h, Prompter& p, bool j)

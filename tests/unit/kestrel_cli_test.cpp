@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/flash_guard.h"
 #include "cli/kestrel_app.h"
 #include "cli/sim_host.h"
 #include "tests/support/firmware_image_builder.h"
@@ -33,7 +35,10 @@ constexpr uint8_t kSetCdSpeed = 0xBB;
 class ScriptedTerminal final : public Terminal {
  public:
   std::ostream& Out() override { return out; }
-  std::ostream& Err() override { return err; }
+  std::ostream& Err() override {
+    if (onErr) onErr(err.str());
+    return err;
+  }
   bool Interactive() const override { return interactive; }
   std::optional<std::string> ReadLine() override {
     if (answers.empty()) return std::nullopt;
@@ -44,6 +49,7 @@ class ScriptedTerminal final : public Terminal {
   std::ostringstream out, err;
   bool interactive = false;
   std::vector<std::string> answers;
+  std::function<void(const std::string&)> onErr;  // sees stderr so far
 };
 
 struct CliRun {
@@ -90,6 +96,7 @@ class KestrelCliTest : public ::testing::Test {
     ScriptedTerminal terminal;
     terminal.interactive = interactive;
     terminal.answers = std::move(answers);
+    terminal.onErr = onErr_;
     CliRun run;
     Environment environment{terminal,
                             [](std::string& why) -> std::unique_ptr<DriveHost> {
@@ -114,6 +121,7 @@ class KestrelCliTest : public ::testing::Test {
   }
 
   fs::path dir_;
+  std::function<void(const std::string&)> onErr_;
 };
 
 TEST_F(KestrelCliTest, ListsEveryOpticalDriveWithItsIdentity) {
@@ -209,6 +217,79 @@ TEST_F(KestrelCliTest, UpdatesAfterAYesAndABackupReturnsTheNewImage) {
   EXPECT_NE(Kestrel({"list"}).out.find("1.20 2003/07/15"), std::string::npos);
 }
 
+TEST_F(KestrelCliTest, SignalsDuringTheFlashDoNotEndTheUpdate) {
+  bool raised = false;
+  onErr_ = [&raised](const std::string& err) {
+    // The countdown runs between the programming command and the read-back.
+    if (raised || err.find("Remaining time") == std::string::npos) return;
+    raised = true;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) std::raise(signal);
+  };
+  ::testing::internal::CaptureStderr();
+  const CliRun run =
+      Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--json"}, true, {"y"});
+  const std::string processErr = ::testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(raised);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.Json()["outcome"], "updated");
+  EXPECT_EQ(FlashGuard::SignalsSeen(), 4);
+  EXPECT_EQ(processErr, kFlashInProgress);
+  // After the update the signals are the process's own again.
+  struct sigaction now {};
+  sigaction(SIGINT, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+TEST_F(KestrelCliTest, AFileThatIsNotNewerIsWrittenOnlyWhenAllowed) {
+  // The drive has 1.10 of 2003/05/12.
+  struct Row {
+    const char* revision;
+    const char* date;
+    std::vector<std::string> flags;
+    int status;
+    const char* outcome;
+    const char* said;  // in the question or the refusal
+  };
+  const Row rows[] = {
+      {"1.10", "2003/05/12", {}, 1, "not-newer", "has this firmware already (1.10 2003/05/12)"},
+      {"1.10", "2003/05/12", {"--allow-older"}, 1, "not-newer", "--allow-reinstall"},
+      {"1.10", "2003/05/12", {"--allow-reinstall"}, 0, "updated", "Reinstall: write this same"},
+      {"1.10", "2003/04/30", {}, 1, "not-newer", "is older than that of /dev/sr0"},
+      {"1.09", "2003/06/01", {"--allow-reinstall"}, 1, "not-newer", "--allow-older to downgrade"},
+      {"1.09", "2003/06/01", {"--allow-older"}, 0, "updated", "Downgrade: write this older"},
+      {"1.10", "2003/05/13", {}, 0, "updated", "? Do not switch"},
+      {"1.20", "2003/07/15", {"--dry-run"}, 0, "would-write", "To:   KESTREL DVD-ROM DRV-320  1.2"},
+      {"1.00", "2003/07/15", {"--dry-run"}, 1, "not-newer", "From: KESTREL DVD-ROM DRV-320  1.10"},
+  };
+  for (const Row& row : rows) {
+    testing::FirmwareImageSetup setup;
+    setup.first.revision = row.revision;
+    setup.first.date = row.date;
+    Write("row.hex", testing::BuildFirmwareHex(setup));
+    fs::remove(dir_ / "kestrel.state");
+    std::vector<std::string> args{"firmware", "update", "/dev/sr0", Path("row.hex"), "--json"};
+    args.insert(args.end(), row.flags.begin(), row.flags.end());
+    const bool dry = row.flags == std::vector<std::string>{"--dry-run"};
+    if (!dry) args.push_back("--yes");
+    const std::string name =
+        std::string(row.revision) + " " + row.date + " " + (row.flags.empty() ? "" : row.flags[0]);
+    if (row.flags.empty() || dry) {
+      // `firmware info --device` reaches the verdict of the dry run.
+      const CliRun info =
+          Kestrel({"firmware", "info", Path("row.hex"), "--device", "/dev/sr0", "--json"});
+      EXPECT_EQ(info.status, row.status) << name << info.err;
+      EXPECT_EQ(info.Json()["outcome"], row.status == 0 ? "would-write" : row.outcome) << name;
+      EXPECT_EQ(info.writes, 0u);
+    }
+    const CliRun run = Kestrel(args);
+    EXPECT_EQ(run.status, row.status) << name << run.err;
+    EXPECT_EQ(run.Json()["outcome"], row.outcome) << name;
+    EXPECT_NE(run.err.find(row.said), std::string::npos) << name << run.err;
+    EXPECT_EQ(run.programs, row.status == 0 && !dry ? 1u : 0u) << name;
+    if (row.status != 0 || dry) EXPECT_EQ(run.writes, 0u) << name;
+  }
+}
+
 TEST_F(KestrelCliTest, WritesNothingWithoutEveryCheckAndAYes) {
   // No terminal and no --yes: refused before the drive is asked anything.
   const CliRun script = Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex")});
@@ -254,7 +335,7 @@ TEST_F(KestrelCliTest, NeverProgramsAfterARefusedBlock) {
   WriteIni("fault=refuse_block 2");
   const CliRun run =
       Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--yes", "--json"});
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.Json()["outcome"], "download-failed");
   EXPECT_GT(run.writes, 0u);
   EXPECT_EQ(run.programs, 0u);
@@ -262,12 +343,22 @@ TEST_F(KestrelCliTest, NeverProgramsAfterARefusedBlock) {
 }
 
 TEST_F(KestrelCliTest, AFailedVerificationIsNotSuccess) {
-  WriteIni("fault=readback_differs");
-  const CliRun run =
-      Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--yes", "--json"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.Json()["outcome"], "verify-failed");
-  EXPECT_FALSE(run.Json()["verified"].get<bool>());
+  // A programming command that fails still gets the wait and the read-back.
+  for (const char* fault : {"fault=readback_differs", "fault=fail opcode=3B id=42"}) {
+    WriteIni(fault);
+    fs::remove(dir_ / "kestrel.state");
+    const CliRun run =
+        Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--yes", "--json"});
+    EXPECT_EQ(run.status, 3) << fault;
+    EXPECT_EQ(run.Json()["outcome"], "verify-failed") << fault;
+    EXPECT_NE(run.err.find("the drive was written but the update did not verify"),
+              std::string::npos);
+    EXPECT_FALSE(run.Json()["verified"].get<bool>());
+    EXPECT_GT(run.reads, 0u) << fault;
+    const bool unsure = std::string(fault).find("id=42") != std::string::npos;
+    EXPECT_EQ(run.err.find("Do not switch the machine off;") != std::string::npos, unsure)
+        << run.err;
+  }
 }
 
 TEST_F(KestrelCliTest, AShortBackupIsAnErrorAndLeavesNoFile) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/kestrel_app.h"
+#include "cli/programming_wait.h"
 #include "cli/sg_host.h"
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
@@ -160,6 +161,23 @@ TEST_F(SgTransportTest, BuildsOneRequestPerCommand) {
   EXPECT_EQ(port_.seen[2].dxfer_len, 0u);
   EXPECT_EQ(port_.seen[2].dxferp, nullptr);
   EXPECT_GT(port_.seen[2].timeout, 0u);
+}
+
+TEST_F(SgTransportTest, TheProgrammingCommandOutlastsTheFlashAndItsFailureIsNotTheEnd) {
+  ASSERT_EQ(transport_.OpenDevice("/dev/sr0"), 0);
+  port_.answer = [](sg_io_hdr_t& h) {
+    h.host_status = 0x03;  // the kernel's timeout
+    return 0;
+  };
+  std::ostringstream err;
+  cli::CliProgrammingWait wait(1, err);
+  EXPECT_TRUE(wait.Start(context_));
+  EXPECT_TRUE(wait.StartFailed());
+  ASSERT_EQ(port_.seen.size(), 1u);
+  EXPECT_EQ(port_.cdbs[0][2], 0x42);
+  EXPECT_GE(port_.seen[0].timeout, 120000u);
+  EXPECT_LT(port_.seen[0].timeout, 600000u);
+  EXPECT_NE(err.str().find("Do not switch the machine off"), std::string::npos) << err.str();
 }
 
 TEST_F(SgTransportTest, KeepsTheSenseOfAFailureForTheRequestSenseAfterIt) {
