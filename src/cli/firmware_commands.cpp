@@ -232,6 +232,7 @@ int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::st
 int BackUpFirmware(Session& session, const std::string& device, const std::string& outPath) {
   session.result["device"] = device;
   session.result["file"] = outPath;
+  if (const int busy = session.Reserve(device)) return busy;
   DriveContext context(session.host.Transport(), FirmwareProfile());
   std::string why;
   if (!session.host.Open(device, why)) return session.Fail(kExitUsage, why);
@@ -290,6 +291,9 @@ int UpdateFirmwareCommand(Session& session, const std::string& device, const std
   if (!LoadFile(session, loader, view, log, status)) return status;
   const std::string blocker = session.host.FirmwareWriteBlocker();
   if (!blocker.empty() && !choices.dryRun) return session.Fail(kExitUsage, blocker);
+  if (!choices.dryRun) {
+    if (const int busy = session.Reserve(device)) return busy;
+  }
 
   const UpdateRun run =
       RunUpdate(session, context, image, view, log, device, choices, programmingWaitSeconds);

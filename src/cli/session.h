@@ -5,6 +5,8 @@
 // result; the tool prints it as text, or with --json as one JSON object that
 // always has "ok" and, when something failed, "error".
 #pragma once
+#include <errno.h>
+
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -32,6 +34,15 @@ struct Session {
     return status;
   }
   std::string error;
+
+  // Takes the drive for a command that changes it: kExitOk, or the status of
+  // the refusal (a busy drive is refused, exit 1).
+  int Reserve(const std::string& device) {
+    std::string why;
+    const int cause = host.Reserve(device, why);
+    if (cause == 0) return kExitOk;
+    return Fail(cause == EBUSY ? kExitRefused : kExitUsage, why);
+  }
 };
 
 }  // namespace kestrel::cli
