@@ -32,8 +32,9 @@ constexpr const char* kWrittenNotVerified =
     "the drive was written but the update did not verify: do not switch the machine off; run "
     "the update again (with --allow-reinstall if the drive reports the new revision already)";
 
-// The firmware commands run with the whole 88-byte identification records.
-const ProgramProfile& FirmwareProfile() { return kTarn9xProfile; }
+// The firmware commands run with the whole 88-byte identification records
+// and the pass-through build's models.
+const ProgramProfile& FirmwareProfile() { return kKestrelFirmwareProfile; }
 
 std::string Hex(uint32_t value) {
   char text[16];

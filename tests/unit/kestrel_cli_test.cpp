@@ -329,6 +329,15 @@ TEST_F(KestrelCliTest, WritesNothingWithoutEveryCheckAndAYes) {
   EXPECT_EQ(pioneer.status, 1);
   EXPECT_EQ(pioneer.Json()["outcome"], "no-drive");
   EXPECT_EQ(pioneer.writes, 0u);
+  // A model that only the ASPI builds list.
+  Write("kestrel.ini",
+        "adapter=intelata\ntarget=0 kestrel model=DRV-320A rev=1.10 date=2003/05/12 "
+        "cpu=\"HITACHI H8_3062A\"\n");
+  const CliRun aspiOnly =
+      Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--yes", "--json"});
+  EXPECT_EQ(aspiOnly.status, 1);
+  EXPECT_EQ(aspiOnly.Json()["outcome"], "no-drive");
+  EXPECT_EQ(aspiOnly.writes, 0u);
 }
 
 TEST_F(KestrelCliTest, NeverProgramsAfterARefusedBlock) {
