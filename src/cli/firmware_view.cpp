@@ -38,7 +38,10 @@ bool CliFirmwareView::ConfirmUpdate(const std::string& oldFirmware,
                                                 : "Write this firmware to ";
   const bool yes =
       prompter_.Confirm(what + device_ + "? Do not switch the machine off until it is verified.");
-  if (yes) guard_.emplace();
+  if (yes) {
+    guard_.emplace();
+    inhibitor_.emplace();
+  }
   return yes;
 }
 

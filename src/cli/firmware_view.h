@@ -8,6 +8,7 @@
 #include "cli/cli_view.h"
 #include "cli/firmware_age.h"
 #include "cli/flash_guard.h"
+#include "cli/shutdown_inhibitor.h"
 #include "firmware/firmware_view.h"
 
 namespace kestrel::cli {
@@ -47,8 +48,12 @@ class CliFirmwareView final : public CliView<FirmwareView> {
   const std::string& AgeRefusal() const { return ageRefusal_; }
   // A dry run got as far as the question.
   bool WouldWrite() const { return wouldWrite_; }
-  // The yes starts the flash: signals are held off from then until EndFlash.
-  void EndFlash() { guard_.reset(); }
+  // The yes starts the flash: signals are held off, and shutdown and sleep
+  // inhibited where logind runs, from then until EndFlash.
+  void EndFlash() {
+    inhibitor_.reset();
+    guard_.reset();
+  }
 
  private:
   std::string path_, device_, log_, info_, from_, to_;
@@ -60,6 +65,7 @@ class CliFirmwareView final : public CliView<FirmwareView> {
   std::string ageRefusal_;
   bool wouldWrite_ = false;
   std::optional<FlashGuard> guard_;
+  std::optional<ShutdownInhibitor> inhibitor_;
 };
 
 }  // namespace kestrel::cli

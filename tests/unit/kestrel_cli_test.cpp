@@ -4,8 +4,10 @@
 // nothing is programmed after a refused block, a short backup leaves no file,
 // and only `region set` sends SEND KEY.
 #include <gtest/gtest.h>
+#include <systemd/sd-bus.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +15,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/commands.h"
@@ -287,6 +290,83 @@ TEST_F(KestrelCliTest, AFileThatIsNotNewerIsWrittenOnlyWhenAllowed) {
     EXPECT_NE(run.err.find(row.said), std::string::npos) << name << run.err;
     EXPECT_EQ(run.programs, row.status == 0 && !dry ? 1u : 0u) << name;
     if (row.status != 0 || dry) EXPECT_EQ(run.writes, 0u) << name;
+  }
+}
+
+// A logind of our own on a private bus: its Inhibit hands out one end of a
+// pipe, whose other end reads the end of file once the inhibitor is let go.
+class FakeLogind {
+ public:
+  explicit FakeLogind(const std::string& address) {
+    sd_bus_new(&bus_);
+    sd_bus_set_address(bus_, address.c_str());
+    sd_bus_set_bus_client(bus_, 1);
+    started_ = sd_bus_start(bus_) >= 0 &&
+               sd_bus_request_name(bus_, "org.freedesktop.login1", 0) >= 0 &&
+               sd_bus_add_object_vtable(bus_, nullptr, "/org/freedesktop/login1",
+                                        "org.freedesktop.login1.Manager", kVtable, this) >= 0;
+    if (started_)
+      thread_ = std::thread([this] {
+        while (!stop_) {
+          while (sd_bus_process(bus_, nullptr) > 0) {
+          }
+          sd_bus_wait(bus_, 20000);
+        }
+      });
+  }
+  ~FakeLogind() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    sd_bus_flush_close_unref(bus_);
+    if (readEnd >= 0) ::close(readEnd);
+  }
+  bool started_ = false;
+  std::string what, mode;
+  int readEnd = -1;
+
+ private:
+  static int Inhibit(sd_bus_message* m, void* self, sd_bus_error*) {
+    auto* logind = static_cast<FakeLogind*>(self);
+    const char *what, *who, *why, *mode;
+    sd_bus_message_read(m, "ssss", &what, &who, &why, &mode);
+    logind->what = what, logind->mode = mode;
+    int ends[2];
+    if (::pipe(ends) != 0) return -errno;
+    logind->readEnd = ends[0];
+    const int r = sd_bus_reply_method_return(m, "h", ends[1]);
+    ::close(ends[1]);
+    return r;
+  }
+  static constexpr sd_bus_vtable kVtable[] = {
+      SD_BUS_VTABLE_START(0), SD_BUS_METHOD("Inhibit", "ssss", "h", Inhibit, 0), SD_BUS_VTABLE_END};
+  sd_bus* bus_ = nullptr;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+TEST_F(KestrelCliTest, TheFlashHoldsOffShutdownAndSleepWhereLogindRuns) {
+  const std::string address = "unix:path=" + Path("bus");
+  const std::string daemon =
+      "dbus-daemon --session --fork --address=" + address + " --print-pid=1 >" + Path("bus.pid");
+  if (std::system(daemon.c_str()) != 0) GTEST_SKIP() << "no dbus-daemon";
+  struct Daemon {
+    std::string pid;
+    ~Daemon() { std::system(("kill " + pid).c_str()); }
+  } bus;
+  std::ifstream(Path("bus.pid")) >> bus.pid;
+  {
+    FakeLogind logind(address);
+    ASSERT_TRUE(logind.started_);
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
+    const CliRun run = Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--yes"});
+    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(logind.what, "shutdown:sleep");
+    EXPECT_EQ(logind.mode, "block");
+    // Let go by the end of the command.
+    char byte;
+    ASSERT_GE(logind.readEnd, 0);
+    EXPECT_EQ(::read(logind.readEnd, &byte, 1), 0);
   }
 }
 
