@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "cli/firmware_view.h"
 #include "cli/session.h"
 
 namespace kestrel::cli {
@@ -15,7 +16,7 @@ int BackUpFirmware(Session& session, const std::string& device, const std::strin
 // programmingWaitSeconds: how long to wait for flash programming before the
 // read-back (30, as the window, unless a drive is known to be quicker).
 int UpdateFirmwareCommand(Session& session, const std::string& device, const std::string& hexPath,
-                          uint32_t programmingWaitSeconds);
+                          uint32_t programmingWaitSeconds, const UpdateChoices& choices);
 
 int ShowRegion(Session& session, const std::string& device);
 int SetRegion(Session& session, const std::string& device, int region);

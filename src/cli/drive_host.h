@@ -20,6 +20,10 @@ class DriveHost {
   // Makes `device` the one commands go to: true, or false with `why` set.
   virtual bool Open(const std::string& device, std::string& why) = 0;
   virtual void Close() = 0;
+  // Before a command that changes the drive: this process alone uses it from
+  // now on. 0, EBUSY (another program has it, or its disc is mounted) or
+  // another errno, with `why` set.
+  virtual int Reserve(const std::string& device, std::string& why) = 0;
   // The clock of the programming wait.
   virtual TimerPort& Timer() = 0;
   // After a failed command: the right whose absence made the kernel refuse

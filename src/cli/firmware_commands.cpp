@@ -28,9 +28,13 @@ constexpr uint32_t kFlashSize = 0x20000;
 constexpr uint16_t kReadBlock = 0x8000;
 constexpr size_t kDateOffset = 29;
 constexpr size_t kCpuNameOffset = 16;  // in the CPU identification block
+constexpr const char* kWrittenNotVerified =
+    "the drive was written but the update did not verify: do not switch the machine off; run "
+    "the update again (with --allow-reinstall if the drive reports the new revision already)";
 
-// The firmware commands run with the whole 88-byte identification records.
-const ProgramProfile& FirmwareProfile() { return kTarn9xProfile; }
+// The firmware commands run with the whole 88-byte identification records
+// and the pass-through build's models.
+const ProgramProfile& FirmwareProfile() { return kKestrelFirmwareProfile; }
 
 std::string Hex(uint32_t value) {
   char text[16];
@@ -86,6 +90,58 @@ const char* OutcomeName(UpdateOutcome outcome) {
       return "updated";
   }
   return "unknown";
+}
+
+// One run of the update: every check, the question and, after a yes, the
+// writing. A dry run (`update --dry-run`, `firmware info --device`) stops at
+// the question, so both reach the verdict the update would.
+struct UpdateRun {
+  UpdateOutcome outcome = UpdateOutcome::NoDrive;
+  std::string openError, refusal;
+};
+
+UpdateRun RunUpdate(Session& session, DriveContext& context, ImageRecord& image,
+                    CliFirmwareView& view, StatusLog& log, const std::string& device,
+                    const UpdateChoices& choices, uint32_t programmingWaitSeconds) {
+  view.SetChoices(choices, context.records.driveIdentification.data(),
+                  image.fileIdentification.data());
+  DriveList list;
+  ListOneDevice(list, view, device);
+  DeviceSelector selector(session.host);
+  CliProgrammingWait wait(programmingWaitSeconds, session.terminal.Err());
+  NoAfterUpdateAction after;
+  MsTimer timer(session.host.Timer(), 1);
+  UpdateRun run;
+  run.outcome = UpdateFirmware(context, image, view, log, list,
+                               UpdateStrategies{selector, wait, after, timer});
+  view.EndFlash();
+  run.refusal = session.host.Refusal();
+  run.openError = selector.OpenError();
+  session.host.Close();
+  if (wait.StartFailed()) session.result["programmingCommandFailed"] = true;
+  return run;
+}
+
+// The exit status of a run; its outcome goes into the result.
+int UpdateVerdict(Session& session, const UpdateRun& run, const CliFirmwareView& view) {
+  nlohmann::json& j = session.result;
+  const UpdateOutcome outcome = run.outcome;
+  j["outcome"] = !view.AgeRefusal().empty() ? "not-newer"
+                 : view.WouldWrite()        ? "would-write"
+                                            : OutcomeName(outcome);
+  if (outcome == UpdateOutcome::Updated || view.WouldWrite()) return kExitOk;
+  if (!run.openError.empty()) return session.Fail(kExitUsage, run.openError);
+  if (!run.refusal.empty()) return session.Fail(kExitUsage, run.refusal);
+  if (!view.AgeRefusal().empty()) return session.Fail(kExitRefused, view.AgeRefusal());
+  if (outcome == UpdateOutcome::Cancelled && session.prompter.RefusedWithoutTerminal()) {
+    return session.Fail(kExitUsage, kNeedsYes);
+  }
+  const std::string ended = std::string("firmware update ended: ") + OutcomeName(outcome);
+  if (outcome == UpdateOutcome::DownloadFailed || outcome == UpdateOutcome::ProgrammingFailed ||
+      outcome == UpdateOutcome::VerifyFailed) {
+    return session.Fail(kExitUnverified, ended + "; " + kWrittenNotVerified);
+  }
+  return session.Fail(kExitRefused, ended);
 }
 
 }  // namespace
@@ -166,12 +222,18 @@ int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::st
   text += device + ": CPU " + cpu + ", generation " + std::to_string(identity.generation) +
           ", would get the " + drive["part"].get<std::string>() + " part (" + Hex(part.base) +
           ") and the trailer at " + Hex(part.trailer) + "\n";
-  return kExitOk;
+  // The verdict of `update --dry-run` for this drive and file.
+  const UpdateRun run = RunUpdate(session, context, image, view, log, device,
+                                  UpdateChoices{true, false, false}, kProgrammingWaitSeconds);
+  const int verdict = UpdateVerdict(session, run, view);
+  if (verdict == kExitOk) text += "an update of " + device + " with this file passes every check\n";
+  return verdict;
 }
 
 int BackUpFirmware(Session& session, const std::string& device, const std::string& outPath) {
   session.result["device"] = device;
   session.result["file"] = outPath;
+  if (const int busy = session.Reserve(device)) return busy;
   DriveContext context(session.host.Transport(), FirmwareProfile());
   std::string why;
   if (!session.host.Open(device, why)) return session.Fail(kExitUsage, why);
@@ -216,10 +278,10 @@ int BackUpFirmware(Session& session, const std::string& device, const std::strin
 }
 
 int UpdateFirmwareCommand(Session& session, const std::string& device, const std::string& hexPath,
-                          uint32_t programmingWaitSeconds) {
+                          uint32_t programmingWaitSeconds, const UpdateChoices& choices) {
   session.result["device"] = device;
   // Nobody could answer the question: refuse before anything is read or sent.
-  if (!session.prompter.CanAsk()) return session.Fail(kExitUsage, kNeedsYes);
+  if (!choices.dryRun && !session.prompter.CanAsk()) return session.Fail(kExitUsage, kNeedsYes);
   DriveContext context(session.host.Transport(), FirmwareProfile());
   CliFirmwareView view(session.prompter, hexPath, device);
   ImageRecord image;
@@ -229,34 +291,24 @@ int UpdateFirmwareCommand(Session& session, const std::string& device, const std
   int status = kExitOk;
   if (!LoadFile(session, loader, view, log, status)) return status;
   const std::string blocker = session.host.FirmwareWriteBlocker();
-  if (!blocker.empty()) return session.Fail(kExitUsage, blocker);
+  if (!blocker.empty() && !choices.dryRun) return session.Fail(kExitUsage, blocker);
+  if (!choices.dryRun) {
+    if (const int busy = session.Reserve(device)) return busy;
+  }
 
-  DriveList list;
-  ListOneDevice(list, view, device);
-  DeviceSelector selector(session.host);
-  CliProgrammingWait wait(programmingWaitSeconds);
-  NoAfterUpdateAction after;
-  MsTimer timer(session.host.Timer(), 1);
-  const UpdateOutcome outcome = UpdateFirmware(context, image, view, log, list,
-                                               UpdateStrategies{selector, wait, after, timer});
-  const std::string refusal = session.host.Refusal();
-  session.host.Close();
-
+  const UpdateRun run =
+      RunUpdate(session, context, image, view, log, device, choices, programmingWaitSeconds);
   nlohmann::json& j = session.result;
-  j["outcome"] = OutcomeName(outcome);
   j["from"] = view.Asked() ? nlohmann::json(view.From()) : nlohmann::json();
   j["to"] = view.Asked() ? nlohmann::json(view.To()) : nlohmann::json();
-  j["verified"] = outcome == UpdateOutcome::Updated;
+  j["verified"] = run.outcome == UpdateOutcome::Updated;
   session.text = PlainText(log.text());
   if (!session.text.empty() && session.text.back() != '\n') session.text += '\n';
-
-  if (outcome == UpdateOutcome::Updated) return kExitOk;
-  if (!selector.OpenError().empty()) return session.Fail(kExitUsage, selector.OpenError());
-  if (!refusal.empty()) return session.Fail(kExitUsage, refusal);
-  if (outcome == UpdateOutcome::Cancelled && session.prompter.RefusedWithoutTerminal()) {
-    return session.Fail(kExitUsage, kNeedsYes);
+  if (view.WouldWrite()) {
+    session.text += "dry run: every check passed; nothing was written\n";
+    if (!blocker.empty()) session.text += "but: " + blocker + "\n";
   }
-  return session.Fail(kExitRefused, std::string("firmware update ended: ") + OutcomeName(outcome));
+  return UpdateVerdict(session, run, view);
 }
 
 }  // namespace kestrel::cli

@@ -37,7 +37,7 @@ CLI::App* Subcommand(CLI::App& parent, const std::string& name, const std::strin
 }
 
 void Define(CLI::App& app, Request& r, std::vector<std::string>& words, uint32_t& waitSeconds,
-            bool& untilPowerOff, std::string& device, std::string& file) {
+            UpdateChoices& choices, bool& untilPowerOff, std::string& device, std::string& file) {
   CommonOptions(app, r);
   app.require_subcommand(1);
 
@@ -61,8 +61,16 @@ void Define(CLI::App& app, Request& r, std::vector<std::string>& words, uint32_t
       ->add_option("--programming-wait", waitSeconds,
                    "seconds to wait for flash programming before the read-back (30)")
       ->check(CLI::Range(1u, 600u));
+  update->add_flag("--dry-run", choices.dryRun,
+                   "run every check and show the From and To lines; write nothing");
+  update->add_flag("--allow-reinstall", choices.allowReinstall,
+                   "write a file whose firmware the drive has already");
+  update->add_flag("--allow-older", choices.allowOlder,
+                   "write a file whose firmware is older than the drive's (a downgrade)");
   update->callback([&] {
-    r.run = [&](Session& s) { return UpdateFirmwareCommand(s, device, file, waitSeconds); };
+    r.run = [&](Session& s) {
+      return UpdateFirmwareCommand(s, device, file, waitSeconds, choices);
+    };
   });
 
   CLI::App* region = Subcommand(app, "region", "report or set the drive's DVD region", r);
@@ -119,8 +127,9 @@ int RunKestrel(const std::vector<std::string>& args, Environment& environment) {
   std::vector<std::string> words;
   uint32_t waitSeconds = kDefaultProgrammingWaitSeconds;
   bool untilPowerOff = false;
+  UpdateChoices choices;
   std::string device, file;
-  Define(app, request, words, waitSeconds, untilPowerOff, device, file);
+  Define(app, request, words, waitSeconds, choices, untilPowerOff, device, file);
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   if (!reversed.empty()) reversed.pop_back();  // the program name

@@ -10,11 +10,15 @@
 int main(int argc, char** argv) {
   kestrel::cli::StdTerminal terminal;
   kestrel::linux_sg::LinuxSgPort port;
-  kestrel::cli::Environment environment{terminal, [&port](std::string&) {
-                                          // KESTREL_DEV_DIR: where `list` looks instead of /dev.
-                                          const char* dir = std::getenv("KESTREL_DEV_DIR");
-                                          return std::make_unique<kestrel::cli::SgHost>(
-                                              port, dir && *dir ? dir : "/dev");
-                                        }};
+  kestrel::cli::Environment environment{
+      terminal, [&port](std::string&) {
+        // KESTREL_DEV_DIR: where `list` looks instead of /dev;
+        // KESTREL_LOCK_DIR: the lock files' folder.
+        const char* dir = std::getenv("KESTREL_DEV_DIR");
+        const char* locks = std::getenv("KESTREL_LOCK_DIR");
+        return std::make_unique<kestrel::cli::SgHost>(
+            port, dir && *dir ? dir : "/dev", "/sys",
+            locks && *locks ? locks : kestrel::cli::kDefaultLockDir);
+      }};
   return kestrel::cli::RunKestrel(std::vector<std::string>(argv, argv + argc), environment);
 }

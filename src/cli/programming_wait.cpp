@@ -9,7 +9,11 @@ namespace kestrel::cli {
 
 bool CliProgrammingWait::Start(DriveContext& context) {
   context_ = &context;
-  return StartFlashProgramming(context) == 0;
+  ScsiCommand command = FlashProgrammingCommand(context);
+  command.timeoutSeconds = kProgrammingTimeoutSeconds;
+  startFailed_ = context.transport.Execute(command) != 0;
+  if (startFailed_) err_ << "kestrel: " << kProgrammingUnsure << "\n";
+  return true;
 }
 
 bool CliProgrammingWait::Wait(MsTimer& timer, ProgressView& view, Language language) {

@@ -136,6 +136,7 @@ int SetRegion(Session& session, const std::string& device, int region) {
   if (region < 1 || region > kRegionCount) {
     return session.Fail(kExitUsage, "the region is a number from 1 to 6");
   }
+  if (const int busy = session.Reserve(device)) return busy;
   RegionRun run(session, device);
   run.operations.ReportRegion();
   const RegionSession& state = run.operations.Session();

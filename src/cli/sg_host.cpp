@@ -1,5 +1,7 @@
 #include "cli/sg_host.h"
 
+#include <errno.h>
+
 #include <cstring>
 #include <utility>
 
@@ -7,8 +9,12 @@
 
 namespace kestrel::cli {
 
-SgHost::SgHost(linux_sg::SgPort& port, std::string devDir, std::string sysDir)
-    : port_(port), transport_(port), devDir_(std::move(devDir)), sysDir_(std::move(sysDir)) {
+SgHost::SgHost(linux_sg::SgPort& port, std::string devDir, std::string sysDir, std::string lockDir)
+    : port_(port),
+      transport_(port),
+      devDir_(std::move(devDir)),
+      sysDir_(std::move(sysDir)),
+      lockDir_(std::move(lockDir)) {
   transport_.InitDriveAccess();
 }
 
@@ -25,6 +31,32 @@ bool SgHost::Open(const std::string& device, std::string& why) {
     why += " (reading it needs membership of its group, usually cdrom, or root)";
   }
   return false;
+}
+
+int SgHost::Reserve(const std::string& device, std::string& why) {
+  const std::string name = LockNameFor(device, sysDir_);
+  int error = lock_.Take(lockDir_, name);
+  if (error == EWOULDBLOCK) {
+    why = "drive busy: another kestrel is using " + device + "; nothing was sent";
+    return EBUSY;
+  }
+  if (error != 0) {
+    why = "cannot lock " + device + ": " + lockDir_ + "/" + name + ": " + std::strerror(error) +
+          " (KESTREL_LOCK_DIR names another folder for the lock files)";
+    return error;
+  }
+  port_.SetExclusive(true);
+  // An exclusive open fails while the disc is mounted or another program
+  // holds the drive: try it before anything is sent.
+  error = transport_.OpenDevice(device);
+  transport_.CloseDevice();
+  // Any other failure is the command's own open to report.
+  if (error == EBUSY) {
+    why = "drive busy: " + device +
+          " is in use (its disc is mounted, or another program has it open); nothing was sent";
+    return EBUSY;
+  }
+  return 0;
 }
 
 std::string SgHost::Refusal() const {

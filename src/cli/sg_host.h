@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/drive_host.h"
+#include "cli/drive_lock.h"
 #include "cli/steady_timer.h"
 #include "linux/sg_port.h"
 #include "linux/sg_transport.h"
@@ -11,12 +12,15 @@ namespace kestrel::cli {
 
 class SgHost final : public DriveHost {
  public:
-  // devDir: where `list` looks for srN and sgN ("/dev").
-  SgHost(linux_sg::SgPort& port, std::string devDir, std::string sysDir = "/sys");
+  // devDir: where `list` looks for srN and sgN ("/dev"); lockDir: where the
+  // drives' lock files are.
+  SgHost(linux_sg::SgPort& port, std::string devDir, std::string sysDir = "/sys",
+         std::string lockDir = kDefaultLockDir);
   CommandTransport& Transport() override { return transport_; }
   std::vector<std::string> Devices() override;
   bool Open(const std::string& device, std::string& why) override;
   void Close() override { transport_.CloseDevice(); }
+  int Reserve(const std::string& device, std::string& why) override;
   TimerPort& Timer() override { return timer_; }
   std::string Refusal() const override;
   std::string FirmwareWriteBlocker() override;
@@ -26,7 +30,8 @@ class SgHost final : public DriveHost {
   linux_sg::SgPort& port_;
   linux_sg::SgTransport transport_;
   SteadyTimer timer_;
-  std::string devDir_, sysDir_, device_;
+  std::string devDir_, sysDir_, lockDir_, device_;
+  DriveLock lock_;
 };
 
 }  // namespace kestrel::cli

@@ -26,6 +26,8 @@ class SimHost final : public DriveHost {
   std::vector<std::string> Devices() override;
   bool Open(const std::string& device, std::string& why) override;
   void Close() override {}
+  // The simulated machine has no other users.
+  int Reserve(const std::string&, std::string&) override { return 0; }
   TimerPort& Timer() override { return timer_; }
   std::string Refusal() const override { return {}; }
   std::string FirmwareWriteBlocker() override { return {}; }

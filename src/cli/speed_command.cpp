@@ -134,6 +134,7 @@ int SetMode(Session& session, const std::string& device, const std::string& mode
   if (mode == "performance") index = untilPowerOff ? 1 : 0;
   if (mode == "quiet") index = untilPowerOff ? 3 : 2;
   if (index < 0) return session.Fail(kExitUsage, "the mode is quiet or performance");
+  if (const int busy = session.Reserve(device)) return busy;
   SpeedRun run(session, device);
   run.view.SetMode(index);
   session.result["mode"] = mode;

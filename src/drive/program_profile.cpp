@@ -38,6 +38,12 @@ const ProgramProfile kMere9xProfile{Program::Mere9x, "MERE9X", 18, 88, 88, nullp
                                     kMere9xDiscovery};
 const ProgramProfile kMere2kProfile{Program::Mere2k, "MERE2K", 24, 88, 88, nullptr, 0,
                                     kMere2kDiscovery};
+// TARN9X's whole 88-byte records, and the model table of the pass-through
+// build: SG_IO is a pass-through transport, and the models only the ASPI
+// builds list were never updated through one.
+const ProgramProfile kKestrelFirmwareProfile{Program::Tarn9x,        "kestrel", 18, 88, 88,
+                                             kPassThroughModels, kPassThroughModelCount,
+                                             kTarn9xDiscovery};
 const ProgramProfile kBeck9xProfile{Program::Beck9x, "BECK9X",        18, 35, 88, kAspiModels,
                                     kAspiModelCount, kBeck9xDiscovery};
 // The same utility over pass-through: that transport's sense length,

@@ -28,5 +28,7 @@ extern const ProgramProfile kMere9xProfile;
 extern const ProgramProfile kMere2kProfile;
 extern const ProgramProfile kBeck9xProfile;
 extern const ProgramProfile kBeck2kProfile;
+// The Linux tool's firmware commands.
+extern const ProgramProfile kKestrelFirmwareProfile;
 
 }  // namespace kestrel

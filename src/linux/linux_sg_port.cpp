@@ -11,7 +11,8 @@ namespace kestrel::linux_sg {
 
 int LinuxSgPort::Open(const std::string& path, bool forWrite, int& error) {
   // O_NONBLOCK: a drive without a disc must still open.
-  const int fd = ::open(path.c_str(), (forWrite ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), (forWrite ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC |
+                                          (exclusive_ ? O_EXCL : 0));
   error = fd < 0 ? errno : 0;
   return fd;
 }

@@ -20,6 +20,12 @@ class SgPort {
   // Whether the process holds CAP_SYS_RAWIO in its effective set: the kernel
   // passes WRITE BUFFER only for such a process.
   virtual bool HasRawIo() = 0;
+  // Later opens are exclusive (O_EXCL): they fail with EBUSY while the disc
+  // is mounted or another program holds the drive.
+  virtual void SetExclusive(bool exclusive) { exclusive_ = exclusive; }
+
+ protected:
+  bool exclusive_ = false;
 };
 
 // The real calls.

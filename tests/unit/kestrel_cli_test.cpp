@@ -4,17 +4,22 @@
 // nothing is programmed after a refused block, a short backup leaves no file,
 // and only `region set` sends SEND KEY.
 #include <gtest/gtest.h>
+#include <systemd/sd-bus.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/flash_guard.h"
 #include "cli/kestrel_app.h"
 #include "cli/sim_host.h"
 #include "tests/support/firmware_image_builder.h"
@@ -33,7 +38,10 @@ constexpr uint8_t kSetCdSpeed = 0xBB;
 class ScriptedTerminal final : public Terminal {
  public:
   std::ostream& Out() override { return out; }
-  std::ostream& Err() override { return err; }
+  std::ostream& Err() override {
+    if (onErr) onErr(err.str());
+    return err;
+  }
   bool Interactive() const override { return interactive; }
   std::optional<std::string> ReadLine() override {
     if (answers.empty()) return std::nullopt;
@@ -44,6 +52,7 @@ class ScriptedTerminal final : public Terminal {
   std::ostringstream out, err;
   bool interactive = false;
   std::vector<std::string> answers;
+  std::function<void(const std::string&)> onErr;  // sees stderr so far
 };
 
 struct CliRun {
@@ -90,6 +99,7 @@ class KestrelCliTest : public ::testing::Test {
     ScriptedTerminal terminal;
     terminal.interactive = interactive;
     terminal.answers = std::move(answers);
+    terminal.onErr = onErr_;
     CliRun run;
     Environment environment{terminal,
                             [](std::string& why) -> std::unique_ptr<DriveHost> {
@@ -114,6 +124,7 @@ class KestrelCliTest : public ::testing::Test {
   }
 
   fs::path dir_;
+  std::function<void(const std::string&)> onErr_;
 };
 
 TEST_F(KestrelCliTest, ListsEveryOpticalDriveWithItsIdentity) {
@@ -211,6 +222,156 @@ TEST_F(KestrelCliTest, UpdatesAfterAYesAndABackupReturnsTheNewImage) {
   EXPECT_NE(Kestrel({"list"}).out.find("1.20 2003/07/15"), std::string::npos);
 }
 
+TEST_F(KestrelCliTest, SignalsDuringTheFlashDoNotEndTheUpdate) {
+  bool raised = false;
+  onErr_ = [&raised](const std::string& err) {
+    // The countdown runs between the programming command and the read-back.
+    if (raised || err.find("Remaining time") == std::string::npos) return;
+    raised = true;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) std::raise(signal);
+  };
+  ::testing::internal::CaptureStderr();
+  const CliRun run =
+      Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--json"}, true, {"y"});
+  const std::string processErr = ::testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(raised);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.Json()["outcome"], "updated");
+  EXPECT_EQ(FlashGuard::SignalsSeen(), 4);
+  EXPECT_EQ(processErr, kFlashInProgress);
+  // After the update the signals are the process's own again.
+  struct sigaction now {};
+  sigaction(SIGINT, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+TEST_F(KestrelCliTest, AFileThatIsNotNewerIsWrittenOnlyWhenAllowed) {
+  // The drive has 1.10 of 2003/05/12.
+  struct Row {
+    const char* revision;
+    const char* date;
+    std::vector<std::string> flags;
+    int status;
+    const char* outcome;
+    const char* said;  // in the question or the refusal
+  };
+  const Row rows[] = {
+      {"1.10", "2003/05/12", {}, 1, "not-newer", "has this firmware already (1.10 2003/05/12)"},
+      {"1.10", "2003/05/12", {"--allow-older"}, 1, "not-newer", "--allow-reinstall"},
+      {"1.10", "2003/05/12", {"--allow-reinstall"}, 0, "updated", "Reinstall: write this same"},
+      {"1.10", "2003/04/30", {}, 1, "not-newer", "is older than that of /dev/sr0"},
+      {"1.09", "2003/06/01", {"--allow-reinstall"}, 1, "not-newer", "--allow-older to downgrade"},
+      {"1.09", "2003/06/01", {"--allow-older"}, 0, "updated", "Downgrade: write this older"},
+      {"1.10", "2003/05/13", {}, 0, "updated", "? Do not switch"},
+      {"1.20", "2003/07/15", {"--dry-run"}, 0, "would-write", "To:   KESTREL DVD-ROM DRV-320  1.2"},
+      {"1.00", "2003/07/15", {"--dry-run"}, 1, "not-newer", "From: KESTREL DVD-ROM DRV-320  1.10"},
+  };
+  for (const Row& row : rows) {
+    testing::FirmwareImageSetup setup;
+    setup.first.revision = row.revision;
+    setup.first.date = row.date;
+    Write("row.hex", testing::BuildFirmwareHex(setup));
+    fs::remove(dir_ / "kestrel.state");
+    std::vector<std::string> args{"firmware", "update", "/dev/sr0", Path("row.hex"), "--json"};
+    args.insert(args.end(), row.flags.begin(), row.flags.end());
+    const bool dry = row.flags == std::vector<std::string>{"--dry-run"};
+    if (!dry) args.push_back("--yes");
+    const std::string name =
+        std::string(row.revision) + " " + row.date + " " + (row.flags.empty() ? "" : row.flags[0]);
+    if (row.flags.empty() || dry) {
+      // `firmware info --device` reaches the verdict of the dry run.
+      const CliRun info =
+          Kestrel({"firmware", "info", Path("row.hex"), "--device", "/dev/sr0", "--json"});
+      EXPECT_EQ(info.status, row.status) << name << info.err;
+      EXPECT_EQ(info.Json()["outcome"], row.status == 0 ? "would-write" : row.outcome) << name;
+      EXPECT_EQ(info.writes, 0u);
+    }
+    const CliRun run = Kestrel(args);
+    EXPECT_EQ(run.status, row.status) << name << run.err;
+    EXPECT_EQ(run.Json()["outcome"], row.outcome) << name;
+    EXPECT_NE(run.err.find(row.said), std::string::npos) << name << run.err;
+    EXPECT_EQ(run.programs, row.status == 0 && !dry ? 1u : 0u) << name;
+    if (row.status != 0 || dry) EXPECT_EQ(run.writes, 0u) << name;
+  }
+}
+
+// A logind of our own on a private bus: its Inhibit hands out one end of a
+// pipe, whose other end reads the end of file once the inhibitor is let go.
+class FakeLogind {
+ public:
+  explicit FakeLogind(const std::string& address) {
+    sd_bus_new(&bus_);
+    sd_bus_set_address(bus_, address.c_str());
+    sd_bus_set_bus_client(bus_, 1);
+    started_ = sd_bus_start(bus_) >= 0 &&
+               sd_bus_request_name(bus_, "org.freedesktop.login1", 0) >= 0 &&
+               sd_bus_add_object_vtable(bus_, nullptr, "/org/freedesktop/login1",
+                                        "org.freedesktop.login1.Manager", kVtable, this) >= 0;
+    if (started_)
+      thread_ = std::thread([this] {
+        while (!stop_) {
+          while (sd_bus_process(bus_, nullptr) > 0) {
+          }
+          sd_bus_wait(bus_, 20000);
+        }
+      });
+  }
+  ~FakeLogind() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    sd_bus_flush_close_unref(bus_);
+    if (readEnd >= 0) ::close(readEnd);
+  }
+  bool started_ = false;
+  std::string what, mode;
+  int readEnd = -1;
+
+ private:
+  static int Inhibit(sd_bus_message* m, void* self, sd_bus_error*) {
+    auto* logind = static_cast<FakeLogind*>(self);
+    const char *what, *who, *why, *mode;
+    sd_bus_message_read(m, "ssss", &what, &who, &why, &mode);
+    logind->what = what, logind->mode = mode;
+    int ends[2];
+    if (::pipe(ends) != 0) return -errno;
+    logind->readEnd = ends[0];
+    const int r = sd_bus_reply_method_return(m, "h", ends[1]);
+    ::close(ends[1]);
+    return r;
+  }
+  static constexpr sd_bus_vtable kVtable[] = {
+      SD_BUS_VTABLE_START(0), SD_BUS_METHOD("Inhibit", "ssss", "h", Inhibit, 0), SD_BUS_VTABLE_END};
+  sd_bus* bus_ = nullptr;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+TEST_F(KestrelCliTest, TheFlashHoldsOffShutdownAndSleepWhereLogindRuns) {
+  const std::string address = "unix:path=" + Path("bus");
+  const std::string daemon =
+      "dbus-daemon --session --fork --address=" + address + " --print-pid=1 >" + Path("bus.pid");
+  if (std::system(daemon.c_str()) != 0) GTEST_SKIP() << "no dbus-daemon";
+  struct Daemon {
+    std::string pid;
+    ~Daemon() { std::system(("kill " + pid).c_str()); }
+  } bus;
+  std::ifstream(Path("bus.pid")) >> bus.pid;
+  {
+    FakeLogind logind(address);
+    ASSERT_TRUE(logind.started_);
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
+    const CliRun run = Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--yes"});
+    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(logind.what, "shutdown:sleep");
+    EXPECT_EQ(logind.mode, "block");
+    // Let go by the end of the command.
+    char byte;
+    ASSERT_GE(logind.readEnd, 0);
+    EXPECT_EQ(::read(logind.readEnd, &byte, 1), 0);
+  }
+}
+
 TEST_F(KestrelCliTest, WritesNothingWithoutEveryCheckAndAYes) {
   // No terminal and no --yes: refused before the drive is asked anything.
   const CliRun script = Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex")});
@@ -250,13 +411,22 @@ TEST_F(KestrelCliTest, WritesNothingWithoutEveryCheckAndAYes) {
   EXPECT_EQ(pioneer.status, 1);
   EXPECT_EQ(pioneer.Json()["outcome"], "no-drive");
   EXPECT_EQ(pioneer.writes, 0u);
+  // A model that only the ASPI builds list.
+  Write("kestrel.ini",
+        "adapter=intelata\ntarget=0 kestrel model=DRV-320A rev=1.10 date=2003/05/12 "
+        "cpu=\"HITACHI H8_3062A\"\n");
+  const CliRun aspiOnly =
+      Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--yes", "--json"});
+  EXPECT_EQ(aspiOnly.status, 1);
+  EXPECT_EQ(aspiOnly.Json()["outcome"], "no-drive");
+  EXPECT_EQ(aspiOnly.writes, 0u);
 }
 
 TEST_F(KestrelCliTest, NeverProgramsAfterARefusedBlock) {
   WriteIni("fault=refuse_block 2");
   const CliRun run =
       Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--yes", "--json"});
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.Json()["outcome"], "download-failed");
   EXPECT_GT(run.writes, 0u);
   EXPECT_EQ(run.programs, 0u);
@@ -264,12 +434,22 @@ TEST_F(KestrelCliTest, NeverProgramsAfterARefusedBlock) {
 }
 
 TEST_F(KestrelCliTest, AFailedVerificationIsNotSuccess) {
-  WriteIni("fault=readback_differs");
-  const CliRun run =
-      Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--yes", "--json"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.Json()["outcome"], "verify-failed");
-  EXPECT_FALSE(run.Json()["verified"].get<bool>());
+  // A programming command that fails still gets the wait and the read-back.
+  for (const char* fault : {"fault=readback_differs", "fault=fail opcode=3B id=42"}) {
+    WriteIni(fault);
+    fs::remove(dir_ / "kestrel.state");
+    const CliRun run =
+        Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--yes", "--json"});
+    EXPECT_EQ(run.status, 3) << fault;
+    EXPECT_EQ(run.Json()["outcome"], "verify-failed") << fault;
+    EXPECT_NE(run.err.find("the drive was written but the update did not verify"),
+              std::string::npos);
+    EXPECT_FALSE(run.Json()["verified"].get<bool>());
+    EXPECT_GT(run.reads, 0u) << fault;
+    const bool unsure = std::string(fault).find("id=42") != std::string::npos;
+    EXPECT_EQ(run.err.find("Do not switch the machine off;") != std::string::npos, unsure)
+        << run.err;
+  }
 }
 
 TEST_F(KestrelCliTest, AShortBackupIsAnErrorAndLeavesNoFile) {

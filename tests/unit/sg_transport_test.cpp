@@ -6,7 +6,9 @@
 
 #include <errno.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -14,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/drive_lock.h"
 #include "cli/kestrel_app.h"
+#include "cli/programming_wait.h"
 #include "cli/sg_host.h"
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
@@ -98,7 +102,11 @@ INSTANTIATE_TEST_SUITE_P(
 class FakeSgPort final : public SgPort {
  public:
   int Open(const std::string& path, bool forWrite, int& error) override {
-    opens.push_back(path + (forWrite ? " rw" : " ro"));
+    opens.push_back(path + (forWrite ? " rw" : " ro") + (exclusive_ ? " excl" : ""));
+    if (exclusive_ && busy) {
+      error = EBUSY;
+      return -1;
+    }
     if (forWrite && refuseWrite) {
       error = EACCES;
       return -1;
@@ -117,6 +125,7 @@ class FakeSgPort final : public SgPort {
   bool HasRawIo() override { return rawIo; }
 
   bool refuseWrite = false;
+  bool busy = false;  // an exclusive open fails: the disc is mounted
   bool rawIo = true;
   int openFd = -1;
   std::function<int(sg_io_hdr_t&)> answer;
@@ -162,6 +171,23 @@ TEST_F(SgTransportTest, BuildsOneRequestPerCommand) {
   EXPECT_GT(port_.seen[2].timeout, 0u);
   port_.answer = [](sg_io_hdr_t& h) { return h.resid = 90, 0; };  // 6 bytes came
   EXPECT_EQ(SendInquiry(context_), kReplyTooShort);
+}
+
+TEST_F(SgTransportTest, TheProgrammingCommandOutlastsTheFlashAndItsFailureIsNotTheEnd) {
+  ASSERT_EQ(transport_.OpenDevice("/dev/sr0"), 0);
+  port_.answer = [](sg_io_hdr_t& h) {
+    h.host_status = 0x03;  // the kernel's timeout
+    return 0;
+  };
+  std::ostringstream err;
+  cli::CliProgrammingWait wait(1, err);
+  EXPECT_TRUE(wait.Start(context_));
+  EXPECT_TRUE(wait.StartFailed());
+  ASSERT_EQ(port_.seen.size(), 1u);
+  EXPECT_EQ(port_.cdbs[0][2], 0x42);
+  EXPECT_GE(port_.seen[0].timeout, 120000u);
+  EXPECT_LT(port_.seen[0].timeout, 600000u);
+  EXPECT_NE(err.str().find("Do not switch the machine off"), std::string::npos) << err.str();
 }
 
 TEST_F(SgTransportTest, KeepsTheSenseOfAFailureForTheRequestSenseAfterIt) {
@@ -283,6 +309,61 @@ TEST(SgHostRights, SaysWhichRightARefusedCommandLacked) {
   writeBuffer.cdbLength = 10;
   EXPECT_NE(host.Transport().Execute(writeBuffer), 0);
   EXPECT_NE(host.Refusal().find("CAP_SYS_RAWIO"), std::string::npos) << host.Refusal();
+}
+
+// ---- one kestrel on a drive that is being changed ---------------------------
+
+TEST(SgHostLock, ABusyDriveIsRefusedBeforeAnythingIsSent) {
+  const std::string dir = ::testing::TempDir();
+  const std::string hex = dir + "kestrel-busy.hex";
+  std::ofstream(hex) << ":0100000000FF\r\n:00000001FF\r\n";
+  const std::vector<std::vector<std::string>> commands = {
+      {"firmware", "update", "/dev/sr0", hex, "--yes"},
+      {"firmware", "backup", "/dev/sr0", dir + "kestrel-busy.bin"},
+      {"region", "set", "/dev/sr0", "2", "--yes"},
+      {"mode", "/dev/sr0", "quiet", "--yes"},
+  };
+  for (const auto& command : commands) {
+    FakeSgPort port;
+    port.busy = true;
+    QuietTerminal terminal;
+    cli::Environment environment{
+        terminal,
+        [&](std::string&) { return std::make_unique<cli::SgHost>(port, "/nowhere", "/sys", dir); },
+        nullptr};
+    std::vector<std::string> args{"kestrel"};
+    args.insert(args.end(), command.begin(), command.end());
+    EXPECT_EQ(cli::RunKestrel(args, environment), 1) << command[0] << " " << command[1];
+    EXPECT_NE(terminal.err.str().find("drive busy: /dev/sr0 is in use"), std::string::npos)
+        << terminal.err.str();
+    EXPECT_EQ(port.opens, (std::vector<std::string>{"/dev/sr0 rw excl"}));
+    EXPECT_TRUE(port.seen.empty());
+  }
+  std::remove(hex.c_str());
+}
+
+TEST(SgHostLock, TheNodesOfOneDriveShareOneLock) {
+  const std::string dir = ::testing::TempDir() + "kestrel-lock-" + std::to_string(::getpid());
+  // Two character nodes that sysfs names as one SCSI device, as sr0 and sg0.
+  const std::string scsi = dir + "/sys/devices/host0/target0:0:0/0:0:0:0";
+  const std::string chars = dir + "/sys/dev/char/";
+  ASSERT_EQ(
+      std::system(
+          ("mkdir -p " + scsi + " " + chars + "1:3 " + chars + "1:5 " + dir + "/locks").c_str()),
+      0);
+  ASSERT_EQ(::symlink(scsi.c_str(), (chars + "1:3/device").c_str()), 0);
+  ASSERT_EQ(::symlink(scsi.c_str(), (chars + "1:5/device").c_str()), 0);
+  EXPECT_EQ(cli::LockNameFor("/dev/null", dir + "/sys"), "kestrel-0:0:0:0.lock");
+  EXPECT_EQ(cli::LockNameFor("/dev/zero", dir + "/sys"), "kestrel-0:0:0:0.lock");
+
+  FakeSgPort port;
+  cli::SgHost first(port, "/nowhere", dir + "/sys", dir + "/locks");
+  cli::SgHost second(port, "/nowhere", dir + "/sys", dir + "/locks");
+  std::string why;
+  EXPECT_EQ(first.Reserve("/dev/null", why), 0) << why;
+  EXPECT_EQ(second.Reserve("/dev/zero", why), EBUSY);
+  EXPECT_NE(why.find("drive busy: another kestrel is using /dev/zero"), std::string::npos) << why;
+  std::system(("rm -rf " + dir).c_str());
 }
 
 }  // namespace
