@@ -32,6 +32,11 @@
 //   medium=cd | dvd | 41                    medium type in the MODE SENSE header (hex)
 //   drive_mode=performance | quiet          the permanent mode the drive starts in
 //   spindown_ms=0                           how long START STOP UNIT takes to stop a disc
+//   power_off=never | between_runs          when the drive is switched off: never (it keeps
+//                                           its read speed and a mode set until power-off
+//                                           from one run to the next, in the state file),
+//                                           or between two runs (each starts from the
+//                                           permanent mode and read_speed)
 //   (these speed keys also work on a target line)
 //   fault=readback_differs [offset(hex), default 2345]
 //   fault=refuse_block N [sense=KK/AA/QQ]   N: 0-3 the 8000h blocks, 4 the trailer

@@ -75,6 +75,8 @@ std::string SaveSimState(const Bus& bus) {
       text += RpcLine(d->Region().Rpc());
       text +=
           d->Speed().PermanentMode() == DriveMode::Quiet ? "mode quiet\n" : "mode performance\n";
+      text += d->Speed().ActiveMode() == DriveMode::Quiet ? "active quiet\n" : "active performance\n";
+      text += "speed " + std::to_string(d->Speed().SelectedReadSpeed()) + "\n";
       const auto& flash = d->Flash();
       for (size_t o = 0; o + kRow <= flash.size(); o += kRow) {
         bool erased = true;
@@ -98,6 +100,8 @@ bool LoadSimState(const std::string& text, Bus& bus) {
   std::vector<uint8_t> flash, identity, bytes;
   std::optional<RpcState> rpc;
   std::string mode;  // the permanent drive mode; empty: as configured
+  std::string active;  // the mode until power-off; empty: the permanent one
+  long speed = -1;  // the selected read speed; -1: none saved
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::istringstream words(line);
@@ -112,6 +116,8 @@ bool LoadSimState(const std::string& text, Bus& bus) {
       identity.clear();
       rpc.reset();
       mode.clear();
+      active.clear();
+      speed = -1;
     } else if (key == "product" && drive) {
       std::string hex;
       words >> hex;
@@ -126,11 +132,17 @@ bool LoadSimState(const std::string& text, Bus& bus) {
       if (ParseRpc(words, parsed)) rpc = parsed;
     } else if (key == "mode" && drive) {
       words >> mode;
+    } else if (key == "active" && drive) {
+      words >> active;
+    } else if (key == "speed" && drive) {
+      unsigned value = 0;
+      if (words >> std::dec >> value && value <= 0xFFFF) speed = value;
     } else if (key == "flash" && drive) {
       std::string offsetText, hex;
       words >> offsetText >> hex;
-      unsigned long offset = std::strtoul(offsetText.c_str(), nullptr, 16);
-      if (Unhex(hex, bytes) && offset + bytes.size() <= kFlashSize) {
+      const unsigned long offset = std::strtoul(offsetText.c_str(), nullptr, 16);
+      // Compared without a sum, which a huge offset would wrap.
+      if (Unhex(hex, bytes) && offset <= kFlashSize && bytes.size() <= kFlashSize - offset) {
         std::memcpy(&flash[offset], bytes.data(), bytes.size());
       } else {
         matches = false;  // a damaged row: keep the drive as configured
@@ -147,6 +159,12 @@ bool LoadSimState(const std::string& text, Bus& bus) {
         if (mode == "quiet" || mode == "performance") {
           drive->Speed().SetPermanentMode(mode == "quiet" ? DriveMode::Quiet
                                                           : DriveMode::Performance);
+        }
+        SpeedState& state = drive->Speed();
+        if (!state.OffBetweenRuns() && (active == "quiet" || active == "performance") &&
+            speed >= 0) {
+          state.Resume(active == "quiet" ? DriveMode::Quiet : DriveMode::Performance,
+                       static_cast<uint16_t>(speed));
         }
       }
       drive = nullptr;

@@ -1,7 +1,10 @@
 // The lasting state of simulated drives (kestrel-sim.state beside the DLL): a
 // drive's flash and its firmware identity, so that a restart lists the revision
 // that was programmed, and its RPC state, so that a region change and the
-// changes it used stay spent, and a permanent drive mode, as on a real drive.
+// changes it used stay spent, and a permanent drive mode, as on a real drive;
+// also the mode and read speed of a drive that stays on from one run to the
+// next (power_off=never, the default), which a drive switched off between
+// runs (power_off=between_runs) starts without.
 //
 //   kestrel-sim-state 1
 //   drive 0 0
@@ -10,6 +13,8 @@
 //   rpc 1 4 4 fe 1                                (type, user changes, vendor resets,
 //                                                  mask, scheme; hex)
 //   mode quiet                                    (the permanent drive mode)
+//   active performance                            (the mode until power-off)
+//   speed 1408                                    (the selected read speed, kbytes/s)
 //   flash 000000 <64 bytes in hex>                (rows that are all FFh are left out)
 //   end
 #pragma once

@@ -42,7 +42,7 @@ bool ParseSpeed(const std::string& text, uint16_t& value) {
 bool IsSpeedKey(const std::string& key) {
   return key == "max_speed" || key == "max_dvd_speed" || key == "quiet_max_speed" ||
          key == "quiet_max_dvd_speed" || key == "read_speed" || key == "medium" ||
-         key == "drive_mode" || key == "spindown_ms";
+         key == "drive_mode" || key == "spindown_ms" || key == "power_off";
 }
 
 bool ParseSpeedKey(SpeedSetup& setup, const std::string& key, const std::string& value,
@@ -75,6 +75,11 @@ bool ParseSpeedKey(SpeedSetup& setup, const std::string& key, const std::string&
       return error = "drive_mode is performance or quiet", false;
     }
     setup.permanentMode = value == "quiet" ? DriveMode::Quiet : DriveMode::Performance;
+  } else if (key == "power_off") {
+    if (value != "never" && value != "between_runs") {
+      return error = "power_off is never or between_runs", false;
+    }
+    setup.offBetweenRuns = value == "between_runs";
   } else if (key == "spindown_ms") {
     uint16_t ms = 0;
     if (!ParseSpeed(value, ms)) return error = "bad spindown_ms (0-65535)", false;
@@ -93,7 +98,13 @@ SpeedState::SpeedState(const SpeedSetup& setup)
 
 void SpeedState::PowerCycle() {
   activeMode_ = permanentMode_;
+  selectedReadSpeed_ = setup_.selectedReadSpeed;
   stopped_ = false;
+}
+
+void SpeedState::Resume(DriveMode activeMode, uint16_t readSpeed) {
+  activeMode_ = activeMode;
+  selectedReadSpeed_ = readSpeed;
 }
 
 void SpeedState::SetPermanentMode(DriveMode mode) {

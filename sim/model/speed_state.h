@@ -5,7 +5,8 @@
 // the configured one; in the quiet mode it is the quiet maximum (below 7040
 // kbytes/s with a CD and below 21600 with a DVD, as the utility expects). A
 // mode set with byte 1 = 03h is permanent: it is kept in the state file and is
-// the mode the drive starts in; 01h lasts until the next power cycle.
+// the mode the drive starts in; 01h lasts until the next power cycle, as does
+// the read speed SET CD SPEED selects.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -36,6 +37,10 @@ struct SpeedSetup {
   uint8_t mediumType = 0x01;
   DriveMode permanentMode = DriveMode::Performance;
   uint64_t spinDownMs = 0;  // how long a stop of a turning disc takes
+  // Whether the drive is switched off between two runs on the machine: then
+  // each run starts with the permanent mode and the configured read speed;
+  // otherwise the state file carries the selected speed and the mode over.
+  bool offBetweenRuns = false;
 };
 
 // Settings of kestrel-sim.ini that belong here (see sim_config.h); false and
@@ -64,6 +69,9 @@ class SpeedState {
   DriveMode ActiveMode() const { return activeMode_; }
   DriveMode PermanentMode() const { return permanentMode_; }
   void SetPermanentMode(DriveMode mode);  // a saved state: also the active mode
+  // A saved state of a drive that stayed on: its mode and read speed.
+  void Resume(DriveMode activeMode, uint16_t readSpeed);
+  bool OffBetweenRuns() const { return setup_.offBetweenRuns; }
   // Changes whenever the permanent mode is set, so that it is saved.
   uint32_t PermanentChanges() const { return permanentChanges_; }
   bool Stopped() const { return stopped_; }

@@ -12,7 +12,9 @@ namespace kestrel::cli {
 int ListDrives(Session& session);
 
 int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::string& device);
-int BackUpFirmware(Session& session, const std::string& device, const std::string& outPath);
+// force: replace an existing regular file at outPath.
+int BackUpFirmware(Session& session, const std::string& device, const std::string& outPath,
+                   bool force);
 // programmingWaitSeconds: how long to wait for flash programming before the
 // read-back (30, as the window, unless a drive is known to be quicker).
 int UpdateFirmwareCommand(Session& session, const std::string& device, const std::string& hexPath,

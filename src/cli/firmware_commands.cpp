@@ -3,12 +3,12 @@
 #include <cstring>
 #include <vector>
 
+#include "cli/backup_file.h"
 #include "cli/commands.h"
 #include "cli/device_selector.h"
 #include "cli/drive_identity.h"
 #include "cli/firmware_view.h"
 #include "cli/programming_wait.h"
-#include "cli/text_files.h"
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
 #include "drive/ms_timer.h"
@@ -216,8 +216,8 @@ int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::st
   const std::string cpu = PrintableField(records.cpuIdentification.data() + kCpuNameOffset, 16);
   drive["cpu"] = cpu;
   drive["part"] = part.base == 0 ? "first" : "second";
-  drive["partOffset"] = Hex(part.base);
-  drive["trailerOffset"] = Hex(part.trailer);
+  drive["partOffset"] = part.base;
+  drive["trailerOffset"] = part.trailer;
   j["drive"] = drive;
   text += device + ": CPU " + cpu + ", generation " + std::to_string(identity.generation) +
           ", would get the " + drive["part"].get<std::string>() + " part (" + Hex(part.base) +
@@ -230,9 +230,12 @@ int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::st
   return verdict;
 }
 
-int BackUpFirmware(Session& session, const std::string& device, const std::string& outPath) {
+int BackUpFirmware(Session& session, const std::string& device, const std::string& outPath,
+                   bool force) {
   session.result["device"] = device;
   session.result["file"] = outPath;
+  const FileOutcome target = CheckBackupTarget(outPath, force);
+  if (target.status != 0) return session.Fail(target.status, target.why);
   if (const int busy = session.Reserve(device)) return busy;
   DriveContext context(session.host.Transport(), FirmwareProfile());
   std::string why;
@@ -268,9 +271,8 @@ int BackUpFirmware(Session& session, const std::string& device, const std::strin
     }
   }
   session.host.Close();
-  if (!WriteBinaryFileAtomically(outPath, flash)) {
-    return session.Fail(kExitUsage, "cannot write " + outPath);
-  }
+  const FileOutcome written = WriteBackupFile(outPath, flash, force);
+  if (written.status != 0) return session.Fail(written.status, written.why);
   session.result["bytes"] = kFlashSize;
   session.text = "read " + std::to_string(kFlashSize) + " bytes of flash from " + device +
                  " into " + outPath + "\n";

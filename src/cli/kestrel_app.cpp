@@ -1,6 +1,7 @@
 #include "cli/kestrel_app.h"
 
 #include <CLI/CLI.hpp>
+#include <sstream>
 
 #include "cli/commands.h"
 #include "cli/session.h"
@@ -10,12 +11,15 @@ namespace kestrel::cli {
 namespace {
 
 constexpr uint32_t kDefaultProgrammingWaitSeconds = 30;
+// The shape of the --json object; raised when a key changes its meaning.
+constexpr int kJsonSchema = 1;
 
 // The command chosen and its arguments.
 struct Request {
   std::function<int(Session&)> run;
   bool json = false;
   bool yes = false;
+  bool force = false;  // backup: replace an existing file
   std::string simConfig;
 };
 
@@ -53,7 +57,9 @@ void Define(CLI::App& app, Request& r, std::vector<std::string>& words, uint32_t
   CLI::App* backup = Subcommand(*firmware, "backup", "read the drive's 128 KB flash to a file", r);
   backup->add_option("DEVICE", device, "the drive, such as /dev/sr0")->required();
   backup->add_option("OUT", file, "file to write")->required();
-  backup->callback([&] { r.run = [&](Session& s) { return BackUpFirmware(s, device, file); }; });
+  backup->add_flag("--force", r.force, "replace OUT if it is an existing regular file");
+  backup->callback(
+      [&] { r.run = [&](Session& s) { return BackUpFirmware(s, device, file, r.force); }; });
   CLI::App* update = Subcommand(*firmware, "update", "write a firmware file into the drive", r);
   update->add_option("DEVICE", device, "the drive, such as /dev/sr0")->required();
   update->add_option("FILE", file, "firmware file (HEX records)")->required();
@@ -105,17 +111,44 @@ void Define(CLI::App& app, Request& r, std::vector<std::string>& words, uint32_t
       [&] { r.run = [&](Session& s) { return SetMode(s, device, file, untilPowerOff); }; });
 }
 
+// One JSON object on stdout: "schema" says which shape it has, "ok" whether
+// the run succeeded. Byte strings that are not UTF-8 (file names, drive
+// texts) are written with U+FFFD in place of the bad bytes.
+void PrintJson(Terminal& terminal, nlohmann::json j, int status, const std::string& error) {
+  j["schema"] = kJsonSchema;
+  j["ok"] = status == kExitOk;
+  if (!error.empty()) j["error"] = error;
+  terminal.Out() << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+}
+
 void Print(Session& session, int status) {
   Terminal& terminal = session.terminal;
   if (session.json) {
-    nlohmann::json j = session.result;
-    j["ok"] = status == kExitOk;
-    if (!session.error.empty()) j["error"] = session.error;
-    terminal.Out() << j.dump(2) << "\n";
+    PrintJson(terminal, session.result, status, session.error);
   } else {
     terminal.Out() << session.text;
   }
   if (!session.error.empty()) terminal.Err() << "kestrel: " << session.error << "\n";
+}
+
+// A run that ends before a command: a usage error, help, or no drives.
+int EndEarly(Terminal& terminal, bool json, int status, const std::string& error,
+             const std::string& help = {}) {
+  if (json) {
+    nlohmann::json j = nlohmann::json::object();
+    if (!help.empty()) j["help"] = help;
+    PrintJson(terminal, j, status, error);
+  }
+  if (!error.empty()) terminal.Err() << "kestrel: " << error << "\n";
+  return status;
+}
+
+// --json anywhere before "--": the parse may stop before it reaches it.
+bool AsksForJson(const std::vector<std::string>& args) {
+  for (size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
+    if (args[i] == "--json") return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -133,14 +166,22 @@ int RunKestrel(const std::vector<std::string>& args, Environment& environment) {
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   if (!reversed.empty()) reversed.pop_back();  // the program name
+  const bool json = AsksForJson(args);
   try {
     app.parse(reversed);
   } catch (const CLI::ParseError& e) {
     // Help (of the subcommand asked about) on stdout; errors on stderr.
-    const int code = app.exit(e, terminal.Out(), terminal.Err());
-    return code == 0 ? kExitOk : kExitUsage;
+    std::ostringstream help, error;
+    const int status = app.exit(e, help, error) == 0 ? kExitOk : kExitUsage;
+    if (!json) {
+      terminal.Out() << help.str();
+      terminal.Err() << error.str();
+      return status;
+    }
+    return EndEarly(terminal, true, status, status == kExitOk ? "" : e.what(), help.str());
   }
-  if (!request.run) return kExitUsage;
+  request.json = request.json || json;
+  if (!request.run) return EndEarly(terminal, request.json, kExitUsage, "no command given");
 
   std::string why;
   std::unique_ptr<DriveHost> host;
@@ -150,10 +191,7 @@ int RunKestrel(const std::vector<std::string>& args, Environment& environment) {
     host = environment.systemHost(why);
   }
   Prompter prompter(terminal, request.yes);
-  if (!host) {
-    terminal.Err() << "kestrel: " << why << "\n";
-    return kExitUsage;
-  }
+  if (!host) return EndEarly(terminal, request.json, kExitUsage, why);
   Session session{terminal, *host, prompter, request.json};
   int status = request.run(session);
   if (environment.afterCommand) environment.afterCommand(*host);

@@ -37,8 +37,14 @@ bool CliProgrammingWait::Wait(MsTimer& timer, ProgressView& view, Language langu
 }
 
 bool CliProgrammingWait::StillProgramming() {
-  if (context_ == nullptr || SendTestUnitReady(*context_) == 0) return false;
-  SendRequestSense(*context_);
+  if (context_ == nullptr) return false;
+  auto& sense = context_->buffers().sense;
+  sense.fill(0);
+  if (SendTestUnitReady(*context_) == 0) return false;
+  // TEST UNIT READY asks for its sense to come with it, and a drive that
+  // delivered it reports no sense to a REQUEST SENSE after; ask only when
+  // none came.
+  if ((sense[0] & 0x7E) != 0x70) SendRequestSense(*context_);
   const SenseCodes codes = DecodeSense(context_->buffers());
   // 02/04/07: operation in progress; 02/04/01: becoming ready.
   return codes.SenseKey() == 0x02 && codes.asc == 0x04 &&

@@ -54,6 +54,7 @@ std::unique_ptr<SimHost> SimHost::Load(const std::string& iniPath, std::string& 
     }
   }
   host->transport_.InitDriveAccess();
+  host->savedState_ = sim::SaveSimState(host->bus_);
   return host;
 }
 
@@ -82,7 +83,9 @@ bool SimHost::Open(const std::string& device, std::string& why) {
 }
 
 bool SimHost::Finish(std::string& why) {
-  if (WriteTextFileAtomically(statePath_, sim::SaveSimState(bus_))) return true;
+  // A command that changed nothing leaves the file as it is.
+  const std::string state = sim::SaveSimState(bus_);
+  if (state == savedState_ || WriteTextFileAtomically(statePath_, state)) return true;
   why = "cannot keep the simulated drives' state in " + statePath_;
   return false;
 }

@@ -1,9 +1,10 @@
 // A simulated machine from an ini file (the lines of kestrel-sim.ini), for
 // --sim. Its drives are named /dev/sr0, /dev/sr1, ... in adapter and target
-// order. The drives' state (flash, RPC state, drive mode) is kept beside the
-// ini, in a file of the ini's name with ".state" for ".ini", so that one
-// command sees what the one before it did. Time passes on the simulated
-// clock: the programming wait takes no real time.
+// order. The drives' state (flash, RPC state, drive mode, read speed) is kept
+// beside the ini, in a file of the ini's name with ".state" for ".ini", so that
+// one command sees what the one before it did; a command that changes nothing
+// does not write it. Time passes on the simulated clock: the programming wait
+// takes no real time.
 #pragma once
 #include <memory>
 #include <string>
@@ -42,6 +43,7 @@ class SimHost final : public DriveHost {
   sim::DirectTransport transport_;
   sim::SimTimer timer_;
   std::string statePath_;
+  std::string savedState_;  // as loaded: the file is written only after a change
   std::vector<AspiAddress> drives_;
 };
 

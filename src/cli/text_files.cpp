@@ -42,8 +42,4 @@ bool WriteTextFileAtomically(const std::string& path, const std::string& text) {
   return WriteAtomically(path, text.data(), text.size());
 }
 
-bool WriteBinaryFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
-  return WriteAtomically(path, reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
-
 }  // namespace kestrel::cli

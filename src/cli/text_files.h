@@ -10,6 +10,5 @@ bool ReadTextFile(const std::string& path, std::string& text);
 // Written beside as path.new and renamed over it, so that a failure never
 // leaves a part of the file in its place.
 bool WriteTextFileAtomically(const std::string& path, const std::string& text);
-bool WriteBinaryFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace kestrel::cli

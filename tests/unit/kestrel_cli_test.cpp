@@ -4,6 +4,7 @@
 // nothing is programmed after a refused block, a short backup leaves no file,
 // and only `region set` sends SEND KEY.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -130,6 +132,7 @@ class KestrelCliTest : public ::testing::Test {
 TEST_F(KestrelCliTest, ListsEveryOpticalDriveWithItsIdentity) {
   const CliRun text = Kestrel({"list"});
   ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_FALSE(fs::exists(dir_ / "kestrel.state"));  // a reading command writes no state
   EXPECT_NE(text.out.find("/dev/sr0   KESTREL  DVD-ROM DRV-320  1.10 2003/05/12 supported, "
                           "generation 6"),
             std::string::npos)
@@ -165,8 +168,11 @@ TEST_F(KestrelCliTest, DescribesAFirmwareFileAndThePartADriveWouldGet) {
   EXPECT_EQ(j["parts"], 1);
   EXPECT_EQ(j["cpuNames"], json::array({"HITACHI H8_3062A"}));
   EXPECT_EQ(j["drive"]["part"], "first");
-  EXPECT_EQ(j["drive"]["trailerOffset"], "20000h");
+  EXPECT_EQ(j["drive"]["trailerOffset"], 0x20000);
   EXPECT_EQ(run.writes, 0u);
+  fs::copy_file(dir_ / "new.hex", dir_ / "n\xff.hex");  // not UTF-8: U+FFFD for the byte
+  const json named = Kestrel({"firmware", "info", Path("n\xff.hex"), "--json"}).Json();
+  EXPECT_NE(named["file"].get<std::string>().find("n\xef\xbf\xbd.hex"), std::string::npos);
 }
 
 TEST_F(KestrelCliTest, RejectsADamagedFileWithTheLoadersReasonAndLine) {
@@ -193,12 +199,15 @@ TEST_F(KestrelCliTest, RejectsADamagedFileWithTheLoadersReasonAndLine) {
 }
 
 TEST_F(KestrelCliTest, UpdatesAfterAYesAndABackupReturnsTheNewImage) {
+  WriteIni("programming_ms=9000");  // beyond the wait: the settle waits out the rest
   const CliRun before = Kestrel({"firmware", "backup", "/dev/sr0", Path("before.bin")});
   ASSERT_EQ(before.status, 0) << before.err;
+
   ASSERT_EQ(Bytes("before.bin").size(), 0x20000u);
 
-  const CliRun update =
-      Kestrel({"firmware", "update", "/dev/sr0", Path("new.hex"), "--json"}, true, {"y"});
+  const CliRun update = Kestrel(
+      {"firmware", "update", "/dev/sr0", Path("new.hex"), "--json", "--programming-wait", "1"},
+      true, {"y"});
   ASSERT_EQ(update.status, 0) << update.err;
   const json j = update.Json();
   EXPECT_EQ(j["outcome"], "updated");
@@ -460,6 +469,11 @@ TEST_F(KestrelCliTest, AShortBackupIsAnErrorAndLeavesNoFile) {
   EXPECT_FALSE(fs::exists(dir_ / "flash.bin"));
   EXPECT_FALSE(fs::exists(dir_ / "flash.bin.new"));
 
+  WriteIni("fault=short opcode=3C id=80 nth=3 count=2 bytes=256");  // both reads of a block
+  const CliRun both = Kestrel({"firmware", "backup", "/dev/sr0", Path("flash.bin")});
+  EXPECT_EQ(both.status, 1);
+  EXPECT_FALSE(fs::exists(dir_ / "flash.bin"));
+
   WriteIni("fault=fail opcode=3C id=80 nth=3");
   const CliRun failed = Kestrel({"firmware", "backup", "/dev/sr0", Path("flash.bin")});
   EXPECT_EQ(failed.status, 1);
@@ -469,6 +483,35 @@ TEST_F(KestrelCliTest, AShortBackupIsAnErrorAndLeavesNoFile) {
   const CliRun other = Kestrel({"firmware", "backup", "/dev/sr1", Path("flash.bin")});
   EXPECT_EQ(other.status, 1);
   EXPECT_EQ(other.reads, 0u);
+}
+
+TEST_F(KestrelCliTest, TheBackupReplacesOnlyARegularFileAndOnlyWithForce) {
+  const std::string out = Path("flash.bin");
+  Write("victim", "keep");
+  const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY}, small{0x10000, RLIM_INFINITY};
+  ::signal(SIGXFSZ, SIG_IGN);
+  const struct {
+    std::function<void()> plant;  // what is there before the backup
+    const char* flag;             // --force, or --yes, which changes nothing here
+    int status;
+    std::string says;
+  } cases[] = {
+      {[&] { Write("flash.bin", "keep"); }, "--yes", 1, "flash.bin exists (--force replaces it)"},
+      {[&] { fs::create_symlink(Path("victim"), out); }, "--force", 1, "is a symbolic link"},
+      {[&] { fs::create_symlink(Path("victim"), out + ".new"); }, "--yes", 0, "read 131072 bytes"},
+      {[&] { Write("flash.bin", "keep"); }, "--force", 0, "read 131072 bytes"},
+      {[&] { ::setrlimit(RLIMIT_FSIZE, &small); }, "--yes", 2, out + ": File too large"}};
+  for (const auto& c : cases) {
+    c.plant();
+    const CliRun run = Kestrel({"firmware", "backup", "/dev/sr0", out, c.flag});
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    EXPECT_EQ(run.status, c.status) << c.says;
+    EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << run.err;
+    EXPECT_EQ(Bytes("victim").size(), 4u) << c.says;  // nothing is written through a link
+    EXPECT_EQ(fs::exists(out) && fs::file_size(out) == 0x20000u, c.status == 0) << c.says;
+    fs::remove(out), fs::remove(out + ".new");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 3) << c.says;  // nothing left
+  }
 }
 
 TEST_F(KestrelCliTest, OnlyRegionSetChangesTheRegion) {
@@ -523,6 +566,7 @@ TEST_F(KestrelCliTest, ARegionChangeWithoutADiscSaysToInsertOne) {
 
 TEST_F(KestrelCliTest, ReportsAndSetsSpeedsAndModes) {
   json j = Kestrel({"speed", "/dev/sr0", "--json"}).Json();
+  EXPECT_FALSE(fs::exists(dir_ / "kestrel.state"));
   EXPECT_EQ(j["maximumSpeed"], 7056);
   EXPECT_EQ(j["mode"], "performance");
 
@@ -546,11 +590,19 @@ TEST_F(KestrelCliTest, ReportsAndSetsSpeedsAndModes) {
   EXPECT_EQ(j["mode"], "quiet");
   EXPECT_EQ(j["maximumSpeed"], 4234);
   EXPECT_EQ(Kestrel({"mode", "/dev/sr0", "loud", "--yes"}).status, 2);
+  // The next run finds the drive still on: the read speed and the mode are kept.
+  ASSERT_EQ(Kestrel({"speed", "set", "/dev/sr0", "8X"}).status, 0);
+  ASSERT_EQ(Kestrel({"mode", "/dev/sr0", "performance", "--until-power-off", "--yes"}).status, 0);
+  j = Kestrel({"speed", "/dev/sr0", "--json"}).Json();
+  EXPECT_EQ(j["mode"], "performance");
+  EXPECT_EQ(j["currentSpeed"], 1408);
 }
 
 TEST_F(KestrelCliTest, UsageErrorsAndHelp) {
   EXPECT_EQ(Kestrel({}).status, 2);
   EXPECT_EQ(Kestrel({"firmware", "backup", "/dev/sr0"}).status, 2);
+  EXPECT_EQ(Kestrel({"firmware", "backup", "/dev/sr0", "--json"}).Json(),
+            json({{"schema", 1}, {"ok", false}, {"error", "OUT is required"}}));
   EXPECT_EQ(Kestrel({"firmware", "backup", "/dev/sr9", Path("x.bin")}).status, 2);
   const CliRun help = Kestrel({"--help"});
   EXPECT_EQ(help.status, 0);
@@ -562,8 +614,9 @@ TEST_F(KestrelCliTest, UsageErrorsAndHelp) {
   Write("broken.ini", "adapter=intelata\nthis is not a setting\n");
   ScriptedTerminal terminal;
   Environment environment{terminal, [](std::string&) { return nullptr; }, nullptr};
-  EXPECT_EQ(RunKestrel({"kestrel", "--sim", Path("broken.ini"), "list"}, environment), 2);
+  EXPECT_EQ(RunKestrel({"kestrel", "--sim", Path("broken.ini"), "list", "--json"}, environment), 2);
   EXPECT_NE(terminal.err.str().find("line 2"), std::string::npos) << terminal.err.str();
+  EXPECT_EQ(json::parse(terminal.out.str())["schema"], 1);
 }
 
 TEST(KestrelReadSpeed, TakesMaxMultiplesAndKbytes) {

@@ -23,7 +23,9 @@
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
 #include "drive/program_profile.h"
+#include "drive/region_commands.h"
 #include "drive/sense.h"
+#include "drive/speed_commands.h"
 #include "linux/sg_result.h"
 
 namespace kestrel::linux_sg {
@@ -94,7 +96,10 @@ INSTANTIATE_TEST_SUITE_P(
         ResultCase{"AccessDenied", EACCES, 0, 0, 0, 0, 0, kSgFailure, SgFailure::AccessDenied, 0,
                    0},
         ResultCase{"DeviceGone", ENXIO, 0, 0, 0, 0, 0, kSgFailure, SgFailure::DeviceGone, 0, 0},
-        ResultCase{"OtherErrno", EINVAL, 0, 0, 0, 0, 0, kSgFailure, SgFailure::CallFailed, 0, 0}),
+        ResultCase{"OtherErrno", EINVAL, 0, 0, 0, 0, 0, kSgFailure, SgFailure::CallFailed, 0, 0},
+        ResultCase{"DriverSenseWithSuggestAbortBits", 0, 0, 0, 0x28, 18, 0, kSgFailure,
+                   SgFailure::CheckCondition, 18, 0}),
+
     [](const ::testing::TestParamInfo<ResultCase>& info) { return info.param.name; });
 
 // ---- the transport over a fake port ----------------------------------------
@@ -188,6 +193,29 @@ TEST_F(SgTransportTest, TheProgrammingCommandOutlastsTheFlashAndItsFailureIsNotT
   EXPECT_GE(port_.seen[0].timeout, 120000u);
   EXPECT_LT(port_.seen[0].timeout, 600000u);
   EXPECT_NE(err.str().find("Do not switch the machine off"), std::string::npos) << err.str();
+}
+
+TEST_F(SgTransportTest, GivesEveryCommandItsTimeoutInMilliseconds) {
+  ASSERT_EQ(transport_.OpenDevice("/dev/sr0"), 0);
+  uint8_t* data = context_.buffers().data;
+  // Every command the tool sends, and its timeout in the header's milliseconds.
+  const std::pair<ScsiCommand, unsigned> cases[] = {
+      {BuildInquiry(data), 2000},
+      {BuildRequestSense(data, 18), 2000},
+      {BuildTestUnitReady(), 2000},
+      {*BuildReadBuffer(kReadBackId, 0, 0x8000, data), 5000},
+      {*BuildWriteBuffer(kDownloadBlockId, 0, 0x8000, data), 5000},
+      {FlashProgrammingCommand(context_), 5000},
+      {BuildReportRpcState(data), 5000},
+      {BuildReadCopyrightInfo(data), 5000},
+      {BuildSendRpcStructure(data), 5000},
+      {BuildSetCdSpeed(0x00, 1408, 0xFFFF), 5000},
+      {BuildReadCapabilitiesPage(data), 2000},
+      {BuildStartStopUnit(0x00, 0x00, 0x00), 30000}};
+  for (const auto& [command, timeoutMs] : cases) {
+    transport_.Execute(command);
+    EXPECT_EQ(port_.seen.back().timeout, timeoutMs) << "opcode " << int{command.cdb[0]};
+  }
 }
 
 TEST_F(SgTransportTest, KeepsTheSenseOfAFailureForTheRequestSenseAfterIt) {

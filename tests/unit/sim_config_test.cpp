@@ -180,6 +180,7 @@ TEST(SimState, DamagedRowLeavesTheDriveAsConfigured) {
   std::string saved = SaveSimState(bus);
   size_t row = saved.find("flash 000040 ");
   ASSERT_NE(row, std::string::npos);
+  const char digit = saved[row + 13];
   saved[row + 13] = 'x';
   Bus fresh;
   fresh.AddAdapter("intelata").AddTarget(0, KestrelDrive("DRV-320", "1.10"));
@@ -187,6 +188,10 @@ TEST(SimState, DamagedRowLeavesTheDriveAsConfigured) {
   auto flashBefore = fresh.DriveAt(0, 0)->Flash();
   ASSERT_TRUE(LoadSimState(saved, fresh));
   ASSERT_NE(fresh.DriveAt(0, 0), nullptr);
+  EXPECT_EQ(fresh.DriveAt(0, 0)->Flash(), flashBefore);
+  // So is an offset that wraps around to 0 with the row's 64 bytes.
+  saved[row + 13] = digit;
+  ASSERT_TRUE(LoadSimState(saved.replace(row + 6, 6, "ffffffffffffffc0"), fresh));
   EXPECT_EQ(fresh.DriveAt(0, 0)->Flash(), flashBefore);
 }
 

@@ -112,10 +112,12 @@ TEST(SimSpeedTest, APermanentModeSurvivesARestartThroughTheStateFile) {
   EXPECT_EQ(after.DriveAt(0, 0)->Speed().ActiveMode(), DriveMode::Quiet);
   EXPECT_NE(after.DriveAt(0, 0)->Speed().PermanentChanges(), changes);
 
-  // A temporary mode is not what the drive starts in.
+  // A temporary mode is not what a drive switched off between runs starts in.
   ASSERT_TRUE(SetSpeed(*after.DriveAt(0, 0), 0x01, 0xFFFF).good());
+  DriveConfig switchedOff = KestrelDrive("DRV-320");
+  switchedOff.speed.offBetweenRuns = true;
   Bus again;
-  again.AddAdapter("intelata").AddTarget(0, KestrelDrive("DRV-320"));
+  again.AddAdapter("intelata").AddTarget(0, switchedOff);
   ASSERT_TRUE(LoadSimState(SaveSimState(after), again));
   EXPECT_EQ(again.DriveAt(0, 0)->Speed().ActiveMode(), DriveMode::Quiet);
 }
