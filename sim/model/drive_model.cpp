@@ -362,6 +362,7 @@ CommandResult Drive::Execute(const uint8_t* cdb, size_t cdbLength, DataDirection
         request.outLength = transferLength;
       }
       reply = (this->*handler)(request);
+      if (fault && fault->action == CommandFault::Action::Lost) reply = Check(fault->sense);
     }
     if (fault && reply.status == ScsiStatus::Good) {
       if (fault->action == CommandFault::Action::Garbage) {

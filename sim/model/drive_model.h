@@ -100,6 +100,8 @@ struct CommandFault {
     Garbage,  // good status, the data-in reply replaced by noise
     Short,    // good status, only `shortBytes` of the data-in reply
     Blank,    // good status, the data-in reply all zeros (an empty structure)
+    Lost,     // the command is carried out, but CHECK CONDITION with `sense` comes
+              // back, as when the answer was lost to a time-out or a reset
   };
   uint8_t opcode = 0;
   int bufferId = -1;    // READ/WRITE BUFFER id (CDB byte 2); -1: any

@@ -313,10 +313,11 @@ class Parser {
       if (o.values.count("sense") && !ParseSense(o.values["sense"], f.sense))
         return Error("bad sense");
       setup.faults.push_back(f);
-    } else if (kind == "fail" || kind == "garbage" || kind == "short") {
+    } else if (kind == "fail" || kind == "garbage" || kind == "short" || kind == "lost") {
       CommandFault f;
       f.action = kind == "fail"      ? CommandFault::Action::Fail
                  : kind == "garbage" ? CommandFault::Action::Garbage
+                 : kind == "lost"    ? CommandFault::Action::Lost
                                      : CommandFault::Action::Short;
       if (!o.values.count("opcode") || !ParseHex(o.values["opcode"], h) || h > 0xFF)
         return Error("bad opcode");

@@ -46,6 +46,7 @@
 //   fault=fail opcode=3C [id=80] [nth=1] [count=1] [sense=04/44/00]
 //   fault=garbage opcode=12 [id=..] [nth=1] [count=1]
 //   fault=short opcode=12 bytes=20 [id=..] [nth=1] [count=1]
+//   fault=lost opcode=A3 [id=..] [nth=1] [count=1] [sense=..]   carried out, reported failed
 // Manager settings, anywhere:
 //   fault=refuse_request nth=N [status=04] [count=1]  SendASPI32Command refuses, never signals
 //   fault=support_info E4                  GetASPI32SupportInfo reports this status, no adapters

@@ -21,7 +21,9 @@ int UpdateFirmwareCommand(Session& session, const std::string& device, const std
                           uint32_t programmingWaitSeconds, const UpdateChoices& choices);
 
 int ShowRegion(Session& session, const std::string& device);
-int SetRegion(Session& session, const std::string& device, int region);
+// permanent: the user allows the last change, after which the region can
+// never be changed again.
+int SetRegion(Session& session, const std::string& device, int region, bool permanent);
 
 int ShowSpeed(Session& session, const std::string& device);
 // speed: "max", "NX" (N times 176 kbytes/s) or kbytes/s.

@@ -19,7 +19,8 @@ struct Request {
   std::function<int(Session&)> run;
   bool json = false;
   bool yes = false;
-  bool force = false;  // backup: replace an existing file
+  bool force = false;      // backup: replace an existing file
+  bool permanent = false;  // region set: the last change may be made
   std::string simConfig;
 };
 
@@ -81,13 +82,15 @@ void Define(CLI::App& app, Request& r, std::vector<std::string>& words, uint32_t
 
   CLI::App* region = Subcommand(app, "region", "report or set the drive's DVD region", r);
   region->add_option("ARGS", words, "DEVICE, or set DEVICE N")->required()->expected(1, 3);
+  region->add_flag("--permanent", r.permanent,
+                   "allow the drive's last region change, after which its region is permanent");
   region->callback([&] {
     r.run = [&](Session& s) {
       if (words.size() == 1) return ShowRegion(s, words[0]);
       if (words.size() == 3 && words[0] == "set") {
         const std::string& n = words[2];
         const int value = n.size() == 1 && n[0] >= '1' && n[0] <= '6' ? n[0] - '0' : 0;
-        return SetRegion(s, words[1], value);
+        return SetRegion(s, words[1], value, r.permanent);
       }
       return s.Fail(kExitUsage, "usage: kestrel region DEVICE | kestrel region set DEVICE N");
     };

@@ -1,6 +1,7 @@
 // kestrel region | region set: the region window's report and change.
 #include "cli/cli_view.h"
 #include "cli/commands.h"
+#include "cli/device_check.h"
 #include "drive/program_profile.h"
 #include "region/region_decoding.h"
 #include "region/region_operations.h"
@@ -131,49 +132,99 @@ int ShowRegion(Session& session, const std::string& device) {
   return kExitOk;
 }
 
-int SetRegion(Session& session, const std::string& device, int region) {
+namespace {
+
+// The region the drive reports, or 0 when it has none (or gave no state).
+int ReportedRegion(const RegionSession& state) {
+  if (!state.rpcStateValid) return 0;
+  const DriveRegion region = DecodeRegionMask(DecodeRpcState(state.rpcStateReply).regionMask);
+  return region.kind == DriveRegion::Kind::Region ? region.region : 0;
+}
+
+// The question before a change; the last one, after which the region is
+// permanent, says so first.
+std::string ChangeQuestion(const std::string& named, int region, const RpcStateFields& rpc) {
+  const std::string n = std::to_string(region);
+  if (rpc.userChanges <= 1) {
+    return "This is the last change of " + named + ": region " + n +
+           " becomes permanent and can never be changed again. Set region " + n + "?";
+  }
+  return "Set the region of " + named + " to " + n + "? The drive allows " +
+         std::to_string(rpc.userChanges) +
+         " more changes, this one included; the last one is permanent.";
+}
+
+}  // namespace
+
+int SetRegion(Session& session, const std::string& device, int region, bool permanent) {
   session.result["requested"] = region;
   if (region < 1 || region > kRegionCount) {
     return session.Fail(kExitUsage, "the region is a number from 1 to 6");
   }
   if (const int busy = session.Reserve(device)) return busy;
+  DriveIdentity identity;
+  if (const int refused = CheckDevice(session, device, DeviceNeed::OpticalDrive, identity)) {
+    return refused;
+  }
+  const std::string named = NamedDevice(device, identity);
   RegionRun run(session, device);
   run.operations.ReportRegion();
   const RegionSession& state = run.operations.Session();
+  session.text = PlainText(run.view.Log());
+  DescribeRegion(session, state, run.view.Controls());
   if (!run.access.Error().empty()) return session.Fail(kExitUsage, run.access.Error());
   if (!state.rpcStateValid) {
-    session.text = PlainText(run.view.Log());
     return session.Fail(kExitRefused, "the drive did not report its region state");
   }
   const RpcStateFields rpc = DecodeRpcState(state.rpcStateReply);
-  if (!rpc.Permanent()) {
-    std::string question = "Set the region of " + device + " to " + std::to_string(region) + "? ";
-    if (rpc.userChanges <= 1) {
-      question += "This is the drive's last change: region " + std::to_string(region) +
-                  " becomes permanent and can never be changed again.";
-    } else {
-      question += "The drive allows " + std::to_string(rpc.userChanges) +
-                  " more changes, this one included; the last one is permanent.";
-    }
-    if (!session.prompter.Confirm(question)) {
-      session.text = PlainText(run.view.Log());
-      DescribeRegion(session, state, run.view.Controls());
-      if (session.prompter.RefusedWithoutTerminal()) return session.Fail(kExitUsage, kNeedsYes);
-      return session.Fail(kExitRefused, "nothing was changed");
-    }
+  const std::string n = std::to_string(region);
+  // Setting the region the drive has would spend a change for nothing.
+  if (ReportedRegion(state) == region) {
+    session.result["changed"] = false;
+    session.text += "The region of " + named + " is already " + n + "; nothing was changed.\n";
+    return kExitOk;
+  }
+  if (rpc.Permanent()) {
+    return session.Fail(kExitRefused, "the region of " + named +
+                                          " is permanent and cannot be changed; nothing was sent");
+  }
+  if (rpc.userChanges <= 1 && !permanent) {
+    return session.Fail(kExitRefused, "this is the last change of " + named + ": region " + n +
+                                          " would become permanent; nothing was sent (pass "
+                                          "--permanent to make it)");
+  }
+  if (!session.prompter.Confirm(ChangeQuestion(named, region, rpc))) {
+    if (session.prompter.RefusedWithoutTerminal()) return session.Fail(kExitUsage, kNeedsYes);
+    return session.Fail(kExitRefused, "nothing was changed");
   }
   run.view.Check(region);
   const ChangeOutcome outcome = run.operations.ChangeRegion();
   session.text = PlainText(run.view.Log());
+  // The change ends with a report: what the drive has now decides, not the
+  // status of SEND KEY, which may have failed or timed out after the drive
+  // took the region.
   DescribeRegion(session, run.operations.Session(), run.view.Controls());
+  const int now = ReportedRegion(run.operations.Session());
+  session.result["changed"] = now == region;
+  if (now == region) {
+    if (outcome != ChangeOutcome::Changed) {
+      session.text += "The drive reports region " + n + " now: the change took effect.\n";
+    }
+    return kExitOk;
+  }
   const std::string refusal = session.host.Refusal();
-  if (outcome == ChangeOutcome::Changed) return kExitOk;
   if (!refusal.empty()) return session.Fail(kExitUsage, refusal);
   if (!run.access.Error().empty()) return session.Fail(kExitUsage, run.access.Error());
   if (run.view.DiscWanted() && outcome == ChangeOutcome::Cancelled) {
     return session.Fail(kExitRefused, "insert a disc: the drive needs one to change its region");
   }
-  return session.Fail(kExitRefused, "the region was not changed");
+  if (!run.operations.Session().rpcStateValid) {
+    return session.Fail(kExitRefused, "the drive did not report its region state after the "
+                                      "change; see kestrel region " + device);
+  }
+  return session.Fail(kExitRefused, "the region was not changed; the drive has " +
+                                        (now ? "region " + std::to_string(now) : "no region") +
+                                        " now");
 }
 
 }  // namespace kestrel::cli

@@ -3,6 +3,7 @@
 
 #include "cli/cli_view.h"
 #include "cli/commands.h"
+#include "cli/device_check.h"
 #include "cli/device_selector.h"
 #include "drive/program_profile.h"
 #include "drive/speed_commands.h"
@@ -27,17 +28,19 @@ class CliSpeedView final : public CliView<SpeedView> {
   }
   void appendToLog(const std::string& text) override { log_ += text; }
   bool AskOkCancel(const std::string& text, const std::string&, BoxIcon) override {
-    return prompter_.Confirm(PlainText(text) + " Stop the disc and change the mode?");
+    return prompter_.Confirm(named_ + ": " + PlainText(text) + " Stop the disc and change the mode?");
   }
 
   void SetReadSpeed(uint16_t speed) { readSpeed_ = speed; }
   void SetMode(int mode) { mode_ = mode; }
+  void SetNamedDevice(const std::string& named) { named_ = named; }
   const std::string& Log() const { return log_; }
 
  private:
   Language language_;
   uint16_t readSpeed_ = kMaximumReadSpeed;
   int mode_ = -1;
+  std::string named_;  // the device, its vendor and product, in questions
   std::string log_;
 };
 
@@ -116,6 +119,10 @@ int SetSpeed(Session& session, const std::string& device, const std::string& spe
   if (!ParseReadSpeed(speed, kbytes)) {
     return session.Fail(kExitUsage, "the speed is max, a multiple such as 8X, or kbytes/s");
   }
+  DriveIdentity identity;
+  if (const int refused = CheckDevice(session, device, DeviceNeed::OpticalDrive, identity)) {
+    return refused;
+  }
   SpeedRun run(session, device);
   run.view.SetReadSpeed(kbytes);
   session.result["requested"] = kbytes;
@@ -135,7 +142,13 @@ int SetMode(Session& session, const std::string& device, const std::string& mode
   if (mode == "quiet") index = untilPowerOff ? 3 : 2;
   if (index < 0) return session.Fail(kExitUsage, "the mode is quiet or performance");
   if (const int busy = session.Reserve(device)) return busy;
+  // START STOP UNIT would stop a disk as well: only the maker's drives.
+  DriveIdentity identity;
+  if (const int refused = CheckDevice(session, device, DeviceNeed::KestrelDrive, identity)) {
+    return refused;
+  }
   SpeedRun run(session, device);
+  run.view.SetNamedDevice(NamedDevice(device, identity));
   run.view.SetMode(index);
   session.result["mode"] = mode;
   session.result["untilPowerOff"] = untilPowerOff;
