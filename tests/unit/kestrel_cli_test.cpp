@@ -118,10 +118,8 @@ class KestrelCliTest : public ::testing::Test {
                               run.reads = trace.CountCommands(kReadBuffer);
                               run.sendKeys = trace.CountCommands(kSendKey);
                               run.speeds = trace.CountCommands(kSetCdSpeed);
-                              run.beyondInquiry = 0;
-                              for (const sim::TraceEntry& e : trace.Entries()) {
-                                run.beyondInquiry += e.opcode() != 0x12;
-                              }
+                              run.beyondInquiry =
+                                  trace.Entries().size() - trace.CountCommands(0x12);
                             }};
     args.insert(args.begin(), {"kestrel", "--sim", Path("kestrel.ini")});
     run.status = RunKestrel(args, environment);
@@ -548,37 +546,28 @@ TEST_F(KestrelCliTest, OnlyRegionSetChangesTheRegion) {
 }
 
 TEST_F(KestrelCliTest, ARegionChangeIsSpentOnlyWhenItChangesSomething) {
-  const std::string lastChange = "rpc_type=2\nrpc_changes=1\nrpc_mask=FE\n";
+  const std::string last = "rpc_type=2\nrpc_changes=1\nrpc_mask=FE\n", one = "rpc_mask=FE\n";
   struct Row {
-    std::string ini;
-    std::vector<std::string> flags;
-    std::vector<std::string> answers;  // typed at a terminal
+    std::string ini, flag, answer, says;  // answer: typed at a terminal
     int status;
     size_t sendKeys;
-    std::string says;
   };
   const Row rows[] = {
-      {lastChange, {"--yes"}, {}, 1, 0, "nothing was sent (pass --permanent to make it)"},
-      {lastChange, {"--permanent"}, {"n"}, 1, 0,
-       "This is the last change of /dev/sr0 (KESTREL DVD-ROM DRV-320): region 2 becomes "
-       "permanent"},
-      {lastChange, {"--permanent", "--yes"}, {}, 0, 1, "Success to set regional code."},
-      {"rpc_type=1\nrpc_changes=4\nrpc_mask=FD", {"--yes"}, {}, 0, 0,
-       "The region of /dev/sr0 (KESTREL DVD-ROM DRV-320) is already 2; nothing was changed."},
-      {"rpc_type=3\nrpc_changes=0\nrpc_mask=FE", {"--yes", "--permanent"}, {}, 1, 0,
-       "is permanent and cannot be changed"},
+      {last, "--yes", "", "nothing was sent (pass --permanent to make it)", 1, 0},
+      {last, "--permanent", "n", "This is the last change of /dev/sr0 (KESTREL DVD-ROM DRV-320)",
+       1, 0},
+      {last, "--permanent", "y", "Success to set regional code.", 0, 1},
+      {"rpc_mask=FD", "--yes", "", "/dev/sr0 (KESTREL DVD-ROM DRV-320) is already 2", 0, 0},
+      {"rpc_type=3\nrpc_changes=0\n" + one, "--yes", "", "is permanent", 1, 0},
       // The drive took the region but its answer was lost: the read-back decides.
-      {"rpc_type=1\nrpc_changes=4\nrpc_mask=FE\nfault=lost opcode=A3 sense=0B/00/00", {"--yes"},
-       {}, 0, 1, "region 2 now: the change took effect"},
-      {"rpc_type=1\nrpc_changes=4\nrpc_mask=FE\nfault=fail opcode=A3", {"--yes"}, {}, 1, 1,
-       "the region was not changed; the drive has region 1 now"},
+      {one + "fault=lost opcode=A3", "--yes", "", "region 2 now: the change took effect", 0, 1},
+      {one + "fault=fail opcode=A3", "--yes", "", "not changed; the drive has region 1 now", 1, 1},
   };
   for (const Row& row : rows) {
     WriteIni(row.ini);
     fs::remove(dir_ / "kestrel.state");
-    std::vector<std::string> args{"region", "set", "/dev/sr0", "2"};
-    args.insert(args.end(), row.flags.begin(), row.flags.end());
-    const CliRun run = Kestrel(args, !row.answers.empty(), row.answers);
+    const CliRun run = Kestrel({"region", "set", "/dev/sr0", "2", row.flag}, !row.answer.empty(),
+                               {row.answer});
     EXPECT_EQ(run.status, row.status) << row.ini << run.err;
     EXPECT_EQ(run.sendKeys, row.sendKeys) << row.ini;
     EXPECT_NE((run.out + run.err).find(row.says), std::string::npos) << run.out << run.err;
@@ -589,29 +578,22 @@ TEST_F(KestrelCliTest, ARegionChangeIsSpentOnlyWhenItChangesSomething) {
 
 TEST_F(KestrelCliTest, ChangesReachOnlyTheDevicesTheyAreFor) {
   Write("kestrel.ini",
-        "adapter=intelata\n"
-        "target=0 kestrel model=DRV-320\nfault=short opcode=12 bytes=20\n"
+        "adapter=intelata\ntarget=0 kestrel model=DRV-320\nfault=short opcode=12 bytes=20\n"
         "target=1 other vendor=\"PIONEER \" product=\"DVD-ROM DVD-106\" type=5\n"
         "target=2 other vendor=\"ATA     \" product=\"WDC WD10EZEX\" type=0\n");
-  struct Row {
-    std::vector<std::string> args;
-    std::string says;
-  };
-  const Row rows[] = {
-      {{"mode", "/dev/sr1", "quiet"},
-       "/dev/sr1 (PIONEER DVD-ROM DVD-106) is not a supported Kestrel drive; nothing was changed"},
-      {{"mode", "/dev/sr2", "quiet"}, "/dev/sr2 (ATA WDC WD10EZEX) is not a CD/DVD drive"},
-      {{"region", "set", "/dev/sr2", "2"}, "/dev/sr2 (ATA WDC WD10EZEX) is not a CD/DVD drive"},
-      {{"speed", "set", "/dev/sr2", "8X"}, "/dev/sr2 (ATA WDC WD10EZEX) is not a CD/DVD drive"},
-      {{"region", "set", "/dev/sr0", "2"}, "/dev/sr0 gave no full INQUIRY reply"},
-  };
-  for (const Row& row : rows) {
-    std::vector<std::string> args = row.args;
-    args.push_back("--yes");
+  const std::vector<std::string> rows[] = {
+      {"mode", "/dev/sr1", "quiet", "/dev/sr1 (PIONEER DVD-ROM DVD-106) is not a supported Kestrel"},
+      {"mode", "/dev/sr2", "quiet", "/dev/sr2 (ATA WDC WD10EZEX) is not a CD/DVD drive"},
+      {"region", "set", "/dev/sr2", "2", "/dev/sr2 (ATA WDC WD10EZEX) is not a CD/DVD drive"},
+      {"speed", "set", "/dev/sr2", "8X", "is not a CD/DVD drive"},
+      {"region", "set", "/dev/sr0", "2", "/dev/sr0 gave no full INQUIRY reply"}};
+  for (std::vector<std::string> args : rows) {
+    const std::string says = args.back();
+    args.back() = "--yes";
     const CliRun run = Kestrel(args);
-    EXPECT_EQ(run.status, 1) << row.says;
-    EXPECT_EQ(run.beyondInquiry, 0u) << row.says;
-    EXPECT_NE(run.err.find(row.says), std::string::npos) << run.err;
+    EXPECT_EQ(run.status, 1) << says;
+    EXPECT_EQ(run.beyondInquiry, 0u) << says;
+    EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
   }
 }
 
