@@ -5,7 +5,7 @@
 
 #include "cli/backup_file.h"
 #include "cli/commands.h"
-#include "cli/device_selector.h"
+#include "cli/host_drive_access.h"
 #include "cli/drive_identity.h"
 #include "cli/firmware_view.h"
 #include "cli/programming_wait.h"
@@ -107,16 +107,16 @@ UpdateRun RunUpdate(Session& session, DriveContext& context, ImageRecord& image,
                   image.fileIdentification.data());
   DriveList list;
   ListOneDevice(list, view, device);
-  DeviceSelector selector(session.host);
+  HostDriveAccess access(session.host);
   CliProgrammingWait wait(programmingWaitSeconds, session.terminal.Err());
   NoAfterUpdateAction after;
   MsTimer timer(session.host.Timer(), 1);
   UpdateRun run;
   run.outcome = UpdateFirmware(context, image, view, log, list,
-                               UpdateStrategies{selector, wait, after, timer});
+                               UpdateStrategies{access, wait, after, timer});
   view.EndFlash();
   run.refusal = session.host.Refusal();
-  run.openError = selector.OpenError();
+  run.openError = access.OpenError();
   session.host.Close();
   if (wait.StartFailed()) session.result["programmingCommandFailed"] = true;
   return run;

@@ -2,6 +2,7 @@
 #include "cli/cli_view.h"
 #include "cli/commands.h"
 #include "cli/device_check.h"
+#include "cli/host_drive_access.h"
 #include "drive/program_profile.h"
 #include "region/region_decoding.h"
 #include "region/region_operations.h"
@@ -41,24 +42,6 @@ class CliRegionView final : public CliView<RegionView> {
   std::string log_;
   bool discWanted_ = false;
   int questions_ = 0;
-};
-
-// MERE2K's way to the drive, over the tool's host: the device is opened for
-// the operation; the sense of a failure comes back with the request itself.
-class CliRegionAccess final : public RegionDriveAccess {
- public:
-  explicit CliRegionAccess(DriveHost& host) : host_(host) {}
-  int32_t Open(const DriveEntry& entry) override {
-    error_.clear();
-    return host_.Open(entry.text, error_) ? 0 : -1;
-  }
-  void Close() override { host_.Close(); }
-  bool FetchSense(DriveContext&) override { return true; }
-  const std::string& Error() const { return error_; }
-
- private:
-  DriveHost& host_;
-  std::string error_;
 };
 
 const char* TypeName(uint8_t typeCode) {
@@ -114,7 +97,7 @@ struct RegionRun {
   DriveContext context;
   DriveList list;
   CliRegionView view;
-  CliRegionAccess access;
+  HostDriveAccess access;
   RegionOperations operations;
 };
 
@@ -125,7 +108,7 @@ int ShowRegion(Session& session, const std::string& device) {
   run.operations.ReportRegion();
   session.text = PlainText(run.view.Log());
   DescribeRegion(session, run.operations.Session(), run.view.Controls());
-  if (!run.access.Error().empty()) return session.Fail(kExitUsage, run.access.Error());
+  if (!run.access.OpenError().empty()) return session.Fail(kExitUsage, run.access.OpenError());
   if (!run.operations.Session().rpcStateValid) {
     return session.Fail(kExitRefused, "the drive did not report its region state");
   }
@@ -172,7 +155,7 @@ int SetRegion(Session& session, const std::string& device, int region, bool perm
   const RegionSession& state = run.operations.Session();
   session.text = PlainText(run.view.Log());
   DescribeRegion(session, state, run.view.Controls());
-  if (!run.access.Error().empty()) return session.Fail(kExitUsage, run.access.Error());
+  if (!run.access.OpenError().empty()) return session.Fail(kExitUsage, run.access.OpenError());
   if (!state.rpcStateValid) {
     return session.Fail(kExitRefused, "the drive did not report its region state");
   }
@@ -214,7 +197,7 @@ int SetRegion(Session& session, const std::string& device, int region, bool perm
   }
   const std::string refusal = session.host.Refusal();
   if (!refusal.empty()) return session.Fail(kExitUsage, refusal);
-  if (!run.access.Error().empty()) return session.Fail(kExitUsage, run.access.Error());
+  if (!run.access.OpenError().empty()) return session.Fail(kExitUsage, run.access.OpenError());
   if (run.view.DiscWanted() && outcome == ChangeOutcome::Cancelled) {
     return session.Fail(kExitRefused, "insert a disc: the drive needs one to change its region");
   }

@@ -4,7 +4,7 @@
 #include "cli/cli_view.h"
 #include "cli/commands.h"
 #include "cli/device_check.h"
-#include "cli/device_selector.h"
+#include "cli/host_drive_access.h"
 #include "drive/program_profile.h"
 #include "drive/speed_commands.h"
 #include "speed/speed_operations.h"
@@ -48,22 +48,22 @@ struct SpeedRun {
   SpeedRun(Session& session, const std::string& device)
       : context(session.host.Transport(), kBeck2kProfile),
         view(session.prompter, context.language),
-        selector(session.host),
-        operations(context, view, list, selector) {
+        access(session.host),
+        operations(context, view, list, access) {
     session.result["device"] = device;
     ListOneDevice(list, view, device);
   }
   DriveContext context;
   DriveList list;
   CliSpeedView view;
-  DeviceSelector selector;
+  HostDriveAccess access;
   SpeedOperations operations;
 };
 
 int Finish(Session& session, SpeedRun& run, bool succeeded, const char* failure) {
   session.text = PlainText(run.view.Log());
   if (succeeded) return kExitOk;
-  if (!run.selector.OpenError().empty()) return session.Fail(kExitUsage, run.selector.OpenError());
+  if (!run.access.OpenError().empty()) return session.Fail(kExitUsage, run.access.OpenError());
   const std::string refusal = session.host.Refusal();
   if (!refusal.empty()) return session.Fail(kExitUsage, refusal);
   if (session.prompter.RefusedWithoutTerminal()) return session.Fail(kExitUsage, kNeedsYes);

@@ -120,7 +120,7 @@ void EmptyDriveList(DriveListView& view) {
 }
 
 SelectionCheck CheckSelectedDrive(DriveContext& context, const DriveListView& view, DriveList& list,
-                                  DriveSelector& selector) {
+                                  DriveAccess& access) {
   SelectionCheck check;
   const int index = view.ListSelection();
   // A selection that names no entry (such as the "No I/F adapter" item) is
@@ -131,11 +131,11 @@ SelectionCheck CheckSelectedDrive(DriveContext& context, const DriveListView& vi
     return check;
   }
   list.SetSelectedIndex(index);
-  if (selector.MakeCurrent(*entry) != 0) {
-    check.logText = Pick(selector.OpenFailure(), context.language);
+  if (access.MakeCurrent(*entry) != 0) {
+    check.logText = Pick(access.OpenFailure(), context.language);
     return check;
   }
-  if (selector.CheckSupported(context, *entry) == 0) {
+  if (access.CheckSupported(context, *entry) == 0) {
     check.result = 0;
     return check;
   }

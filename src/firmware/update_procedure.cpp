@@ -38,7 +38,7 @@ UpdateOutcome UpdateFirmware(DriveContext& context, ImageRecord& image, Firmware
   const Language language = context.language;
   DriveRecords& records = context.records;
 
-  const SelectionCheck selection = CheckSelectedDrive(context, view, list, strategies.selector);
+  const SelectionCheck selection = CheckSelectedDrive(context, view, list, strategies.access);
   if (selection.result != 0) {
     log.appendToLog(selection.logText);
     return UpdateOutcome::NoDrive;

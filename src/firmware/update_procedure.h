@@ -4,6 +4,7 @@
 
 #include "drive/command_transport.h"
 #include "drive/discovery.h"
+#include "drive/drive_access.h"
 #include "drive/drive_context.h"
 #include "drive/drive_entry.h"
 #include "drive/ms_timer.h"
@@ -43,7 +44,7 @@ class CloseAndRediscover final : public AfterUpdateAction {
 
 // The build's strategies, chosen by the program's entry point.
 struct UpdateStrategies {
-  DriveSelector& selector;
+  DriveAccess& access;
   ProgrammingWait& wait;
   AfterUpdateAction& afterUpdate;
   MsTimer& timer;

@@ -24,7 +24,7 @@ void PauseKeepingWindowPainted(RegionView& view, TimerPort& timer) {
 }  // namespace
 
 Readiness WaitUntilReady(DriveContext& context, RegionView& view, RegionLog& log,
-                         RegionDriveAccess& access, TimerPort& timer) {
+                         DriveAccess& access, TimerPort& timer) {
   const Language language = context.language;
   bool becomingReady = false;  // since becomingReadySinceMs
   uint32_t becomingReadySinceMs = 0;

@@ -34,12 +34,12 @@ ChangeOutcome RegionOperations::AttemptChange(std::string& message) {
     ReportRegion();
     return ChangeOutcome::OtherDriveReported;
   }
-  if (strategies_.access.Open(*entry) != 0) {
+  if (strategies_.access.MakeCurrent(*entry) != 0) {
     message = Pick(region_text::kDeviceOpenFailed, language);
     return ChangeOutcome::OpenFailed;
   }
   const ChangeOutcome outcome = ChangeOpenDrive(message);
-  strategies_.access.Close();
+  strategies_.access.Release();
   return outcome;
 }
 

@@ -2,7 +2,7 @@
 // (Get Region, a selection change, the end of set-up, around every change)
 // and the change (Set Region), with the state the window keeps between them.
 //
-//   AspiRegionAccess access(transport);          // MERE2K: LetterRegionAccess
+//   AspiDriveAccess access(transport);           // MERE2K: LetterDriveAccess
 //   RegionOperations region(context, view, list, {access, timerPort, kMere9xRegionTraits});
 //   region.SetUpWindow(language, discovery);     // discovery and the first report
 //   region.ReportRegion();                       // Get Region, selection change
@@ -12,10 +12,10 @@
 #include <string>
 
 #include "drive/discovery.h"
+#include "drive/drive_access.h"
 #include "drive/drive_context.h"
 #include "drive/drive_entry.h"
 #include "drive/region_commands.h"
-#include "region/region_access.h"
 #include "region/region_build.h"
 #include "region/region_controls.h"
 #include "region/region_log.h"
@@ -25,7 +25,7 @@
 namespace kestrel {
 
 struct RegionStrategies {
-  RegionDriveAccess& access;
+  DriveAccess& access;
   TimerPort& timer;  // the readiness wait's pauses and limit
   const RegionBuildTraits& traits;
 };

@@ -17,7 +17,7 @@ constexpr int kRpcStateResends = 1;
 
 void RegionOperations::ReportRegion() {
   const Language language = context_.language;
-  RegionDriveAccess& access = strategies_.access;
+  DriveAccess& access = strategies_.access;
 
   int index = -1;
   const DriveEntry* entry = SelectedEntry(index);
@@ -30,7 +30,7 @@ void RegionOperations::ReportRegion() {
   session_.rpcStateValid = false;
   RegionControls& controls = session_.controls;
   controls.Reset();
-  if (access.Open(*entry) != 0) {
+  if (access.MakeCurrent(*entry) != 0) {
     view_.ShowRegionControls(controls);
     log_.appendToLog(Pick(region_text::kDeviceOpenFailed, language));
     return;
@@ -67,7 +67,7 @@ void RegionOperations::ReportRegion() {
     access.FetchSense(context_);
     message = Pick(region_text::kGetDiscRegionFailed, language);
   }
-  access.Close();
+  access.Release();
   view_.ShowRegionControls(controls);
   log_.appendToLog(message);
 }

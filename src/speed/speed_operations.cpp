@@ -25,13 +25,13 @@ std::string Format(const char* format, Args... args) {
 // Releases the operation's drive however the operation ends.
 class DriveUse {
  public:
-  explicit DriveUse(DriveSelector& selector) : selector_(selector) {}
-  ~DriveUse() { selector_.Release(); }
+  explicit DriveUse(DriveAccess& access) : access_(access) {}
+  ~DriveUse() { access_.Release(); }
   DriveUse(const DriveUse&) = delete;
   DriveUse& operator=(const DriveUse&) = delete;
 
  private:
-  DriveSelector& selector_;
+  DriveAccess& access_;
 };
 
 }  // namespace
@@ -59,7 +59,7 @@ SpeedOperations::Selection SpeedOperations::SelectDrive(const DriveEntry*& entry
   // as none.
   entry = list_.At(view_.ListSelection());
   if (entry == nullptr) return Selection::NoSelection;
-  if (selector_.MakeCurrent(*entry) != 0) return Selection::OpenFailed;
+  if (access_.MakeCurrent(*entry) != 0) return Selection::OpenFailed;
   return Selection::Current;
 }
 
@@ -76,7 +76,7 @@ void SpeedOperations::ChangeSpeed() {
 
 void SpeedOperations::RunOnSelectedDrive(
     const std::function<std::string(const DriveEntry&)>& operation) {
-  DriveUse use(selector_);
+  DriveUse use(access_);
   const DriveEntry* entry = nullptr;
   std::string text;
   switch (SelectDrive(entry)) {
@@ -128,7 +128,7 @@ std::string SpeedOperations::ReportText(const DriveEntry& entry) {
   // Only a model of the table is known to keep these modes; for any other
   // model, or when INQUIRY fails, nothing is said about a mode.
   BeforeCommand();
-  if (selector_.CheckSupported(context_, entry) != 0) return speeds;
+  if (access_.CheckSupported(context_, entry) != 0) return speeds;
   const uint32_t threshold = page.DvdMedium() ? kDvdModeThreshold : kCdModeThreshold;
   const MessagePair& modeLine = page.maximumReadSpeed < threshold ? speed_text::kQuietModeNow
                                                                   : speed_text::kPerformanceModeNow;
@@ -157,7 +157,7 @@ void SpeedOperations::ChangeDriveMode() {
     return view_.appendToLog(Message(speed_text::kNoValidItem));
   }
 
-  DriveUse use(selector_);
+  DriveUse use(access_);
   const DriveEntry* entry = nullptr;
   std::string text;
   switch (SelectDrive(entry)) {

@@ -3,14 +3,14 @@
 // ChangeDriveMode (Set mode). Each takes the selected drive, sends its
 // commands one at a time and ends by appending one text to the log.
 //
-// They run over any transport: the selector makes the selected entry's drive
+// They run over any transport: the drive access makes the selected entry's drive
 // current (ASPI: its adapter and target; pass-through: opens its letter) and
 // releases it when the operation ends (pass-through: closes it).
 #pragma once
 #include <functional>
 #include <string>
 
-#include "drive/discovery.h"
+#include "drive/drive_access.h"
 #include "drive/drive_context.h"
 #include "drive/drive_entry.h"
 #include "drive/speed_commands.h"
@@ -21,8 +21,8 @@ namespace kestrel {
 class SpeedOperations {
  public:
   SpeedOperations(DriveContext& context, SpeedView& view, const DriveList& list,
-                  DriveSelector& selector)
-      : context_(context), view_(view), list_(list), selector_(selector) {}
+                  DriveAccess& access)
+      : context_(context), view_(view), list_(list), access_(access) {}
 
   void ChangeSpeed();
   void ReportSpeed();
@@ -50,7 +50,7 @@ class SpeedOperations {
   DriveContext& context_;
   SpeedView& view_;
   const DriveList& list_;
-  DriveSelector& selector_;
+  DriveAccess& access_;
   CapabilitiesReply capabilitiesReply_{};
 };
 

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "drive/aspi_drive_access.h"
 #include "drive/aspi_transport.h"
+#include "drive/letter_drive_access.h"
 #include "drive/passthrough_transport.h"
 #include "drive/program_profile.h"
 #include "fakes/fake_region_view.h"
@@ -54,12 +56,12 @@ class RegionRig {
     if (mere9x_) {
       aspiPort = std::make_unique<sim::SimulatedAspiPort>(bus);
       aspi = std::make_unique<AspiTransport>(*aspiPort);
-      access = std::make_unique<AspiRegionAccess>(*aspi);
+      access = std::make_unique<AspiDriveAccess>(*aspi);
       inner = aspi.get();
     } else {
       letterPort = std::make_unique<sim::PassThroughDevicePort>(bus);
       passThrough = std::make_unique<PassThroughTransport>(*letterPort);
-      access = std::make_unique<LetterRegionAccess>(*passThrough);
+      access = std::make_unique<LetterDriveAccess>(*passThrough);
       inner = passThrough.get();
     }
     recorder = std::make_unique<RecordingTransport>(*inner);
@@ -136,7 +138,7 @@ class RegionRig {
   std::unique_ptr<AspiTransport> aspi;
   std::unique_ptr<sim::PassThroughDevicePort> letterPort;
   std::unique_ptr<PassThroughTransport> passThrough;
-  std::unique_ptr<RegionDriveAccess> access;
+  std::unique_ptr<DriveAccess> access;
   std::unique_ptr<RecordingTransport> recorder;
   std::unique_ptr<DriveContext> context;
   FakeRegionView view;

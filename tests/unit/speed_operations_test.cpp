@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "drive/aspi_discovery.h"
-#include "drive/letter_discovery.h"
+#include "drive/aspi_drive_access.h"
+#include "drive/letter_drive_access.h"
 #include "drive/program_profile.h"
 #include "fakes/fake_speed_view.h"
 #include "sim/model/direct_transport.h"
@@ -66,18 +66,18 @@ class SpeedRig {
       bus_.AddAdapter("intelata").AddTarget(0, drive);
       drive_ = bus_.DriveAt(0, 0);
       list_.Add(DriveEntry{"ID=0 : KESTREL DVD-ROM DRV-320  1.10", AspiAddress{0, 0}});
-      selector_ = std::make_unique<AspiDriveSelector>(transport_);
+      access_ = std::make_unique<AspiDriveAccess>(transport_);
     } else {
       drive_ = &bus_.AddLetter('E', drive);
       list_.Add(DriveEntry{"E: KESTREL DVD-ROM DRV-320  1.10", AspiAddress{}});
-      selector_ = std::make_unique<LetterDriveSelector>(transport_);
+      access_ = std::make_unique<LetterDriveAccess>(transport_);
     }
     view_.items = {list_.At(0)->text};
     view_.selection = 0;
     for (const MessagePair& label : speed_text::kDriveModeLabels) {
       view_.modeItems.push_back(Pick(label, language));
     }
-    operations_ = std::make_unique<SpeedOperations>(context_, view_, list_, *selector_);
+    operations_ = std::make_unique<SpeedOperations>(context_, view_, list_, *access_);
   }
 
   SpeedOperations& Operations() { return *operations_; }
@@ -107,7 +107,7 @@ class SpeedRig {
   DriveContext context_;
   DriveList list_{kBeck9xDriveEntryCapacity};
   FakeSpeedView view_;
-  std::unique_ptr<DriveSelector> selector_;
+  std::unique_ptr<DriveAccess> access_;
   std::unique_ptr<SpeedOperations> operations_;
   sim::Drive* drive_ = nullptr;
 };
@@ -499,8 +499,8 @@ TEST(SpeedSelectionTest, TheSelectedEntryIsTheDriveThatIsAsked) {
   list.Add({"ID=1 : KESTREL DVD-ROM DRV-331", {1, 1}});
   FakeSpeedView view;
   view.selection = 1;
-  AspiDriveSelector selector(transport);
-  SpeedOperations operations(context, view, list, selector);
+  AspiDriveAccess access(transport);
+  SpeedOperations operations(context, view, list, access);
   operations.ReportSpeed();
   ASSERT_EQ(bus.GetTrace().Entries().size(), 2u);
   for (const auto& e : bus.GetTrace().Entries()) {
