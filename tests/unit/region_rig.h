@@ -78,6 +78,16 @@ class RegionRig {
 
   sim::Drive& Drive(size_t i = 0) { return *sim_drives.at(i); }
 
+  // The window's buttons, with what it captures when they are pressed: the
+  // list's selection and the checked region button.
+  RegionReport Report() { return operations->ReportRegion(view.selection); }
+  ChangeOutcome Change() {
+    return operations->ChangeRegion({view.selection, view.CheckedRegion()}).outcome;
+  }
+  void SetUp(DriveDiscovery& discovery) {
+    if (operations->SetUpWindow(Language{}, discovery)) Report();
+  }
+
   // Mark starts what Commands and NewLog return.
   void Mark() {
     mark_ = bus.GetTrace().Entries().size();
