@@ -27,9 +27,11 @@ class SpeedProgram final : public SpeedWindowOperations {
     discovery_.Discover(view_, list_, DiscoveryOccasion::WindowSetUp);
     return !list_.Empty();
   }
-  void ChangeSpeed() override { operations_.ChangeSpeed(); }
-  void ReportSpeed() override { operations_.ReportSpeed(); }
-  void ChangeDriveMode() override { operations_.ChangeDriveMode(); }
+  void ChangeSpeed(const SpeedRequest& request) override { operations_.ChangeSpeed(request); }
+  void ReportSpeed(int entryIndex) override { operations_.ReportSpeed(entryIndex); }
+  void ChangeDriveMode(const DriveModeRequest& request) override {
+    operations_.ChangeDriveMode(request);
+  }
 
  private:
   DriveContext& context_;

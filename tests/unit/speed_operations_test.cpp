@@ -1,5 +1,6 @@
 // The speed control utility's three operations against the simulated drive:
 // what goes to the drive, byte for byte, and what the window is told.
+#include "speed/speed_choices.h"
 #include "speed/speed_operations.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,18 @@ class SpeedRig {
   }
 
   SpeedOperations& Operations() { return *operations_; }
+  // The three buttons, with the requests the window takes from its lists.
+  SpeedResult ChangeSpeed() {
+    return operations_->ChangeSpeed({view_.selection, SpeedChoice(view_.speedSelection)});
+  }
+  SpeedResult ReportSpeed() { return operations_->ReportSpeed(view_.selection); }
+  SpeedResult ChangeDriveMode() {
+    const int item = view_.modeSelection;
+    const std::string text =
+        item >= 0 && item < static_cast<int>(view_.modeItems.size()) ? view_.modeItems[item] : "";
+    return operations_->ChangeDriveMode(
+        {view_.selection, item < 0 ? -1 : DriveModeIndex(text, context_.language)});
+  }
   FakeSpeedView& View() { return view_; }
   sim::Drive& Drive() { return *drive_; }
   sim::DirectTransport& Transport() { return transport_; }
@@ -118,7 +131,7 @@ TEST(ChangeSpeedTest, MaximumSpeedSendsFFFFhAndLogsTheMaximumLine) {
   for (Language language : {kEnglish, kJapanese}) {
     SpeedRig rig(Drive320(), language);
     rig.View().speedSelection = 0;
-    rig.Operations().ChangeSpeed();
+    rig.ChangeSpeed();
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{kSetMaximum});
     const std::string line =
         language.Japanese() ? "設定速度 : 最高速度\r\n" : "Speed : Maximum speed\r\n";
@@ -147,7 +160,7 @@ TEST(ChangeSpeedTest, EachChoiceSendsItsSpeedBigEndianWithoutDataAndNamesItsMult
   for (const Case& c : cases) {
     SCOPED_TRACE(c.index);
     rig.View().speedSelection = c.index;
-    rig.Operations().ChangeSpeed();
+    rig.ChangeSpeed();
     ASSERT_EQ(rig.Entries().size(), 1u);
     EXPECT_EQ(rig.Entries()[0].direction, DataDirection::None);
     EXPECT_EQ(rig.Entries()[0].transferLength, 0u);
@@ -161,10 +174,10 @@ TEST(ChangeSpeedTest, EachChoiceSendsItsSpeedBigEndianWithoutDataAndNamesItsMult
 TEST(ChangeSpeedTest, FourXIsFourInTheSpeedLineAndCd399InTheReport) {
   SpeedRig rig(Drive320(), kJapanese);
   rig.View().speedSelection = 1;
-  rig.Operations().ChangeSpeed();
+  rig.ChangeSpeed();
   EXPECT_EQ(rig.LastLog(),
             rig.Message(speed_text::kSpeedChanged) + "設定速度 : 704kbytes/s (4X).\r\n");
-  rig.Operations().ReportSpeed();
+  rig.ReportSpeed();
   EXPECT_EQ(rig.LastLog(),
             "ドライブは現在パフォーマンスモードです。\r\n"
             "\r\nCurrent Speed = 704kbytes/s(CD 3.99X, DVD 0.51X)\r\n"
@@ -176,7 +189,7 @@ TEST(ChangeSpeedTest, FailureShowsTheSenseInAnEnglishErrorBoxAndLogsTheSameText)
     SpeedRig rig(Drive320(), language);
     rig.Drive().FailCommand(0xBB, 1, sim::Sense{0x05, 0x24, 0x00});
     rig.View().speedSelection = 2;
-    rig.Operations().ChangeSpeed();
+    rig.ChangeSpeed();
     EXPECT_EQ(rig.Sent(),
               (std::vector<std::string>{"bb 00 05 80 00 00 00 00 00 00 00 00", kRequestSense18}));
     const std::string text = "Failed to change the CD-DA extraction speed. (05-24-00)\r\n";
@@ -200,7 +213,7 @@ TEST(ReportSpeedTest, WorkedExampleGivesTheModeLineAndBothSpeedLines) {
       "Maximum Speed = 7056kbytes/s(CD 39.98X, DVD 5.09X)\r\n";
   for (Language language : {kEnglish, kJapanese}) {
     SpeedRig rig(Drive320(speed), language);
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kModeSense, kInquiry}));
     const std::string modeLine = language.Japanese()
                                      ? "ドライブは現在パフォーマンスモードです。\r\n"
@@ -211,7 +224,7 @@ TEST(ReportSpeedTest, WorkedExampleGivesTheModeLineAndBothSpeedLines) {
 
 TEST(ReportSpeedTest, ModeSenseAsksForThirtyFourBytesIntoItsOwnReply) {
   SpeedRig rig(Drive320());
-  rig.Operations().ReportSpeed();
+  rig.ReportSpeed();
   ASSERT_FALSE(rig.Entries().empty());
   const sim::TraceEntry& modeSense = rig.Entries()[0];
   EXPECT_EQ(modeSense.direction, DataDirection::In);
@@ -231,7 +244,7 @@ TEST(ReportSpeedTest, ZeroSpeedsSayTheFieldsAreNotSupportedWithoutAskingTheModel
   noCurrent.selectedReadSpeed = 0;
   for (const sim::SpeedSetup& speed : {noMaximum, noCurrent}) {
     SpeedRig rig(Drive320(speed));
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{kModeSense});
     EXPECT_EQ(rig.View().appended,
               std::vector<std::string>{rig.Message(speed_text::kSpeedFieldsNotSupported)});
@@ -256,7 +269,7 @@ TEST(ReportSpeedTest, TheModeThresholdDependsOnTheMediumType) {
     speed.maximumCdSpeed = c.maximum;
     speed.maximumDvdSpeed = c.maximum;
     SpeedRig rig(Drive320(speed));
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     ASSERT_EQ(rig.View().appended.size(), 1u);
     const std::string& text = rig.View().appended[0];
     const std::string modeLine =
@@ -271,7 +284,7 @@ TEST(ReportSpeedTest, QuietModeOfTheDriveIsReportedAsQuiet) {
   sim::SpeedSetup speed;
   speed.permanentMode = sim::DriveMode::Quiet;
   SpeedRig rig(Drive320(speed), kJapanese);
-  rig.Operations().ReportSpeed();
+  rig.ReportSpeed();
   EXPECT_EQ(rig.View().appended,
             std::vector<std::string>{"ドライブは現在静穏モードです。\r\n"
                                      "\r\nCurrent Speed = 4234kbytes/s(CD 23.99X, DVD 3.06X)\r\n"
@@ -284,14 +297,14 @@ TEST(ReportSpeedTest, NoModeLineForAnUnsupportedModelOrAFailedInquiry) {
       "Maximum Speed = 7056kbytes/s(CD 39.98X, DVD 5.09X)\r\n";
   {
     SpeedRig rig(sim::KestrelDrive("DRV-999"));
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kModeSense, kInquiry}));
     EXPECT_EQ(rig.View().appended, std::vector<std::string>{speeds});
   }
   {
     SpeedRig rig(Drive320());
     rig.Drive().FailCommand(0x12, 1, sim::kHardwareError);
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kModeSense, kInquiry}));
     EXPECT_EQ(rig.View().appended, std::vector<std::string>{speeds});
   }
@@ -301,7 +314,7 @@ TEST(ReportSpeedTest, FailureLogsTheSenseLineAndShowsNoBox) {
   for (Language language : {kEnglish, kJapanese}) {
     SpeedRig rig(Drive320(), language);
     rig.Drive().FailCommand(0x5A, 1, sim::Sense{0x02, 0x3A, 0x00});
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kModeSense, kRequestSense18}));
     const std::string first = language.Japanese()
                                   ? "ドライブの速度情報の取得に失敗しました。\r\n"
@@ -310,7 +323,7 @@ TEST(ReportSpeedTest, FailureLogsTheSenseLineAndShowsNoBox) {
     EXPECT_TRUE(rig.View().messages.empty());
     rig.Drive().FailCommand(0x5A, 1, sim::kHardwareError);
     rig.Drive().FailCommand(0x03, 1, sim::kHardwareError);  // no codes of the failure before
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     EXPECT_EQ(rig.LastLog(), first + "(00-00-00)\r\n");
   }
 }
@@ -321,7 +334,7 @@ TEST(ReportSpeedTest, AReplyWithoutTheWholePageIsAFailedReport) {
   rig.Drive().GarbageReply(0x5A, 2);
   rig.Drive().BlankReply(0x5A, 3);  // page code 00h
   for (int report = 0; report < 3; ++report) {
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     EXPECT_EQ(rig.LastLog(),
               "Failed to get mechanism status & capabilities page.\r\n(00-00-00)\r\n");
   }
@@ -356,7 +369,7 @@ TEST(ChangeDriveModeTest, WithASpinningDiscTheUserIsAskedAndOnOkTheDiscStopsFirs
           c.mode == sim::DriveMode::Quiet ? sim::DriveMode::Performance : sim::DriveMode::Quiet;
       SpeedRig rig(Drive320(speed), language);
       rig.View().modeSelection = c.index;
-      rig.Operations().ChangeDriveMode();
+      rig.ChangeDriveMode();
       EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kTestUnitReady, kStopDisc, c.cdb}));
       ASSERT_EQ(rig.View().questions.size(), 1u);
       EXPECT_EQ(rig.View().questions[0].text, language.Japanese()
@@ -382,7 +395,7 @@ TEST(ChangeDriveModeTest, CancelAtTheSafetyQuestionSendsOnlyTestUnitReady) {
     SpeedRig rig(Drive320(), language);
     rig.View().modeSelection = 2;
     rig.View().answerOk = false;
-    rig.Operations().ChangeDriveMode();
+    rig.ChangeDriveMode();
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{kTestUnitReady});
     EXPECT_EQ(rig.View().appended,
               std::vector<std::string>{language.Japanese() ? "操作はキャンセルされました。\r\n"
@@ -422,7 +435,7 @@ TEST(ChangeDriveModeTest, OnlyNoMediumSkipsTheQuestion) {
       fault.sense = c.sense;
       if (c.failures > 0) rig.Drive().AddFault(fault);
       rig.View().modeSelection = 3;
-      rig.Operations().ChangeDriveMode();
+      rig.ChangeDriveMode();
       const std::vector<std::string> sent = rig.Sent();
       EXPECT_EQ(static_cast<size_t>(std::count(sent.begin(), sent.end(), kTestUnitReady)), c.tests);
       EXPECT_EQ(rig.View().questions.size(), c.asked ? 1u : 0u);
@@ -441,7 +454,7 @@ TEST(ChangeDriveModeTest, AFailedStopOrModeChangeLogsTheSenseLine) {
     {
       SpeedRig rig(Drive320(), language);
       rig.Drive().FailCommand(0x1B, 1, sim::Sense{0x04, 0x44, 0x00});
-      rig.Operations().ChangeDriveMode();
+      rig.ChangeDriveMode();
       EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kTestUnitReady, kStopDisc, kRequestSense18}));
       EXPECT_EQ(rig.View().appended, std::vector<std::string>{failed + "(04-44-00)\r\n"});
     }
@@ -449,7 +462,7 @@ TEST(ChangeDriveModeTest, AFailedStopOrModeChangeLogsTheSenseLine) {
       SpeedRig rig(Drive320(), language);
       rig.Drive().FailCommand(0xBB, 1, sim::Sense{0x05, 0x24, 0x00});
       rig.View().modeSelection = 1;
-      rig.Operations().ChangeDriveMode();
+      rig.ChangeDriveMode();
       EXPECT_EQ(rig.Sent(),
                 (std::vector<std::string>{kTestUnitReady, kStopDisc,
                                           "bb 01 ff ff 00 00 00 00 00 00 00 00", kRequestSense18}));
@@ -464,12 +477,12 @@ TEST(ChangeDriveModeTest, AFailedStopOrModeChangeLogsTheSenseLine) {
 TEST(SpeedSelectionTest, WithoutASelectionNothingIsSentAndTheOperationSaysWhichIsMissing) {
   SpeedRig rig(Drive320());
   rig.View().selection = -1;
-  rig.Operations().ChangeSpeed();
-  rig.Operations().ReportSpeed();
-  rig.Operations().ChangeDriveMode();
+  rig.ChangeSpeed();
+  rig.ReportSpeed();
+  rig.ChangeDriveMode();
   rig.View().selection = 0;
   rig.View().modeSelection = -1;
-  rig.Operations().ChangeDriveMode();
+  rig.ChangeDriveMode();
   EXPECT_TRUE(rig.Sent().empty());
   EXPECT_EQ(rig.View().appended, (std::vector<std::string>{
                                      rig.Message(speed_text::kNoValidItem),
@@ -482,7 +495,7 @@ TEST(SpeedSelectionTest, WithoutASelectionNothingIsSentAndTheOperationSaysWhichI
 TEST(SpeedSelectionTest, AModeTextOfAnotherLanguageIsNoValidItem) {
   SpeedRig rig(Drive320(), kEnglish);
   rig.View().modeItems[0] = Pick(speed_text::kDriveModeLabels[0], kJapanese);
-  rig.Operations().ChangeDriveMode();
+  rig.ChangeDriveMode();
   EXPECT_TRUE(rig.Sent().empty());
   EXPECT_EQ(rig.View().appended, std::vector<std::string>{rig.Message(speed_text::kNoValidItem)});
 }
@@ -498,10 +511,9 @@ TEST(SpeedSelectionTest, TheSelectedEntryIsTheDriveThatIsAsked) {
   list.Add({"ID=0 : KESTREL DVD-ROM DRV-320", {0, 0}});
   list.Add({"ID=1 : KESTREL DVD-ROM DRV-331", {1, 1}});
   FakeSpeedView view;
-  view.selection = 1;
   AspiDriveAccess access(transport);
   SpeedOperations operations(context, view, list, access);
-  operations.ReportSpeed();
+  operations.ReportSpeed(1);
   ASSERT_EQ(bus.GetTrace().Entries().size(), 2u);
   for (const auto& e : bus.GetTrace().Entries()) {
     EXPECT_EQ(e.adapter, 1);
@@ -514,11 +526,11 @@ TEST(SpeedSelectionTest, TheSelectedEntryIsTheDriveThatIsAsked) {
 TEST(Beck2kSpeedTest, EachOperationOpensTheSelectedLetterAndClosesItAtItsEnd) {
   SpeedRig rig(Drive320(), kEnglish, Program::Beck2k);
   rig.View().speedSelection = 2;
-  rig.Operations().ChangeSpeed();
+  rig.ChangeSpeed();
   EXPECT_EQ(rig.Transport().OpenLetter(), 0);
-  rig.Operations().ReportSpeed();
+  rig.ReportSpeed();
   EXPECT_EQ(rig.Transport().OpenLetter(), 0);
-  rig.Operations().ChangeDriveMode();
+  rig.ChangeDriveMode();
   EXPECT_EQ(rig.Transport().OpenLetter(), 0);
   for (const auto& e : rig.Entries()) EXPECT_EQ(e.letter, 'E');
   EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"bb 00 05 80 00 00 00 00 00 00 00 00", kModeSense,
@@ -536,14 +548,14 @@ TEST(Beck2kSpeedTest, EachOperationOpensTheSelectedLetterAndClosesItAtItsEnd) {
 TEST(Beck2kSpeedTest, FailuresAskForTwentyFourBytesOfSenseAndAnUnopenedLetterSaysSo) {
   SpeedRig rig(Drive320(), kEnglish, Program::Beck2k);
   rig.Drive().FailCommand(0xBB, 1, sim::Sense{0x05, 0x24, 0x00});
-  rig.Operations().ChangeSpeed();
+  rig.ChangeSpeed();
   EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kSetMaximum, kRequestSense24}));
   EXPECT_EQ(rig.LastLog(), "Failed to change the CD-DA extraction speed. (05-24-00)\r\n");
   EXPECT_EQ(rig.Transport().OpenLetter(), 0);
 
   rig.List().Add({"F: KESTREL DVD-ROM DRV-320  1.10", {}});  // no such drive
   rig.View().selection = 1;
-  rig.Operations().ReportSpeed();
+  rig.ReportSpeed();
   EXPECT_TRUE(rig.Sent().empty());
   EXPECT_EQ(rig.LastLog(), "Device open API is failed.\r\n");
 }
