@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/firmware_view.h"
+#include "cli/update_view.h"
 #include "cli/session.h"
 
 namespace kestrel::cli {

@@ -7,8 +7,8 @@
 #include "cli/commands.h"
 #include "cli/host_drive_access.h"
 #include "cli/drive_identity.h"
-#include "cli/firmware_view.h"
-#include "cli/programming_wait.h"
+#include "cli/update_view.h"
+#include "cli/settling_wait.h"
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
 #include "drive/ms_timer.h"
@@ -44,19 +44,21 @@ std::string Hex(uint32_t value) {
 
 // Loads the file with the window's loader; false after a failure recorded in
 // the session.
-bool LoadFile(Session& session, FirmwareLoader& loader, CliFirmwareView& view, StatusLog& log,
-              int& status) {
-  loader.LoadFirmwareFile();
+bool LoadFile(Session& session, const DriveContext& context, FirmwareLoader& loader,
+              const StatusLog& log, const std::string& path, int& status) {
+  const FirmwareLoad load = loader.LoadFirmwareFile(path);
   session.result["file"] = loader.fileNameBuffer();
-  if (view.FileError()) {
+  if (load.outcome == LoadOutcome::FileError) {
     status = session.Fail(kExitUsage, "cannot open the firmware file");
     return false;
   }
-  if (!loader.lastResult().normal()) {
+  if (load.outcome == LoadOutcome::Rejected) {
     session.text = PlainText(log.text());
-    session.result["line"] = loader.lastResult().lineNumber;
-    std::string reason = PlainText(log.text());
-    // The log's last line says why the load stopped.
+    session.result["line"] = load.hex.lineNumber;
+    std::string failure;
+    AppendLoadFailure(load.hex, context.language, failure);
+    std::string reason = PlainText(failure);
+    // Its last line says why the load stopped.
     while (!reason.empty() && reason.back() == '\n') reason.pop_back();
     const size_t cut = reason.rfind('\n');
     if (cut != std::string::npos) reason = reason.substr(cut + 1);
@@ -96,7 +98,7 @@ const char* OutcomeName(UpdateOutcome outcome) {
 // writing. A dry run (`update --dry-run`, `firmware info --device`) stops at
 // the question, so both reach the verdict the update would.
 struct UpdateRun {
-  UpdateOutcome outcome = UpdateOutcome::NoDrive;
+  UpdateResult result;
   std::string openError, refusal;
 };
 
@@ -106,14 +108,15 @@ UpdateRun RunUpdate(Session& session, DriveContext& context, ImageRecord& image,
   view.SetChoices(choices, context.records.driveIdentification.data(),
                   image.fileIdentification.data());
   DriveList list;
-  ListOneDevice(list, view, device);
+  list.Add(DriveEntry{device, AspiAddress{}});
   HostDriveAccess access(session.host);
   CliProgrammingWait wait(programmingWaitSeconds, session.terminal.Err());
   NoAfterUpdateAction after;
   MsTimer timer(session.host.Timer(), 1);
   UpdateRun run;
-  run.outcome = UpdateFirmware(context, image, view, log, list,
-                               UpdateStrategies{access, wait, after, timer});
+  // The device is the list's only entry.
+  run.result = UpdateFirmware(context, image, view, log, list, UpdateRequest{0},
+                              UpdateStrategies{access, wait, after, timer});
   view.EndFlash();
   run.refusal = session.host.Refusal();
   run.openError = access.OpenError();
@@ -125,7 +128,7 @@ UpdateRun RunUpdate(Session& session, DriveContext& context, ImageRecord& image,
 // The exit status of a run; its outcome goes into the result.
 int UpdateVerdict(Session& session, const UpdateRun& run, const CliFirmwareView& view) {
   nlohmann::json& j = session.result;
-  const UpdateOutcome outcome = run.outcome;
+  const UpdateOutcome outcome = run.result.outcome;
   j["outcome"] = !view.AgeRefusal().empty() ? "not-newer"
                  : view.WouldWrite()        ? "would-write"
                                             : OutcomeName(outcome);
@@ -148,13 +151,13 @@ int UpdateVerdict(Session& session, const UpdateRun& run, const CliFirmwareView&
 
 int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::string& device) {
   DriveContext context(session.host.Transport(), FirmwareProfile());
-  CliFirmwareView view(session.prompter, hexPath, device);
+  CliFirmwareView view(session.prompter, device);
   ImageRecord image;
   StatusLog log(view);
   StdioFileSystem files;
   FirmwareLoader loader(context, image, view, log, files, kTarn9xFirmwareTraits);
   int status = kExitOk;
-  if (!LoadFile(session, loader, view, log, status)) return status;
+  if (!LoadFile(session, context, loader, log, hexPath, status)) return status;
 
   DriveRecords& records = context.records;
   const uint8_t* buffer = context.buffers().image;
@@ -285,13 +288,13 @@ int UpdateFirmwareCommand(Session& session, const std::string& device, const std
   // Nobody could answer the question: refuse before anything is read or sent.
   if (!choices.dryRun && !session.prompter.CanAsk()) return session.Fail(kExitUsage, kNeedsYes);
   DriveContext context(session.host.Transport(), FirmwareProfile());
-  CliFirmwareView view(session.prompter, hexPath, device);
+  CliFirmwareView view(session.prompter, device);
   ImageRecord image;
   StatusLog log(view);
   StdioFileSystem files;
   FirmwareLoader loader(context, image, view, log, files, kTarn9xFirmwareTraits);
   int status = kExitOk;
-  if (!LoadFile(session, loader, view, log, status)) return status;
+  if (!LoadFile(session, context, loader, log, hexPath, status)) return status;
   const std::string blocker = session.host.FirmwareWriteBlocker();
   if (!blocker.empty() && !choices.dryRun) return session.Fail(kExitUsage, blocker);
   if (!choices.dryRun) {
@@ -301,9 +304,9 @@ int UpdateFirmwareCommand(Session& session, const std::string& device, const std
   const UpdateRun run =
       RunUpdate(session, context, image, view, log, device, choices, programmingWaitSeconds);
   nlohmann::json& j = session.result;
-  j["from"] = view.Asked() ? nlohmann::json(view.From()) : nlohmann::json();
-  j["to"] = view.Asked() ? nlohmann::json(view.To()) : nlohmann::json();
-  j["verified"] = run.outcome == UpdateOutcome::Updated;
+  j["from"] = run.result.asked ? nlohmann::json(run.result.oldFirmware) : nlohmann::json();
+  j["to"] = run.result.asked ? nlohmann::json(run.result.newFirmware) : nlohmann::json();
+  j["verified"] = run.result.outcome == UpdateOutcome::Updated;
   session.text = PlainText(log.text());
   if (!session.text.empty() && session.text.back() != '\n') session.text += '\n';
   if (view.WouldWrite()) {

@@ -13,11 +13,4 @@ int32_t HostDriveAccess::CheckSupported(DriveContext& context, const DriveEntry&
   return CheckSupportedDrive(context);
 }
 
-void ListOneDevice(DriveList& list, DriveListView& view, const std::string& device) {
-  list.Clear();
-  list.Add(DriveEntry{device, AspiAddress{}});
-  view.AddListItem(device);
-  view.SelectListItem(0);
-}
-
 }  // namespace kestrel::cli

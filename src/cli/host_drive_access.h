@@ -6,7 +6,6 @@
 
 #include "cli/drive_host.h"
 #include "drive/drive_access.h"
-#include "drive/drive_list_view.h"
 
 namespace kestrel::cli {
 
@@ -24,8 +23,5 @@ class HostDriveAccess final : public DriveAccess {
   DriveHost& host_;
   std::string openError_;
 };
-
-// The list and the view's list hold `device` alone, selected.
-void ListOneDevice(DriveList& list, DriveListView& view, const std::string& device);
 
 }  // namespace kestrel::cli

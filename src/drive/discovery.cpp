@@ -119,10 +119,9 @@ void EmptyDriveList(DriveListView& view) {
   }
 }
 
-SelectionCheck CheckSelectedDrive(DriveContext& context, const DriveListView& view, DriveList& list,
+SelectionCheck CheckSelectedDrive(DriveContext& context, int index, DriveList& list,
                                   DriveAccess& access) {
   SelectionCheck check;
-  const int index = view.ListSelection();
   // A selection that names no entry (such as the "No I/F adapter" item) is
   // treated as no selection.
   const DriveEntry* entry = list.At(index);

@@ -431,18 +431,18 @@ TEST_F(AspiWalkTest, CheckSelectedDriveOnAspi) {
   AspiDriveAccess access(transport);
 
   view.selection = -1;
-  SelectionCheck check = CheckSelectedDrive(*context, view, list, access);
+  SelectionCheck check = CheckSelectedDrive(*context, view.selection, list, access);
   EXPECT_EQ(check.result, -1);
   EXPECT_EQ(check.logText, "Don't select the avialable drive.");
 
   view.selection = 0;
-  check = CheckSelectedDrive(*context, view, list, access);
+  check = CheckSelectedDrive(*context, view.selection, list, access);
   EXPECT_EQ(check.result, -1);
   EXPECT_EQ(check.logText, "Selected drive is not supported by this program.");
   EXPECT_EQ(list.SelectedIndex(), 0);
 
   view.selection = 1;
-  check = CheckSelectedDrive(*context, view, list, access);
+  check = CheckSelectedDrive(*context, view.selection, list, access);
   EXPECT_EQ(check.result, 0);
   EXPECT_EQ(check.logText, "");
   EXPECT_EQ(list.SelectedIndex(), 1);
@@ -455,7 +455,7 @@ TEST_F(AspiWalkTest, CheckSelectedDriveOnAspi) {
   // An item that stands for no drive counts as no selection.
   view.selection = 5;
   context->language = kJapanese;
-  check = CheckSelectedDrive(*context, view, list, access);
+  check = CheckSelectedDrive(*context, view.selection, list, access);
   EXPECT_EQ(check.logText, "有効なドライブが選択されていません。");
 }
 
@@ -466,13 +466,13 @@ TEST_F(LetterWalkTest, CheckSelectedDriveOpensAndLeavesTheDriveOpen) {
   LetterDriveAccess access(transport);
 
   view.selection = 0;
-  SelectionCheck check = CheckSelectedDrive(*context, view, list, access);
+  SelectionCheck check = CheckSelectedDrive(*context, view.selection, list, access);
   EXPECT_EQ(check.result, 0);
   EXPECT_TRUE(transport.DriveOpen());
   EXPECT_EQ(port.OpenHandleCount(), 1u);
 
   view.selection = 1;
-  check = CheckSelectedDrive(*context, view, list, access);
+  check = CheckSelectedDrive(*context, view.selection, list, access);
   EXPECT_EQ(check.result, -1);
   EXPECT_EQ(check.logText, "Selected drive is not supported by this program.\r\n");
   EXPECT_EQ(port.OpenHandleCount(), 1u) << "the previous selection's drive is not leaked";
@@ -481,7 +481,7 @@ TEST_F(LetterWalkTest, CheckSelectedDriveOpensAndLeavesTheDriveOpen) {
   bus.Letter('F')->refuseOpen = true;
   view.selection = 0;
   context->language = kJapanese;
-  check = CheckSelectedDrive(*context, view, list, access);
+  check = CheckSelectedDrive(*context, view.selection, list, access);
   EXPECT_EQ(check.result, -1);
   EXPECT_EQ(check.logText, "デバイスのオープンに失敗しました。");
   EXPECT_EQ(port.OpenHandleCount(), 0u);

@@ -74,8 +74,9 @@ class UpdateRig {
     std::memcpy(transport_.Buffers().image, image.data(), image.size());
   }
   UpdateOutcome Run() {
-    return UpdateFirmware(context_, image_, view_, log_, list_,
-                          {*access_, *wait_, *after_, timer_});
+    return UpdateFirmware(context_, image_, view_, log_, list_, {view_.selection},
+                          {*access_, *wait_, *after_, timer_})
+        .outcome;
   }
   size_t Writes(int bufferId = -1) { return bus_.GetTrace().CountCommands(kWriteBuffer, bufferId); }
   // The view's events between the wait's progress range and its closing.
@@ -519,8 +520,7 @@ class ReloadTest : public ::testing::TestWithParam<Program> {
     files.files["B.HEX"].text = testing::BuildFirmwareHex(older);
   }
   void Load(const std::optional<std::string>& path) {
-    rig.view_.chosenFile = path;
-    loader.LoadFirmwareFile();
+    loader.LoadFirmwareFile(path);
   }
   UpdateRig rig{GetParam(), Drv320()};
   testing::MemoryFileSystem files;
