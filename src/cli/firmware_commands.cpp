@@ -5,10 +5,10 @@
 
 #include "cli/backup_file.h"
 #include "cli/commands.h"
-#include "cli/host_drive_access.h"
 #include "cli/drive_identity.h"
-#include "cli/update_view.h"
+#include "cli/host_drive_access.h"
 #include "cli/settling_wait.h"
+#include "cli/update_view.h"
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
 #include "drive/ms_timer.h"
@@ -24,10 +24,9 @@
 namespace kestrel::cli {
 namespace {
 
-constexpr uint32_t kFlashSize = 0x20000;
+// One image part fills the drive's flash.
+constexpr uint32_t kFlashSize = kSecondPartOffset;
 constexpr uint16_t kReadBlock = 0x8000;
-constexpr size_t kDateOffset = 29;
-constexpr size_t kCpuNameOffset = 16;  // in the CPU identification block
 constexpr const char* kWrittenNotVerified =
     "the drive was written but the update did not verify: do not switch the machine off; run "
     "the update again (with --allow-reinstall if the drive reports the new revision already)";
@@ -147,19 +146,10 @@ int UpdateVerdict(Session& session, const UpdateRun& run, const CliFirmwareView&
   return session.Fail(kExitRefused, ended);
 }
 
-}  // namespace
-
-int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::string& device) {
-  DriveContext context(session.host.Transport(), FirmwareProfile());
-  CliFirmwareView view(session.prompter, device);
-  ImageRecord image;
-  StatusLog log(view);
-  StdioFileSystem files;
-  FirmwareLoader loader(context, image, view, log, files, kTarn9xFirmwareTraits);
-  int status = kExitOk;
-  if (!LoadFile(session, context, loader, log, hexPath, status)) return status;
-
-  DriveRecords& records = context.records;
+// The image's type block, identification, parts and signatures, into the
+// result and the text; returns the number of signed parts.
+int32_t DescribeImage(Session& session, DriveContext& context, ImageRecord& image,
+                      const StatusLog& log) {
   const uint8_t* buffer = context.buffers().image;
   const int32_t parts = CheckImageSignature(image, buffer);
   const bool identified = FindFileIdentification(context, image) == 0;
@@ -172,20 +162,19 @@ int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::st
   j["mechanism"] = std::string(1, type->mechanismLetter);
   j["edition"] = edition ? nlohmann::json(edition) : nlohmann::json();
   j["version"] = PrintableField(reinterpret_cast<const uint8_t*>(type->version), 4);
-  j["identification"] =
-      identified
-          ? nlohmann::json(IdentificationText(image.fileIdentification.data(),
-                                              image.fileIdentification.size(), context.language))
-          : nlohmann::json();
-  j["date"] =
-      identified ? nlohmann::json(PrintableField(image.fileIdentification.data() + kDateOffset, 10))
-                 : nlohmann::json();
+  const uint8_t* record = image.fileIdentification.data();
+  j["identification"] = identified ? nlohmann::json(IdentificationText(
+                                         record, image.fileIdentification.size(), context.language))
+                                   : nlohmann::json();
+  j["date"] = identified ? nlohmann::json(PrintableField(record + kDateOffset, kDateLength))
+                         : nlohmann::json();
   j["parts"] = parts;
   nlohmann::json cpus = nlohmann::json::array();
-  if (parts >= 1) cpus.push_back(PrintableField(image.imageCpuName.data(), 16));
-  if (parts == 2) cpus.push_back(PrintableField(image.imageSecondCpuName.data(), 16));
+  if (parts >= 1) cpus.push_back(PrintableField(image.imageCpuName.data(), kCpuNameLength));
+  if (parts == 2) cpus.push_back(PrintableField(image.imageSecondCpuName.data(), kCpuNameLength));
   j["cpuNames"] = cpus;
-  j["firmwareId"] = parts > 0 ? nlohmann::json(PrintableField(image.imageFirmwareId.data(), 16))
+  j["firmwareId"] = parts > 0 ? nlohmann::json(PrintableField(image.imageFirmwareId.data(),
+                                                              image.imageFirmwareId.size()))
                               : nlohmann::json();
 
   std::string& text = session.text;
@@ -197,9 +186,14 @@ int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::st
   text += "Parts: " + std::to_string(parts) + "\n";
   for (const auto& cpu : cpus) text += "CPU: " + cpu.get<std::string>() + "\n";
   if (parts > 0) text += "Firmware id: " + j["firmwareId"].get<std::string>() + "\n";
-  if (parts == 0) return session.Fail(kExitRefused, "the image carries no maker signature");
+  return parts;
+}
 
-  if (device.empty()) return kExitOk;
+// `firmware info --device`: the drive's CPU, the part it would get, and the
+// verdict of an update of it with this image.
+int DescribeDrive(Session& session, DriveContext& context, ImageRecord& image,
+                  CliFirmwareView& view, StatusLog& log, const std::string& device) {
+  nlohmann::json& j = session.result;
   std::string why;
   if (!session.host.Open(device, why)) return session.Fail(kExitUsage, why);
   const DriveIdentity identity = ReadDriveIdentity(context);
@@ -215,13 +209,16 @@ int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::st
     return session.Fail(kExitRefused, "cannot read the CPU identification of " + device);
   }
   session.host.Close();
+  const DriveRecords& records = context.records;
   const ImagePart part = ImagePartFor(records);
-  const std::string cpu = PrintableField(records.cpuIdentification.data() + kCpuNameOffset, 16);
+  const std::string cpu =
+      PrintableField(records.cpuIdentification.data() + kCpuNameOffset, kCpuNameLength);
   drive["cpu"] = cpu;
   drive["part"] = part.base == 0 ? "first" : "second";
   drive["partOffset"] = part.base;
   drive["trailerOffset"] = part.trailer;
   j["drive"] = drive;
+  std::string& text = session.text;
   text += device + ": CPU " + cpu + ", generation " + std::to_string(identity.generation) +
           ", would get the " + drive["part"].get<std::string>() + " part (" + Hex(part.base) +
           ") and the trailer at " + Hex(part.trailer) + "\n";
@@ -231,6 +228,24 @@ int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::st
   const int verdict = UpdateVerdict(session, run, view);
   if (verdict == kExitOk) text += "an update of " + device + " with this file passes every check\n";
   return verdict;
+}
+
+}  // namespace
+
+int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::string& device) {
+  DriveContext context(session.host.Transport(), FirmwareProfile());
+  CliFirmwareView view(session.prompter, device);
+  ImageRecord image;
+  StatusLog log(view);
+  StdioFileSystem files;
+  FirmwareLoader loader(context, image, view, log, files, kTarn9xFirmwareTraits);
+  int status = kExitOk;
+  if (!LoadFile(session, context, loader, log, hexPath, status)) return status;
+  if (DescribeImage(session, context, image, log) == 0) {
+    return session.Fail(kExitRefused, "the image carries no maker signature");
+  }
+  if (device.empty()) return kExitOk;
+  return DescribeDrive(session, context, image, view, log, device);
 }
 
 int BackUpFirmware(Session& session, const std::string& device, const std::string& outPath,

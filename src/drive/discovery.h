@@ -78,9 +78,9 @@ struct SelectionCheck {
 };
 
 // The firmware utilities' check at the start of an update: takes the list's
-// selection when Update was pressed (-1 for none), remembers it in the list, makes its drive current (left open on
-// the pass-through build) and runs CheckSupportedDrive on it.
-// The messages are the program's (context.profile.discovery).
+// selection when Update was pressed (-1 for none), remembers it in the list, makes its drive
+// current (left open on the pass-through build) and runs CheckSupportedDrive on it. The messages
+// are the program's (context.profile.discovery).
 SelectionCheck CheckSelectedDrive(DriveContext& context, int index, DriveList& list,
                                   DriveAccess& access);
 

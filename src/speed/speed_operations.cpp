@@ -105,10 +105,9 @@ std::string SpeedOperations::SetSpeedText(uint16_t readSpeed, SpeedResult& resul
 }
 
 SpeedResult SpeedOperations::ReportSpeed(int entryIndex) {
-  return RunOnDrive(entryIndex, speed_text::kNoValidItem,
-                    [this](const DriveEntry& entry, SpeedResult& result) {
-                      return ReportText(entry, result);
-                    });
+  return RunOnDrive(
+      entryIndex, speed_text::kNoValidItem,
+      [this](const DriveEntry& entry, SpeedResult& result) { return ReportText(entry, result); });
 }
 
 std::string SpeedOperations::ReportText(const DriveEntry& entry, SpeedResult& result) {

@@ -40,9 +40,9 @@ enum class SpeedOutcome {
   NoValidItem,       // no list entry (or mode) chosen
   NoAvailableDrive,  // Set mode without a list entry
   OpenFailed,
-  Failed,            // the drive refused a command
-  Cancelled,         // the user declined to stop the disc
-  SpeedsNotReported, // the page's speed fields read zero
+  Failed,             // the drive refused a command
+  Cancelled,          // the user declined to stop the disc
+  SpeedsNotReported,  // the page's speed fields read zero
   Done,
 };
 
@@ -72,8 +72,9 @@ class SpeedOperations {
   // Makes (on pass-through opens) the entry's drive current, runs `operation`
   // on it and logs its text, or logs why no drive could be used (`none`
   // without an entry).
-  SpeedResult RunOnDrive(int entryIndex, speed_text::SpeedMessage none,
-                         const std::function<std::string(const DriveEntry&, SpeedResult&)>& operation);
+  SpeedResult RunOnDrive(
+      int entryIndex, speed_text::SpeedMessage none,
+      const std::function<std::string(const DriveEntry&, SpeedResult&)>& operation);
   std::string SetSpeedText(uint16_t readSpeed, SpeedResult& result);
   std::string ReportText(const DriveEntry& entry, SpeedResult& result);
   std::string DriveModeText(size_t modeIndex, SpeedResult& result);

@@ -38,9 +38,8 @@ void FirmwareUpdateWindow::OnCommand(int id, int code) {
   if (code != BN_CLICKED) return;
   switch (id) {
     case IDC_FILE:
-      RunOperation([this] {
-        operations_->LoadFirmwareFile(ChooseFile(operations_->FileDialogRequest()));
-      });
+      RunOperation(
+          [this] { operations_->LoadFirmwareFile(ChooseFile(operations_->FileDialogRequest())); });
       break;
     case IDC_UPDATE:
       RunOperation([this] { operations_->UpdateFirmware(UpdateRequest{ListSelection()}); });

@@ -519,9 +519,7 @@ class ReloadTest : public ::testing::TestWithParam<Program> {
     files.files["A.HEX"].text = testing::BuildFirmwareHex(FirmwareImageSetup());
     files.files["B.HEX"].text = testing::BuildFirmwareHex(older);
   }
-  void Load(const std::optional<std::string>& path) {
-    loader.LoadFirmwareFile(path);
-  }
+  void Load(const std::optional<std::string>& path) { loader.LoadFirmwareFile(path); }
   UpdateRig rig{GetParam(), Drv320()};
   testing::MemoryFileSystem files;
   FirmwareLoader loader{
