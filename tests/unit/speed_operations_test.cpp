@@ -1,6 +1,5 @@
 // The speed control utility's three operations against the simulated drive:
 // what goes to the drive, byte for byte, and what the window is told.
-#include "speed/speed_choices.h"
 #include "speed/speed_operations.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +17,7 @@
 #include "drive/program_profile.h"
 #include "fakes/fake_speed_view.h"
 #include "sim/model/direct_transport.h"
+#include "speed/speed_choices.h"
 #include "speed/speed_messages.h"
 
 namespace kestrel {
@@ -75,24 +75,17 @@ class SpeedRig {
     }
     view_.items = {list_.At(0)->text};
     view_.selection = 0;
-    for (const MessagePair& label : speed_text::kDriveModeLabels) {
-      view_.modeItems.push_back(Pick(label, language));
-    }
     operations_ = std::make_unique<SpeedOperations>(context_, view_, list_, *access_);
   }
 
   SpeedOperations& Operations() { return *operations_; }
-  // The three buttons, with the requests the window takes from its lists.
-  SpeedResult ChangeSpeed() {
-    return operations_->ChangeSpeed({view_.selection, SpeedChoice(view_.speedSelection)});
+  // The three buttons with the items chosen in the speed and mode lists.
+  SpeedResult ChangeSpeed(int speedItem = 0) {
+    return operations_->ChangeSpeed({view_.selection, SpeedChoice(speedItem)});
   }
   SpeedResult ReportSpeed() { return operations_->ReportSpeed(view_.selection); }
-  SpeedResult ChangeDriveMode() {
-    const int item = view_.modeSelection;
-    const std::string text =
-        item >= 0 && item < static_cast<int>(view_.modeItems.size()) ? view_.modeItems[item] : "";
-    return operations_->ChangeDriveMode(
-        {view_.selection, item < 0 ? -1 : DriveModeIndex(text, context_.language)});
+  SpeedResult ChangeDriveMode(int mode = 0) {
+    return operations_->ChangeDriveMode({view_.selection, mode});
   }
   FakeSpeedView& View() { return view_; }
   sim::Drive& Drive() { return *drive_; }
@@ -130,8 +123,7 @@ class SpeedRig {
 TEST(ChangeSpeedTest, MaximumSpeedSendsFFFFhAndLogsTheMaximumLine) {
   for (Language language : {kEnglish, kJapanese}) {
     SpeedRig rig(Drive320(), language);
-    rig.View().speedSelection = 0;
-    rig.ChangeSpeed();
+    rig.ChangeSpeed(0);
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{kSetMaximum});
     const std::string line =
         language.Japanese() ? "設定速度 : 最高速度\r\n" : "Speed : Maximum speed\r\n";
@@ -159,8 +151,7 @@ TEST(ChangeSpeedTest, EachChoiceSendsItsSpeedBigEndianWithoutDataAndNamesItsMult
   SpeedRig rig(Drive320());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.index);
-    rig.View().speedSelection = c.index;
-    rig.ChangeSpeed();
+    rig.ChangeSpeed(c.index);
     ASSERT_EQ(rig.Entries().size(), 1u);
     EXPECT_EQ(rig.Entries()[0].direction, DataDirection::None);
     EXPECT_EQ(rig.Entries()[0].transferLength, 0u);
@@ -173,8 +164,7 @@ TEST(ChangeSpeedTest, EachChoiceSendsItsSpeedBigEndianWithoutDataAndNamesItsMult
 
 TEST(ChangeSpeedTest, FourXIsFourInTheSpeedLineAndCd399InTheReport) {
   SpeedRig rig(Drive320(), kJapanese);
-  rig.View().speedSelection = 1;
-  rig.ChangeSpeed();
+  rig.ChangeSpeed(1);
   EXPECT_EQ(rig.LastLog(),
             rig.Message(speed_text::kSpeedChanged) + "設定速度 : 704kbytes/s (4X).\r\n");
   rig.ReportSpeed();
@@ -188,8 +178,7 @@ TEST(ChangeSpeedTest, FailureShowsTheSenseInAnEnglishErrorBoxAndLogsTheSameText)
   for (Language language : {kEnglish, kJapanese}) {
     SpeedRig rig(Drive320(), language);
     rig.Drive().FailCommand(0xBB, 1, sim::Sense{0x05, 0x24, 0x00});
-    rig.View().speedSelection = 2;
-    rig.ChangeSpeed();
+    rig.ChangeSpeed(2);
     EXPECT_EQ(rig.Sent(),
               (std::vector<std::string>{"bb 00 05 80 00 00 00 00 00 00 00 00", kRequestSense18}));
     const std::string text = "Failed to change the CD-DA extraction speed. (05-24-00)\r\n";
@@ -368,8 +357,7 @@ TEST(ChangeDriveModeTest, WithASpinningDiscTheUserIsAskedAndOnOkTheDiscStopsFirs
       speed.permanentMode =
           c.mode == sim::DriveMode::Quiet ? sim::DriveMode::Performance : sim::DriveMode::Quiet;
       SpeedRig rig(Drive320(speed), language);
-      rig.View().modeSelection = c.index;
-      rig.ChangeDriveMode();
+      rig.ChangeDriveMode(c.index);
       EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kTestUnitReady, kStopDisc, c.cdb}));
       ASSERT_EQ(rig.View().questions.size(), 1u);
       EXPECT_EQ(rig.View().questions[0].text, language.Japanese()
@@ -393,9 +381,8 @@ TEST(ChangeDriveModeTest, WithASpinningDiscTheUserIsAskedAndOnOkTheDiscStopsFirs
 TEST(ChangeDriveModeTest, CancelAtTheSafetyQuestionSendsOnlyTestUnitReady) {
   for (Language language : {kEnglish, kJapanese}) {
     SpeedRig rig(Drive320(), language);
-    rig.View().modeSelection = 2;
     rig.View().answerOk = false;
-    rig.ChangeDriveMode();
+    rig.ChangeDriveMode(2);
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{kTestUnitReady});
     EXPECT_EQ(rig.View().appended,
               std::vector<std::string>{language.Japanese() ? "操作はキャンセルされました。\r\n"
@@ -434,8 +421,7 @@ TEST(ChangeDriveModeTest, OnlyNoMediumSkipsTheQuestion) {
       fault.count = c.failures;
       fault.sense = c.sense;
       if (c.failures > 0) rig.Drive().AddFault(fault);
-      rig.View().modeSelection = 3;
-      rig.ChangeDriveMode();
+      rig.ChangeDriveMode(3);
       const std::vector<std::string> sent = rig.Sent();
       EXPECT_EQ(static_cast<size_t>(std::count(sent.begin(), sent.end(), kTestUnitReady)), c.tests);
       EXPECT_EQ(rig.View().questions.size(), c.asked ? 1u : 0u);
@@ -461,8 +447,7 @@ TEST(ChangeDriveModeTest, AFailedStopOrModeChangeLogsTheSenseLine) {
     {
       SpeedRig rig(Drive320(), language);
       rig.Drive().FailCommand(0xBB, 1, sim::Sense{0x05, 0x24, 0x00});
-      rig.View().modeSelection = 1;
-      rig.ChangeDriveMode();
+      rig.ChangeDriveMode(1);
       EXPECT_EQ(rig.Sent(),
                 (std::vector<std::string>{kTestUnitReady, kStopDisc,
                                           "bb 01 ff ff 00 00 00 00 00 00 00 00", kRequestSense18}));
@@ -481,8 +466,7 @@ TEST(SpeedSelectionTest, WithoutASelectionNothingIsSentAndTheOperationSaysWhichI
   rig.ReportSpeed();
   rig.ChangeDriveMode();
   rig.View().selection = 0;
-  rig.View().modeSelection = -1;
-  rig.ChangeDriveMode();
+  rig.ChangeDriveMode(-1);
   EXPECT_TRUE(rig.Sent().empty());
   EXPECT_EQ(rig.View().appended, (std::vector<std::string>{
                                      rig.Message(speed_text::kNoValidItem),
@@ -494,8 +478,8 @@ TEST(SpeedSelectionTest, WithoutASelectionNothingIsSentAndTheOperationSaysWhichI
 
 TEST(SpeedSelectionTest, AModeTextOfAnotherLanguageIsNoValidItem) {
   SpeedRig rig(Drive320(), kEnglish);
-  rig.View().modeItems[0] = Pick(speed_text::kDriveModeLabels[0], kJapanese);
-  rig.ChangeDriveMode();
+  // The window names the mode by the item's text.
+  rig.ChangeDriveMode(DriveModeIndex(Pick(speed_text::kDriveModeLabels[0], kJapanese), kEnglish));
   EXPECT_TRUE(rig.Sent().empty());
   EXPECT_EQ(rig.View().appended, std::vector<std::string>{rig.Message(speed_text::kNoValidItem)});
 }
@@ -525,8 +509,7 @@ TEST(SpeedSelectionTest, TheSelectedEntryIsTheDriveThatIsAsked) {
 
 TEST(Beck2kSpeedTest, EachOperationOpensTheSelectedLetterAndClosesItAtItsEnd) {
   SpeedRig rig(Drive320(), kEnglish, Program::Beck2k);
-  rig.View().speedSelection = 2;
-  rig.ChangeSpeed();
+  rig.ChangeSpeed(2);
   EXPECT_EQ(rig.Transport().OpenLetter(), 0);
   rig.ReportSpeed();
   EXPECT_EQ(rig.Transport().OpenLetter(), 0);

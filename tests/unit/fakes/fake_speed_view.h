@@ -10,10 +10,6 @@ namespace kestrel::testing {
 
 class FakeSpeedView : public RecordingDriveListView<SpeedView> {
  public:
-  // The window's two lists, from which a press takes its request.
-  int speedSelection = 0;
-  int modeSelection = 0;
-  std::vector<std::string> modeItems;
   // The log as appendToLog built it, and every text appended, in order.
   std::string messageLog;
   std::vector<std::string> appended;
