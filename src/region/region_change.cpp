@@ -1,7 +1,6 @@
-// ChangeRegion: sets the drive's region to the region checked when the user
-// pressed Set Region, with
-// SEND KEY. The drive counts and limits the changes; the program only skips
-// what the drive's last reported state makes pointless.
+// ChangeRegion: sets the drive's region to the one checked when the user
+// pressed Set Region, with SEND KEY. The drive counts and limits the changes;
+// the program only skips what the drive's last reported state makes pointless.
 #include "drive/region_commands.h"
 #include "region/readiness_wait.h"
 #include "region/region_lines.h"
