@@ -7,6 +7,7 @@
 #include "apps/program_table.h"
 #include "apps/speed_program.h"
 #include "drive/letter_discovery.h"
+#include "drive/letter_drive_access.h"
 #include "drive/passthrough_transport.h"
 #include "ui/speed_window.h"
 #include "ui/speed_window_texts.h"
@@ -25,11 +26,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   DriveContext context(transport, *row.drive);
   LetterDiscovery discovery(context, transport);
-  LetterDriveSelector selector(transport);
+  LetterDriveAccess access(transport);
 
   SpeedWindow window(instance, {row.shell, row.mainTemplateId, row.progressTemplateId,
                                 IDC_SPEED_DRIVE_LIST, SpeedWindowControlTexts()});
-  SpeedProgram program(context, window, discovery, selector);
+  SpeedProgram program(context, window, discovery, access);
   window.Run(program);
 
   transport.ReleaseDriveAccess();

@@ -30,9 +30,12 @@ class FirmwareProgram final : public FirmwareOperations {
     context_.language = language;
     discovery_.Discover(view_, list_, DiscoveryOccasion::WindowSetUp);
   }
-  void LoadFirmwareFile() override { loader_.LoadFirmwareFile(); }
-  void UpdateFirmware() override {
-    kestrel::UpdateFirmware(context_, image_, view_, log_, list_, strategies_);
+  OpenFileRequest FileDialogRequest() const override { return loader_.FileDialogRequest(); }
+  void LoadFirmwareFile(const std::optional<std::string>& chosen) override {
+    loader_.LoadFirmwareFile(chosen);
+  }
+  void UpdateFirmware(const UpdateRequest& request) override {
+    kestrel::UpdateFirmware(context_, image_, view_, log_, list_, request, strategies_);
   }
 
  private:

@@ -5,8 +5,8 @@
 
 #include "apps/program_table.h"
 #include "drive/letter_discovery.h"
+#include "drive/letter_drive_access.h"
 #include "drive/passthrough_transport.h"
-#include "region/region_access.h"
 #include "region/region_build.h"
 #include "region/region_operations.h"
 #include "ui/region_window.h"
@@ -33,7 +33,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // listed the window stays open with an empty list.
   LetterDiscovery discovery(context, transport);
   // Every report and change opens the drive of its entry and closes it.
-  LetterRegionAccess access(transport);
+  LetterDriveAccess access(transport);
   win32::Win32TimerPort timerPort;
   DriveList list;
 

@@ -5,8 +5,8 @@
 
 #include "apps/program_table.h"
 #include "drive/aspi_discovery.h"
+#include "drive/aspi_drive_access.h"
 #include "drive/aspi_transport.h"
-#include "region/region_access.h"
 #include "region/region_build.h"
 #include "region/region_operations.h"
 #include "ui/region_window.h"
@@ -30,7 +30,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   DriveContext context(transport, *row.drive);
   AspiDiscovery discovery(context, transport);
-  AspiRegionAccess access(transport);
+  AspiDriveAccess access(transport);
   win32::Win32TimerPort timerPort;
   DriveList list;
 

@@ -1,9 +1,10 @@
 // The speed control utility's operations bound together for SpeedWindow: the
 // drive list, its discovery and the three speed operations over the
-// program's drive selector. The entry point builds one with the strategies
+// program's drive access. The entry point builds one with the strategies
 // of its transport.
 #pragma once
 #include "drive/discovery.h"
+#include "drive/drive_access.h"
 #include "drive/drive_context.h"
 #include "drive/drive_entry.h"
 #include "speed/speed_operations.h"
@@ -14,21 +15,23 @@ namespace kestrel {
 class SpeedProgram final : public SpeedWindowOperations {
  public:
   SpeedProgram(DriveContext& context, SpeedView& view, DriveDiscovery& discovery,
-               DriveSelector& selector)
+               DriveAccess& access)
       : context_(context),
         view_(view),
         discovery_(discovery),
         list_(context.profile.discovery.entryCapacity),
-        operations_(context, view, list_, selector) {}
+        operations_(context, view, list_, access) {}
 
   bool OnWindowSetUp(Language language) override {
     context_.language = language;
     discovery_.Discover(view_, list_, DiscoveryOccasion::WindowSetUp);
     return !list_.Empty();
   }
-  void ChangeSpeed() override { operations_.ChangeSpeed(); }
-  void ReportSpeed() override { operations_.ReportSpeed(); }
-  void ChangeDriveMode() override { operations_.ChangeDriveMode(); }
+  void ChangeSpeed(const SpeedRequest& request) override { operations_.ChangeSpeed(request); }
+  void ReportSpeed(int entryIndex) override { operations_.ReportSpeed(entryIndex); }
+  void ChangeDriveMode(const DriveModeRequest& request) override {
+    operations_.ChangeDriveMode(request);
+  }
 
  private:
   DriveContext& context_;

@@ -4,6 +4,7 @@
 #include "apps/firmware_program.h"
 #include "apps/program_table.h"
 #include "drive/letter_discovery.h"
+#include "drive/letter_drive_access.h"
 #include "drive/ms_timer.h"
 #include "drive/passthrough_transport.h"
 #include "firmware/programming_wait.h"
@@ -26,7 +27,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   DriveContext context(transport, *row.drive);
   LetterDiscovery discovery(context, transport);
-  LetterDriveSelector selector(transport);
+  LetterDriveAccess access(transport);
   win32::Win32TimerPort timerPort;
   MsTimer timer(timerPort, row.maxTimerPeriodMs);
   ContinuousProgrammingWait wait;
@@ -37,7 +38,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                               {row.shell, row.mainTemplateId, row.progressTemplateId,
                                IDC_DRIVE_LIST, FirmwareWindowControlTexts()},
                               row.confirmTemplateId);
-  FirmwareProgram program(context, window, discovery, {selector, wait, afterUpdate, timer}, files,
+  FirmwareProgram program(context, window, discovery, {access, wait, afterUpdate, timer}, files,
                           *row.firmware);
   window.Run(program);
 

@@ -1,7 +1,7 @@
 // The part of every view that a window's drive list, message boxes and
-// progress window are in the windows: the list holds the one device the
-// command names, boxes are printed on stderr, and the progress window is a
-// bar on stderr when it is a terminal.
+// progress window are in the windows: the tool has no list (its requests name
+// the device, the operations' list holds that one), boxes are printed on
+// stderr, and the progress window is a bar on stderr when it is a terminal.
 #pragma once
 #include <string>
 #include <vector>
@@ -40,17 +40,12 @@ class CliView : public View {
  public:
   explicit CliView(Prompter& prompter) : prompter_(prompter), progress_(prompter.GetTerminal()) {}
 
-  // DriveListView
-  int ListCount() const override { return static_cast<int>(items_.size()); }
-  bool DeleteListItem(int index) override {
-    if (index < 0 || index >= ListCount()) return false;
-    items_.erase(items_.begin() + index);
-    if (selection_ >= ListCount()) selection_ = -1;
-    return true;
-  }
-  void AddListItem(const std::string& text) override { items_.push_back(text); }
-  void SelectListItem(int index) override { selection_ = index; }
-  int ListSelection() const override { return selection_; }
+  // DriveListView: no list to show.
+  int ListCount() const override { return 0; }
+  bool DeleteListItem(int) override { return false; }
+  void AddListItem(const std::string&) override {}
+  void SelectListItem(int) override {}
+  int ListSelection() const override { return -1; }
   void RefreshControls() override {}
   void CloseWindow() override {}
 
@@ -79,8 +74,6 @@ class CliView : public View {
 
  private:
   ProgressLine progress_;
-  std::vector<std::string> items_;
-  int selection_ = -1;
   std::vector<std::string> boxes_;
 };
 

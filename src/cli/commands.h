@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/firmware_view.h"
 #include "cli/session.h"
+#include "cli/update_view.h"
 
 namespace kestrel::cli {
 

@@ -2,11 +2,10 @@
 
 #include <cctype>
 
+#include "firmware/hex_image.h"
+
 namespace kestrel::cli {
 namespace {
-
-constexpr size_t kRevisionOffset = 24, kRevisionLength = 4;
-constexpr size_t kDateOffset = 29, kDateLength = 10;
 
 std::string Field(const uint8_t* record, size_t offset, size_t length) {
   std::string text(reinterpret_cast<const char*>(record) + offset, length);

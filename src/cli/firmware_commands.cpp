@@ -5,10 +5,10 @@
 
 #include "cli/backup_file.h"
 #include "cli/commands.h"
-#include "cli/device_selector.h"
 #include "cli/drive_identity.h"
-#include "cli/firmware_view.h"
-#include "cli/programming_wait.h"
+#include "cli/host_drive_access.h"
+#include "cli/settling_wait.h"
+#include "cli/update_view.h"
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
 #include "drive/ms_timer.h"
@@ -24,10 +24,9 @@
 namespace kestrel::cli {
 namespace {
 
-constexpr uint32_t kFlashSize = 0x20000;
+// One image part fills the drive's flash.
+constexpr uint32_t kFlashSize = kSecondPartOffset;
 constexpr uint16_t kReadBlock = 0x8000;
-constexpr size_t kDateOffset = 29;
-constexpr size_t kCpuNameOffset = 16;  // in the CPU identification block
 constexpr const char* kWrittenNotVerified =
     "the drive was written but the update did not verify: do not switch the machine off; run "
     "the update again (with --allow-reinstall if the drive reports the new revision already)";
@@ -44,19 +43,21 @@ std::string Hex(uint32_t value) {
 
 // Loads the file with the window's loader; false after a failure recorded in
 // the session.
-bool LoadFile(Session& session, FirmwareLoader& loader, CliFirmwareView& view, StatusLog& log,
-              int& status) {
-  loader.LoadFirmwareFile();
+bool LoadFile(Session& session, const DriveContext& context, FirmwareLoader& loader,
+              const StatusLog& log, const std::string& path, int& status) {
+  const FirmwareLoad load = loader.LoadFirmwareFile(path);
   session.result["file"] = loader.fileNameBuffer();
-  if (view.FileError()) {
+  if (load.outcome == LoadOutcome::FileError) {
     status = session.Fail(kExitUsage, "cannot open the firmware file");
     return false;
   }
-  if (!loader.lastResult().normal()) {
+  if (load.outcome == LoadOutcome::Rejected) {
     session.text = PlainText(log.text());
-    session.result["line"] = loader.lastResult().lineNumber;
-    std::string reason = PlainText(log.text());
-    // The log's last line says why the load stopped.
+    session.result["line"] = load.hex.lineNumber;
+    std::string failure;
+    AppendLoadFailure(load.hex, context.language, failure);
+    std::string reason = PlainText(failure);
+    // Its last line says why the load stopped.
     while (!reason.empty() && reason.back() == '\n') reason.pop_back();
     const size_t cut = reason.rfind('\n');
     if (cut != std::string::npos) reason = reason.substr(cut + 1);
@@ -96,7 +97,7 @@ const char* OutcomeName(UpdateOutcome outcome) {
 // writing. A dry run (`update --dry-run`, `firmware info --device`) stops at
 // the question, so both reach the verdict the update would.
 struct UpdateRun {
-  UpdateOutcome outcome = UpdateOutcome::NoDrive;
+  UpdateResult result;
   std::string openError, refusal;
 };
 
@@ -106,17 +107,18 @@ UpdateRun RunUpdate(Session& session, DriveContext& context, ImageRecord& image,
   view.SetChoices(choices, context.records.driveIdentification.data(),
                   image.fileIdentification.data());
   DriveList list;
-  ListOneDevice(list, view, device);
-  DeviceSelector selector(session.host);
+  list.Add(DriveEntry{device, AspiAddress{}});
+  HostDriveAccess access(session.host);
   CliProgrammingWait wait(programmingWaitSeconds, session.terminal.Err());
   NoAfterUpdateAction after;
   MsTimer timer(session.host.Timer(), 1);
   UpdateRun run;
-  run.outcome = UpdateFirmware(context, image, view, log, list,
-                               UpdateStrategies{selector, wait, after, timer});
+  // The device is the list's only entry.
+  run.result = UpdateFirmware(context, image, view, log, list, UpdateRequest{0},
+                              UpdateStrategies{access, wait, after, timer});
   view.EndFlash();
   run.refusal = session.host.Refusal();
-  run.openError = selector.OpenError();
+  run.openError = access.OpenError();
   session.host.Close();
   if (wait.StartFailed()) session.result["programmingCommandFailed"] = true;
   return run;
@@ -125,7 +127,7 @@ UpdateRun RunUpdate(Session& session, DriveContext& context, ImageRecord& image,
 // The exit status of a run; its outcome goes into the result.
 int UpdateVerdict(Session& session, const UpdateRun& run, const CliFirmwareView& view) {
   nlohmann::json& j = session.result;
-  const UpdateOutcome outcome = run.outcome;
+  const UpdateOutcome outcome = run.result.outcome;
   j["outcome"] = !view.AgeRefusal().empty() ? "not-newer"
                  : view.WouldWrite()        ? "would-write"
                                             : OutcomeName(outcome);
@@ -144,19 +146,10 @@ int UpdateVerdict(Session& session, const UpdateRun& run, const CliFirmwareView&
   return session.Fail(kExitRefused, ended);
 }
 
-}  // namespace
-
-int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::string& device) {
-  DriveContext context(session.host.Transport(), FirmwareProfile());
-  CliFirmwareView view(session.prompter, hexPath, device);
-  ImageRecord image;
-  StatusLog log(view);
-  StdioFileSystem files;
-  FirmwareLoader loader(context, image, view, log, files, kTarn9xFirmwareTraits);
-  int status = kExitOk;
-  if (!LoadFile(session, loader, view, log, status)) return status;
-
-  DriveRecords& records = context.records;
+// The image's type block, identification, parts and signatures, into the
+// result and the text; returns the number of signed parts.
+int32_t DescribeImage(Session& session, DriveContext& context, ImageRecord& image,
+                      const StatusLog& log) {
   const uint8_t* buffer = context.buffers().image;
   const int32_t parts = CheckImageSignature(image, buffer);
   const bool identified = FindFileIdentification(context, image) == 0;
@@ -169,20 +162,19 @@ int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::st
   j["mechanism"] = std::string(1, type->mechanismLetter);
   j["edition"] = edition ? nlohmann::json(edition) : nlohmann::json();
   j["version"] = PrintableField(reinterpret_cast<const uint8_t*>(type->version), 4);
-  j["identification"] =
-      identified
-          ? nlohmann::json(IdentificationText(image.fileIdentification.data(),
-                                              image.fileIdentification.size(), context.language))
-          : nlohmann::json();
-  j["date"] =
-      identified ? nlohmann::json(PrintableField(image.fileIdentification.data() + kDateOffset, 10))
-                 : nlohmann::json();
+  const uint8_t* record = image.fileIdentification.data();
+  j["identification"] = identified ? nlohmann::json(IdentificationText(
+                                         record, image.fileIdentification.size(), context.language))
+                                   : nlohmann::json();
+  j["date"] = identified ? nlohmann::json(PrintableField(record + kDateOffset, kDateLength))
+                         : nlohmann::json();
   j["parts"] = parts;
   nlohmann::json cpus = nlohmann::json::array();
-  if (parts >= 1) cpus.push_back(PrintableField(image.imageCpuName.data(), 16));
-  if (parts == 2) cpus.push_back(PrintableField(image.imageSecondCpuName.data(), 16));
+  if (parts >= 1) cpus.push_back(PrintableField(image.imageCpuName.data(), kCpuNameLength));
+  if (parts == 2) cpus.push_back(PrintableField(image.imageSecondCpuName.data(), kCpuNameLength));
   j["cpuNames"] = cpus;
-  j["firmwareId"] = parts > 0 ? nlohmann::json(PrintableField(image.imageFirmwareId.data(), 16))
+  j["firmwareId"] = parts > 0 ? nlohmann::json(PrintableField(image.imageFirmwareId.data(),
+                                                              image.imageFirmwareId.size()))
                               : nlohmann::json();
 
   std::string& text = session.text;
@@ -194,9 +186,14 @@ int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::st
   text += "Parts: " + std::to_string(parts) + "\n";
   for (const auto& cpu : cpus) text += "CPU: " + cpu.get<std::string>() + "\n";
   if (parts > 0) text += "Firmware id: " + j["firmwareId"].get<std::string>() + "\n";
-  if (parts == 0) return session.Fail(kExitRefused, "the image carries no maker signature");
+  return parts;
+}
 
-  if (device.empty()) return kExitOk;
+// `firmware info --device`: the drive's CPU, the part it would get, and the
+// verdict of an update of it with this image.
+int DescribeDrive(Session& session, DriveContext& context, ImageRecord& image,
+                  CliFirmwareView& view, StatusLog& log, const std::string& device) {
+  nlohmann::json& j = session.result;
   std::string why;
   if (!session.host.Open(device, why)) return session.Fail(kExitUsage, why);
   const DriveIdentity identity = ReadDriveIdentity(context);
@@ -212,13 +209,16 @@ int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::st
     return session.Fail(kExitRefused, "cannot read the CPU identification of " + device);
   }
   session.host.Close();
+  const DriveRecords& records = context.records;
   const ImagePart part = ImagePartFor(records);
-  const std::string cpu = PrintableField(records.cpuIdentification.data() + kCpuNameOffset, 16);
+  const std::string cpu =
+      PrintableField(records.cpuIdentification.data() + kCpuNameOffset, kCpuNameLength);
   drive["cpu"] = cpu;
   drive["part"] = part.base == 0 ? "first" : "second";
   drive["partOffset"] = part.base;
   drive["trailerOffset"] = part.trailer;
   j["drive"] = drive;
+  std::string& text = session.text;
   text += device + ": CPU " + cpu + ", generation " + std::to_string(identity.generation) +
           ", would get the " + drive["part"].get<std::string>() + " part (" + Hex(part.base) +
           ") and the trailer at " + Hex(part.trailer) + "\n";
@@ -228,6 +228,24 @@ int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::st
   const int verdict = UpdateVerdict(session, run, view);
   if (verdict == kExitOk) text += "an update of " + device + " with this file passes every check\n";
   return verdict;
+}
+
+}  // namespace
+
+int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::string& device) {
+  DriveContext context(session.host.Transport(), FirmwareProfile());
+  CliFirmwareView view(session.prompter, device);
+  ImageRecord image;
+  StatusLog log(view);
+  StdioFileSystem files;
+  FirmwareLoader loader(context, image, view, log, files, kTarn9xFirmwareTraits);
+  int status = kExitOk;
+  if (!LoadFile(session, context, loader, log, hexPath, status)) return status;
+  if (DescribeImage(session, context, image, log) == 0) {
+    return session.Fail(kExitRefused, "the image carries no maker signature");
+  }
+  if (device.empty()) return kExitOk;
+  return DescribeDrive(session, context, image, view, log, device);
 }
 
 int BackUpFirmware(Session& session, const std::string& device, const std::string& outPath,
@@ -285,13 +303,13 @@ int UpdateFirmwareCommand(Session& session, const std::string& device, const std
   // Nobody could answer the question: refuse before anything is read or sent.
   if (!choices.dryRun && !session.prompter.CanAsk()) return session.Fail(kExitUsage, kNeedsYes);
   DriveContext context(session.host.Transport(), FirmwareProfile());
-  CliFirmwareView view(session.prompter, hexPath, device);
+  CliFirmwareView view(session.prompter, device);
   ImageRecord image;
   StatusLog log(view);
   StdioFileSystem files;
   FirmwareLoader loader(context, image, view, log, files, kTarn9xFirmwareTraits);
   int status = kExitOk;
-  if (!LoadFile(session, loader, view, log, status)) return status;
+  if (!LoadFile(session, context, loader, log, hexPath, status)) return status;
   const std::string blocker = session.host.FirmwareWriteBlocker();
   if (!blocker.empty() && !choices.dryRun) return session.Fail(kExitUsage, blocker);
   if (!choices.dryRun) {
@@ -301,9 +319,9 @@ int UpdateFirmwareCommand(Session& session, const std::string& device, const std
   const UpdateRun run =
       RunUpdate(session, context, image, view, log, device, choices, programmingWaitSeconds);
   nlohmann::json& j = session.result;
-  j["from"] = view.Asked() ? nlohmann::json(view.From()) : nlohmann::json();
-  j["to"] = view.Asked() ? nlohmann::json(view.To()) : nlohmann::json();
-  j["verified"] = run.outcome == UpdateOutcome::Updated;
+  j["from"] = run.result.asked ? nlohmann::json(run.result.oldFirmware) : nlohmann::json();
+  j["to"] = run.result.asked ? nlohmann::json(run.result.newFirmware) : nlohmann::json();
+  j["verified"] = run.result.outcome == UpdateOutcome::Updated;
   session.text = PlainText(log.text());
   if (!session.text.empty() && session.text.back() != '\n') session.text += '\n';
   if (view.WouldWrite()) {

@@ -2,6 +2,7 @@
 #include "cli/cli_view.h"
 #include "cli/commands.h"
 #include "cli/device_check.h"
+#include "cli/host_drive_access.h"
 #include "drive/program_profile.h"
 #include "region/region_decoding.h"
 #include "region/region_operations.h"
@@ -11,13 +12,12 @@ namespace {
 
 constexpr int kMaxDiscQuestions = 10;
 
-// RegionView of the tool: the region to set is the one checked button; the
-// readiness wait's "insert a disc" box is asked at a terminal only.
+// RegionView of the tool: the log is kept for the text; the readiness wait's
+// "insert a disc" box is asked at a terminal only.
 class CliRegionView final : public CliView<RegionView> {
  public:
   using CliView::CliView;
-  void ShowRegionControls(const RegionControls& controls) override { controls_ = controls; }
-  bool RegionButtonChecked(int region) const override { return region == checked_; }
+  void ShowRegionControls(const RegionControls&) override {}
   void SetLogText(const std::string& log, bool) override { log_ = log; }
   bool AskOkCancel(const std::string& text, const std::string& caption, BoxIcon) override {
     Terminal& terminal = prompter_.GetTerminal();
@@ -30,35 +30,13 @@ class CliRegionView final : public CliView<RegionView> {
     return answer && *answer != "n" && *answer != "N";
   }
 
-  void Check(int region) { checked_ = region; }
-  const RegionControls& Controls() const { return controls_; }
   const std::string& Log() const { return log_; }
   bool DiscWanted() const { return discWanted_; }
 
  private:
-  RegionControls controls_;
-  int checked_ = 0;
   std::string log_;
   bool discWanted_ = false;
   int questions_ = 0;
-};
-
-// MERE2K's way to the drive, over the tool's host: the device is opened for
-// the operation; the sense of a failure comes back with the request itself.
-class CliRegionAccess final : public RegionDriveAccess {
- public:
-  explicit CliRegionAccess(DriveHost& host) : host_(host) {}
-  int32_t Open(const DriveEntry& entry) override {
-    error_.clear();
-    return host_.Open(entry.text, error_) ? 0 : -1;
-  }
-  void Close() override { host_.Close(); }
-  bool FetchSense(DriveContext&) override { return true; }
-  const std::string& Error() const { return error_; }
-
- private:
-  DriveHost& host_;
-  std::string error_;
 };
 
 const char* TypeName(uint8_t typeCode) {
@@ -75,14 +53,14 @@ const char* TypeName(uint8_t typeCode) {
   return "unknown";
 }
 
-// The report's result from what the operation left behind.
-void DescribeRegion(Session& session, const RegionSession& state, const RegionControls& controls) {
+// The report's result.
+void DescribeRegion(Session& session, const RegionReport& report) {
   nlohmann::json& j = session.result;
-  if (!state.rpcStateValid) {
+  if (!report.rpc) {
     j["rpc"] = nullptr;
     return;
   }
-  const RpcStateFields rpc = DecodeRpcState(state.rpcStateReply);
+  const RpcStateFields& rpc = *report.rpc;
   const DriveRegion region = DecodeRegionMask(rpc.regionMask);
   j["rpc"] = {{"state", TypeName(rpc.typeCode)},
               {"region", region.kind == DriveRegion::Kind::Region ? nlohmann::json(region.region)
@@ -93,8 +71,14 @@ void DescribeRegion(Session& session, const RegionSession& state, const RegionCo
               {"permanent", rpc.Permanent()},
               {"rpc2", rpc.Rpc2()}};
   nlohmann::json disc = nlohmann::json::array();
+  // An unprotected disc plays in every region.
+  const DiscRegions::Protection protection =
+      report.disc ? report.disc->protection : DiscRegions::Protection::Unknown;
   for (int r = 0; r < kRegionCount; ++r) {
-    if (controls.discBoxes[static_cast<size_t>(r)].checked) disc.push_back(r + 1);
+    if (protection == DiscRegions::Protection::None ||
+        (protection == DiscRegions::Protection::Protected && report.disc->allowed[r])) {
+      disc.push_back(r + 1);
+    }
   }
   j["discRegions"] = disc;
 }
@@ -106,15 +90,13 @@ struct RegionRun {
         access(session.host),
         operations(context, view, list, {access, session.host.Timer(), kMere2kRegionTraits}) {
     session.result["device"] = device;
-    list.Clear();
     list.Add(DriveEntry{device, AspiAddress{}});
-    view.AddListItem(device);
-    view.SelectListItem(0);
   }
+  static constexpr int kEntry = 0;  // the device, the list's only entry
   DriveContext context;
   DriveList list;
   CliRegionView view;
-  CliRegionAccess access;
+  HostDriveAccess access;
   RegionOperations operations;
 };
 
@@ -122,11 +104,11 @@ struct RegionRun {
 
 int ShowRegion(Session& session, const std::string& device) {
   RegionRun run(session, device);
-  run.operations.ReportRegion();
+  const RegionReport report = run.operations.ReportRegion(RegionRun::kEntry);
   session.text = PlainText(run.view.Log());
-  DescribeRegion(session, run.operations.Session(), run.view.Controls());
-  if (!run.access.Error().empty()) return session.Fail(kExitUsage, run.access.Error());
-  if (!run.operations.Session().rpcStateValid) {
+  DescribeRegion(session, report);
+  if (!run.access.OpenError().empty()) return session.Fail(kExitUsage, run.access.OpenError());
+  if (!report.rpc) {
     return session.Fail(kExitRefused, "the drive did not report its region state");
   }
   return kExitOk;
@@ -135,9 +117,9 @@ int ShowRegion(Session& session, const std::string& device) {
 namespace {
 
 // The region the drive reports, or 0 when it has none (or gave no state).
-int ReportedRegion(const RegionSession& state) {
-  if (!state.rpcStateValid) return 0;
-  const DriveRegion region = DecodeRegionMask(DecodeRpcState(state.rpcStateReply).regionMask);
+int ReportedRegion(const RegionReport& report) {
+  if (!report.rpc) return 0;
+  const DriveRegion region = DecodeRegionMask(report.rpc->regionMask);
   return region.kind == DriveRegion::Kind::Region ? region.region : 0;
 }
 
@@ -168,18 +150,17 @@ int SetRegion(Session& session, const std::string& device, int region, bool perm
   }
   const std::string named = NamedDevice(device, identity);
   RegionRun run(session, device);
-  run.operations.ReportRegion();
-  const RegionSession& state = run.operations.Session();
+  const RegionReport report = run.operations.ReportRegion(RegionRun::kEntry);
   session.text = PlainText(run.view.Log());
-  DescribeRegion(session, state, run.view.Controls());
-  if (!run.access.Error().empty()) return session.Fail(kExitUsage, run.access.Error());
-  if (!state.rpcStateValid) {
+  DescribeRegion(session, report);
+  if (!run.access.OpenError().empty()) return session.Fail(kExitUsage, run.access.OpenError());
+  if (!report.rpc) {
     return session.Fail(kExitRefused, "the drive did not report its region state");
   }
-  const RpcStateFields rpc = DecodeRpcState(state.rpcStateReply);
+  const RpcStateFields rpc = *report.rpc;
   const std::string n = std::to_string(region);
   // Setting the region the drive has would spend a change for nothing.
-  if (ReportedRegion(state) == region) {
+  if (ReportedRegion(report) == region) {
     session.result["changed"] = false;
     session.text += "The region of " + named + " is already " + n + "; nothing was changed.\n";
     return kExitOk;
@@ -197,14 +178,14 @@ int SetRegion(Session& session, const std::string& device, int region, bool perm
     if (session.prompter.RefusedWithoutTerminal()) return session.Fail(kExitUsage, kNeedsYes);
     return session.Fail(kExitRefused, "nothing was changed");
   }
-  run.view.Check(region);
-  const ChangeOutcome outcome = run.operations.ChangeRegion();
+  const RegionChange change = run.operations.ChangeRegion({RegionRun::kEntry, region});
+  const ChangeOutcome outcome = change.outcome;
   session.text = PlainText(run.view.Log());
   // The change ends with a report: what the drive has now decides, not the
   // status of SEND KEY, which may have failed or timed out after the drive
   // took the region.
-  DescribeRegion(session, run.operations.Session(), run.view.Controls());
-  const int now = ReportedRegion(run.operations.Session());
+  DescribeRegion(session, change.report);
+  const int now = ReportedRegion(change.report);
   session.result["changed"] = now == region;
   if (now == region) {
     if (outcome != ChangeOutcome::Changed) {
@@ -214,11 +195,11 @@ int SetRegion(Session& session, const std::string& device, int region, bool perm
   }
   const std::string refusal = session.host.Refusal();
   if (!refusal.empty()) return session.Fail(kExitUsage, refusal);
-  if (!run.access.Error().empty()) return session.Fail(kExitUsage, run.access.Error());
+  if (!run.access.OpenError().empty()) return session.Fail(kExitUsage, run.access.OpenError());
   if (run.view.DiscWanted() && outcome == ChangeOutcome::Cancelled) {
     return session.Fail(kExitRefused, "insert a disc: the drive needs one to change its region");
   }
-  if (!run.operations.Session().rpcStateValid) {
+  if (!change.report.rpc) {
     return session.Fail(kExitRefused, "the drive did not report its region state after the "
                                       "change; see kestrel region " + device);
   }

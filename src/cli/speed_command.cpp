@@ -4,7 +4,7 @@
 #include "cli/cli_view.h"
 #include "cli/commands.h"
 #include "cli/device_check.h"
-#include "cli/device_selector.h"
+#include "cli/host_drive_access.h"
 #include "drive/program_profile.h"
 #include "drive/speed_commands.h"
 #include "speed/speed_operations.h"
@@ -14,32 +14,20 @@ namespace {
 
 constexpr uint32_t kKbytesPerX = 176;
 
-// SpeedView of the tool: the speed and mode come from the command line; the
-// question before the disc is stopped goes to the prompter.
+// SpeedView of the tool: the log is kept for the text; the question before
+// the disc is stopped goes to the prompter.
 class CliSpeedView final : public CliView<SpeedView> {
  public:
-  CliSpeedView(Prompter& prompter, Language language) : CliView(prompter), language_(language) {}
-  int SpeedSelection() const override { return -1; }
-  uint16_t SelectedReadSpeed() const override { return readSpeed_; }
-  int ModeSelection() const override { return mode_; }
-  std::string ModeItemText(int index) const override {
-    if (index < 0 || static_cast<size_t>(index) >= speed_text::kDriveModeCount) return {};
-    return Pick(speed_text::kDriveModeLabels[index], language_);
-  }
+  using CliView::CliView;
   void appendToLog(const std::string& text) override { log_ += text; }
   bool AskOkCancel(const std::string& text, const std::string&, BoxIcon) override {
     return prompter_.Confirm(named_ + ": " + PlainText(text) + " Stop the disc and change the mode?");
   }
 
-  void SetReadSpeed(uint16_t speed) { readSpeed_ = speed; }
-  void SetMode(int mode) { mode_ = mode; }
   void SetNamedDevice(const std::string& named) { named_ = named; }
   const std::string& Log() const { return log_; }
 
  private:
-  Language language_;
-  uint16_t readSpeed_ = kMaximumReadSpeed;
-  int mode_ = -1;
   std::string named_;  // the device, its vendor and product, in questions
   std::string log_;
 };
@@ -47,23 +35,24 @@ class CliSpeedView final : public CliView<SpeedView> {
 struct SpeedRun {
   SpeedRun(Session& session, const std::string& device)
       : context(session.host.Transport(), kBeck2kProfile),
-        view(session.prompter, context.language),
-        selector(session.host),
-        operations(context, view, list, selector) {
+        view(session.prompter),
+        access(session.host),
+        operations(context, view, list, access) {
     session.result["device"] = device;
-    ListOneDevice(list, view, device);
+    list.Add(DriveEntry{device, AspiAddress{}});
   }
+  static constexpr int kEntry = 0;  // the device, the list's only entry
   DriveContext context;
   DriveList list;
   CliSpeedView view;
-  DeviceSelector selector;
+  HostDriveAccess access;
   SpeedOperations operations;
 };
 
-int Finish(Session& session, SpeedRun& run, bool succeeded, const char* failure) {
+int Finish(Session& session, SpeedRun& run, const SpeedResult& result, const char* failure) {
   session.text = PlainText(run.view.Log());
-  if (succeeded) return kExitOk;
-  if (!run.selector.OpenError().empty()) return session.Fail(kExitUsage, run.selector.OpenError());
+  if (result.outcome == SpeedOutcome::Done) return kExitOk;
+  if (!run.access.OpenError().empty()) return session.Fail(kExitUsage, run.access.OpenError());
   const std::string refusal = session.host.Refusal();
   if (!refusal.empty()) return session.Fail(kExitUsage, refusal);
   if (session.prompter.RefusedWithoutTerminal()) return session.Fail(kExitUsage, kNeedsYes);
@@ -94,24 +83,18 @@ bool ParseReadSpeed(const std::string& text, uint16_t& kbytesPerSecond) {
 
 int ShowSpeed(Session& session, const std::string& device) {
   SpeedRun run(session, device);
-  run.operations.ReportSpeed();
-  const CapabilitiesReply& reply = run.operations.capabilitiesReply();
+  const SpeedResult result = run.operations.ReportSpeed(SpeedRun::kEntry);
   // A report that failed left no page: no speeds.
-  const CapabilitiesPage page =
-      DecodeCapabilitiesPage(reply.data(), reply.size()).value_or(CapabilitiesPage{});
-  const bool reported = page.currentReadSpeed != 0 && page.maximumReadSpeed != 0;
+  const CapabilitiesPage page = result.page.value_or(CapabilitiesPage{});
+  const bool reported = result.outcome == SpeedOutcome::Done;
   nlohmann::json& j = session.result;
   j["currentSpeed"] = reported ? nlohmann::json(page.currentReadSpeed) : nlohmann::json();
   j["maximumSpeed"] = reported ? nlohmann::json(page.maximumReadSpeed) : nlohmann::json();
   j["medium"] = page.DvdMedium() ? "dvd" : "cd";
-  const std::string& log = run.view.Log();
-  const auto says = [&](const MessagePair& pair) {
-    return log.find(Pick(pair, run.context.language)) != std::string::npos;
-  };
-  j["mode"] = says(speed_text::kQuietModeNow)         ? nlohmann::json("quiet")
-              : says(speed_text::kPerformanceModeNow) ? nlohmann::json("performance")
-                                                      : nlohmann::json();
-  return Finish(session, run, reported, "the drive did not report its speeds");
+  j["mode"] = result.mode == ReportedMode::Quiet         ? nlohmann::json("quiet")
+              : result.mode == ReportedMode::Performance ? nlohmann::json("performance")
+                                                         : nlohmann::json();
+  return Finish(session, run, result, "the drive did not report its speeds");
 }
 
 int SetSpeed(Session& session, const std::string& device, const std::string& speed) {
@@ -124,14 +107,9 @@ int SetSpeed(Session& session, const std::string& device, const std::string& spe
     return refused;
   }
   SpeedRun run(session, device);
-  run.view.SetReadSpeed(kbytes);
   session.result["requested"] = kbytes;
-  run.operations.ChangeSpeed();
-  const bool changed =
-      run.view.Log().rfind(
-          Pick(speed_text::kSpeedMessages[speed_text::kSpeedChanged], run.context.language), 0) ==
-      0;
-  return Finish(session, run, changed, "the drive did not change its speed");
+  const SpeedResult result = run.operations.ChangeSpeed({SpeedRun::kEntry, kbytes});
+  return Finish(session, run, result, "the drive did not change its speed");
 }
 
 int SetMode(Session& session, const std::string& device, const std::string& mode,
@@ -149,13 +127,10 @@ int SetMode(Session& session, const std::string& device, const std::string& mode
   }
   SpeedRun run(session, device);
   run.view.SetNamedDevice(NamedDevice(device, identity));
-  run.view.SetMode(index);
   session.result["mode"] = mode;
   session.result["untilPowerOff"] = untilPowerOff;
-  run.operations.ChangeDriveMode();
-  const std::string success =
-      Pick(speed_text::kSpeedMessages[kDriveModes[index].success], run.context.language);
-  return Finish(session, run, run.view.Log() == success, "the drive mode was not changed");
+  const SpeedResult result = run.operations.ChangeDriveMode({SpeedRun::kEntry, index});
+  return Finish(session, run, result, "the drive mode was not changed");
 }
 
 }  // namespace kestrel::cli

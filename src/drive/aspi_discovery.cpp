@@ -7,7 +7,6 @@
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
 #include "drive/drive_messages.h"
-#include "drive/supported_drive.h"
 
 namespace kestrel {
 namespace {
@@ -80,25 +79,6 @@ void AspiDiscovery::ExamineTarget(DriveListView& view, DriveList& list, const Di
 void AspiDiscovery::ReportNotFound(DriveListView& view, const DiscoveryRule& rule) {
   view.ShowMessageBox(Pick(*rule.notFound, context_.language), drive_messages::kNotFoundCaption);
   view.CloseWindow();
-}
-
-int32_t AspiDriveSelector::MakeCurrent(const DriveEntry& entry) {
-  bus_.SelectDrive(entry.address);
-  return 0;
-}
-
-int32_t AspiDriveSelector::CheckSupported(DriveContext& context, const DriveEntry& entry) {
-  // The INQUIRY goes to the entry's drive; the current address is restored
-  // afterwards.
-  const AspiAddress previous = bus_.CurrentAddress();
-  bus_.SelectDrive(entry.address);
-  const int32_t result = CheckSupportedDrive(context);
-  bus_.SelectDrive(previous);
-  return result;
-}
-
-const MessagePair& AspiDriveSelector::OpenFailure() const {
-  return drive_messages::kDeviceOpenFailed;
 }
 
 }  // namespace kestrel

@@ -1,4 +1,4 @@
-// Discovery and drive selection of the ASPI builds: host adapters and their
+// Discovery of the ASPI builds: host adapters and their
 // target ids.
 #pragma once
 #include <cstddef>
@@ -27,17 +27,6 @@ class AspiDiscovery : public DriveDiscovery {
   void ReportNotFound(DriveListView& view, const DiscoveryRule& rule);
 
   DriveContext& context_;
-  AdapterBus& bus_;
-};
-
-class AspiDriveSelector : public DriveSelector {
- public:
-  explicit AspiDriveSelector(AdapterBus& bus) : bus_(bus) {}
-  int32_t MakeCurrent(const DriveEntry& entry) override;
-  int32_t CheckSupported(DriveContext& context, const DriveEntry& entry) override;
-  const MessagePair& OpenFailure() const override;
-
- private:
   AdapterBus& bus_;
 };
 

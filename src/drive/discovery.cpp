@@ -119,10 +119,9 @@ void EmptyDriveList(DriveListView& view) {
   }
 }
 
-SelectionCheck CheckSelectedDrive(DriveContext& context, const DriveListView& view, DriveList& list,
-                                  DriveSelector& selector) {
+SelectionCheck CheckSelectedDrive(DriveContext& context, int index, DriveList& list,
+                                  DriveAccess& access) {
   SelectionCheck check;
-  const int index = view.ListSelection();
   // A selection that names no entry (such as the "No I/F adapter" item) is
   // treated as no selection.
   const DriveEntry* entry = list.At(index);
@@ -131,11 +130,11 @@ SelectionCheck CheckSelectedDrive(DriveContext& context, const DriveListView& vi
     return check;
   }
   list.SetSelectedIndex(index);
-  if (selector.MakeCurrent(*entry) != 0) {
-    check.logText = Pick(selector.OpenFailure(), context.language);
+  if (access.MakeCurrent(*entry) != 0) {
+    check.logText = Pick(access.OpenFailure(), context.language);
     return check;
   }
-  if (selector.CheckSupported(context, *entry) == 0) {
+  if (access.CheckSupported(context, *entry) == 0) {
     check.result = 0;
     return check;
   }

@@ -2,10 +2,10 @@
 //
 // Which devices a utility lists, and with which text, is a pure function of
 // the INQUIRY reply (DiscoveryRule). How the candidates are walked (ASPI
-// adapters and targets, or drive letters) and how a listed drive is made
-// current are strategies that the program's entry point chooses together with
-// its transport: AspiDiscovery/AspiDriveSelector (aspi_discovery.h) or
-// LetterDiscovery/LetterDriveSelector (letter_discovery.h).
+// adapters and targets, or drive letters) is a strategy that the program's
+// entry point chooses together with its transport: AspiDiscovery
+// (aspi_discovery.h) or LetterDiscovery (letter_discovery.h); how a listed
+// drive is made current is its DriveAccess (drive_access.h).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "drive/drive_access.h"
 #include "drive/drive_context.h"
 #include "drive/drive_entry.h"
 #include "drive/drive_list_view.h"
@@ -71,31 +72,16 @@ class DriveDiscovery {
   virtual void Discover(DriveListView& view, DriveList& list, DiscoveryOccasion occasion) = 0;
 };
 
-// Makes a listed drive the one every command goes to.
-class DriveSelector {
- public:
-  virtual ~DriveSelector() = default;
-  // 0 current; -1 the drive could not be opened.
-  virtual int32_t MakeCurrent(const DriveEntry& entry) = 0;
-  // CheckSupportedDrive on the entry's drive, which MakeCurrent has made current.
-  virtual int32_t CheckSupported(DriveContext& context, const DriveEntry& entry) = 0;
-  // Pair shown when MakeCurrent fails.
-  virtual const MessagePair& OpenFailure() const = 0;
-  // Ends an operation's use of the drive MakeCurrent made current: the
-  // pass-through build closes it again; ASPI keeps nothing open.
-  virtual void Release() {}
-};
-
 struct SelectionCheck {
   int32_t result = -1;  // 0 supported and current; -1 otherwise
   std::string logText;  // for appendToLog when result is -1, in the context's language
 };
 
 // The firmware utilities' check at the start of an update: takes the list's
-// selection, remembers it in the list, makes its drive current (left open on
-// the pass-through build) and runs CheckSupportedDrive on it.
-// The messages are the program's (context.profile.discovery).
-SelectionCheck CheckSelectedDrive(DriveContext& context, const DriveListView& view, DriveList& list,
-                                  DriveSelector& selector);
+// selection when Update was pressed (-1 for none), remembers it in the list, makes its drive
+// current (left open on the pass-through build) and runs CheckSupportedDrive on it. The messages
+// are the program's (context.profile.discovery).
+SelectionCheck CheckSelectedDrive(DriveContext& context, int index, DriveList& list,
+                                  DriveAccess& access);
 
 }  // namespace kestrel

@@ -5,7 +5,6 @@
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
 #include "drive/drive_messages.h"
-#include "drive/supported_drive.h"
 
 namespace kestrel {
 
@@ -51,21 +50,6 @@ void LetterDiscovery::Discover(DriveListView& view, DriveList& list, DiscoveryOc
                         drive_messages::kInitializeErrorCaption);
     view.CloseWindow();
   }
-}
-
-int32_t LetterDriveSelector::MakeCurrent(const DriveEntry& entry) {
-  // Opening again would otherwise replace the handle of the drive that the
-  // last selection left open without closing it.
-  letters_.CloseDrive();
-  return letters_.OpenDrive(entry.Letter()) == 0 ? 0 : -1;
-}
-
-int32_t LetterDriveSelector::CheckSupported(DriveContext& context, const DriveEntry&) {
-  return CheckSupportedDrive(context);  // the drive MakeCurrent opened
-}
-
-const MessagePair& LetterDriveSelector::OpenFailure() const {
-  return drive_messages::kDeviceOpenFailed;
 }
 
 }  // namespace kestrel

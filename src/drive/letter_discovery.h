@@ -1,4 +1,4 @@
-// Discovery and drive selection of the pass-through builds: drive letters
+// Discovery of the pass-through builds: drive letters
 // D to Z, one open at a time.
 #pragma once
 #include "drive/discovery.h"
@@ -20,20 +20,6 @@ class LetterDiscovery : public DriveDiscovery {
 
  private:
   DriveContext& context_;
-  DriveLetterAccess& letters_;
-};
-
-class LetterDriveSelector : public DriveSelector {
- public:
-  explicit LetterDriveSelector(DriveLetterAccess& letters) : letters_(letters) {}
-  // Opens the entry's letter; the drive stays open for the operation that
-  // follows. A drive left open by the previous selection is closed first.
-  int32_t MakeCurrent(const DriveEntry& entry) override;
-  int32_t CheckSupported(DriveContext& context, const DriveEntry& entry) override;
-  const MessagePair& OpenFailure() const override;
-  void Release() override { letters_.CloseDrive(); }
-
- private:
   DriveLetterAccess& letters_;
 };
 

@@ -15,6 +15,9 @@ struct SenseCodes {
   uint8_t ascq = 0;     // byte 13
 
   uint8_t SenseKey() const { return keyByte & 0x0F; }
+  // Byte 2 holds the sense key alone: none of its flag bits (filemark, end
+  // of medium, incorrect length) is set.
+  bool KeyOnly() const { return (keyByte & 0xF0) == 0; }
   bool UnitAttention() const { return SenseKey() == 0x06; }
   bool BecomingReady() const { return SenseKey() == 0x02 && asc == 0x04 && ascq == 0x01; }
   bool MediumNotPresent() const { return SenseKey() == 0x02 && asc == 0x3A; }

@@ -19,7 +19,7 @@ FirmwareLoader::FirmwareLoader(DriveContext& context, ImageRecord& image, Firmwa
       traits_(traits),
       fileNameBuffer_(traits.initialFileName) {}
 
-void FirmwareLoader::LoadFirmwareFile() {
+OpenFileRequest FirmwareLoader::FileDialogRequest() const {
   OpenFileRequest request;
   request.title = Pick(firmware_text::kSelectFile, context_.language);
   request.initialDirectory = firmware_text::kInitialDirectory;
@@ -27,11 +27,15 @@ void FirmwareLoader::LoadFirmwareFile() {
   request.filterPatterns = firmware_text::kFilterPatterns;
   request.initialName = fileNameBuffer_;
   request.maxPathLength = kMaxFirmwarePath;
-  const std::optional<std::string> chosen = view_.ChooseFile(request);
+  return request;
+}
+
+FirmwareLoad FirmwareLoader::LoadFirmwareFile(const std::optional<std::string>& chosen) {
+  FirmwareLoad load;
   // A path that does not fit the dialog's buffer never comes back from it.
   if (!chosen || chosen->empty() || Utf8ToUtf16(*chosen).size() > kMaxFirmwarePath) {
     RefreshFormattedInfoField();
-    return;
+    return load;
   }
 
   const std::string& path = *chosen;
@@ -44,8 +48,10 @@ void FirmwareLoader::LoadFirmwareFile() {
   int cause = kFileNoError;
   std::unique_ptr<LineSource> source = files_.OpenForReading(path, cause);
   if (!source) {
-    view_.ShowFileError(path, cause == kFileNoError ? kFileGeneric : cause);
-    return;
+    load.outcome = LoadOutcome::FileError;
+    load.fileErrorCause = cause == kFileNoError ? kFileGeneric : cause;
+    view_.ShowFileError(path, load.fileErrorCause);
+    return load;
   }
 
   std::string added;
@@ -61,6 +67,9 @@ void FirmwareLoader::LoadFirmwareFile() {
   log_.Add(added);
   log_.Show(true);
   RefreshFormattedInfoField();
+  load.outcome = lastResult_.normal() ? LoadOutcome::Loaded : LoadOutcome::Rejected;
+  load.hex = lastResult_;
+  return load;
 }
 
 void FirmwareLoader::RefreshFormattedInfoField() {

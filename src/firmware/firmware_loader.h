@@ -1,5 +1,6 @@
 // LoadFirmwareFile: the File button of FirmwareUpdateWindow.
 #pragma once
+#include <optional>
 #include <string>
 
 #include "drive/drive_context.h"
@@ -15,14 +16,31 @@ namespace kestrel {
 // Longest path the file dialog hands back, in UTF-16 units.
 constexpr size_t kMaxFirmwarePath = 255;
 
+// How a load ended.
+enum class LoadOutcome {
+  NotChosen,  // the dialog was cancelled, or gave no usable path
+  FileError,  // the file could not be opened
+  Rejected,   // the records did not load: see hex
+  Loaded,
+};
+
+struct FirmwareLoad {
+  LoadOutcome outcome = LoadOutcome::NotChosen;
+  int fileErrorCause = 0;  // with FileError, as the file-error box shows it
+  HexLoadResult hex;       // with Rejected and Loaded
+};
+
 class FirmwareLoader {
  public:
   FirmwareLoader(DriveContext& context, ImageRecord& image, FirmwareView& view, StatusLog& log,
                  FileSystemPort& files, const FirmwareBuildTraits& traits);
 
-  // Asks for a file, parses it into the image and describes the image in the
-  // window. The image is replaced only by a load that ends normally.
-  void LoadFirmwareFile();
+  // What the File button's dialog is asked with.
+  OpenFileRequest FileDialogRequest() const;
+  // Parses the file the dialog chose (nothing: cancelled) into the image and
+  // describes the image in the window. The image is replaced only by a load
+  // that ends normally.
+  FirmwareLoad LoadFirmwareFile(const std::optional<std::string>& chosen);
 
   // The file dialog's name buffer: the last chosen path.
   const std::string& fileNameBuffer() const { return fileNameBuffer_; }

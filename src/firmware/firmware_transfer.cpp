@@ -38,7 +38,6 @@ constexpr uint32_t kSearchStart = 0x450;
 constexpr uint32_t kSearchLast = 0x1FFFF;
 constexpr uint8_t kIdentificationMarker[] = {0x05, 0x80, 0x00, 0x32};
 constexpr size_t kIdentificationAfterMarker = 8;
-constexpr size_t kDateOffset = 29;  // ten characters and a terminating zero
 
 bool HasSignature(const uint8_t* block) {
   return std::memcmp(block, kMakerSignature, kMakerSignatureLength) == 0;

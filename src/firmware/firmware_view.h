@@ -1,4 +1,5 @@
-// What the firmware operations read from and do to FirmwareUpdateWindow.
+// What the firmware operations do to FirmwareUpdateWindow; what the user chose
+// (the file, the drive) comes with the request.
 #pragma once
 #include <cstddef>
 #include <optional>
@@ -8,6 +9,7 @@
 
 namespace kestrel {
 
+// What the Open file dialog is asked with.
 struct OpenFileRequest {
   std::string title;
   std::string initialDirectory;  // ".\\"
@@ -25,8 +27,6 @@ class FirmwareView : public DriveListView {
   virtual void SetStatusText(const std::string& log, bool scrollToEnd) = 0;
   virtual void SetFileNameField(const std::string& text) = 0;  // 1001
   virtual void SetInfoField(const std::string& text) = 0;      // 1002
-  // The Open file dialog; empty when the user cancelled.
-  virtual std::optional<std::string> ChooseFile(const OpenFileRequest& request) = 0;
   // The platform's file-error box for a file that cannot be opened.
   virtual void ShowFileError(const std::string& path, int cause) = 0;
   // ConfirmUpdateDialog: true only for OK.

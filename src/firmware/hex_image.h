@@ -27,6 +27,13 @@ constexpr size_t kMakerSignatureLength = 8;
 constexpr size_t kCpuNameOffset = 16;  // in a signature block
 constexpr size_t kCpuNameLength = 16;
 
+// The identification record (the drive's INQUIRY bytes 8 on, and the file's
+// copy of them): vendor, product, revision, the byte after it, the date.
+constexpr size_t kRevisionOffset = 24;
+constexpr size_t kRevisionLength = 4;
+constexpr size_t kDateOffset = 29;
+constexpr size_t kDateLength = 10;
+
 // ImageTypeBlock, the nine bytes at 0x3F0.
 struct ImageTypeBlock {
   char interfaceLetter;  // "A" ATAPI, "S" SCSI

@@ -33,12 +33,17 @@ std::string FirmwareLine(const uint8_t* identification, const Language& language
   return ImageFields(identification, {{0, 24}, {24, 4}, {28, 11}}, language);
 }
 
-UpdateOutcome UpdateFirmware(DriveContext& context, ImageRecord& image, FirmwareView& view,
-                             StatusLog& log, DriveList& list, const UpdateStrategies& strategies) {
+namespace {
+
+// The update up to its outcome; the confirmation's lines go into result.
+UpdateOutcome Update(DriveContext& context, ImageRecord& image, FirmwareView& view, StatusLog& log,
+                     DriveList& list, const UpdateRequest& request,
+                     const UpdateStrategies& strategies, UpdateResult& result) {
   const Language language = context.language;
   DriveRecords& records = context.records;
 
-  const SelectionCheck selection = CheckSelectedDrive(context, view, list, strategies.selector);
+  const SelectionCheck selection =
+      CheckSelectedDrive(context, request.entryIndex, list, strategies.access);
   if (selection.result != 0) {
     log.appendToLog(selection.logText);
     return UpdateOutcome::NoDrive;
@@ -65,8 +70,10 @@ UpdateOutcome UpdateFirmware(DriveContext& context, ImageRecord& image, Firmware
   // The preview shows the part at the current ImageBase, before this run's
   // transfer chooses the part to send.
   FindFileIdentification(context, image);
-  if (!view.ConfirmUpdate(FirmwareLine(records.driveIdentification.data(), language),
-                          FirmwareLine(image.fileIdentification.data(), language))) {
+  result.asked = true;
+  result.oldFirmware = FirmwareLine(records.driveIdentification.data(), language);
+  result.newFirmware = FirmwareLine(image.fileIdentification.data(), language);
+  if (!view.ConfirmUpdate(result.oldFirmware, result.newFirmware)) {
     return UpdateOutcome::Cancelled;
   }
 
@@ -102,6 +109,16 @@ UpdateOutcome UpdateFirmware(DriveContext& context, ImageRecord& image, Firmware
   }
   strategies.afterUpdate.Run(log, view, list);
   return verified ? UpdateOutcome::Updated : UpdateOutcome::VerifyFailed;
+}
+
+}  // namespace
+
+UpdateResult UpdateFirmware(DriveContext& context, ImageRecord& image, FirmwareView& view,
+                            StatusLog& log, DriveList& list, const UpdateRequest& request,
+                            const UpdateStrategies& strategies) {
+  UpdateResult result;
+  result.outcome = Update(context, image, view, log, list, request, strategies, result);
+  return result;
 }
 
 }  // namespace kestrel

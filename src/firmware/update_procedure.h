@@ -4,6 +4,7 @@
 
 #include "drive/command_transport.h"
 #include "drive/discovery.h"
+#include "drive/drive_access.h"
 #include "drive/drive_context.h"
 #include "drive/drive_entry.h"
 #include "drive/ms_timer.h"
@@ -43,10 +44,16 @@ class CloseAndRediscover final : public AfterUpdateAction {
 
 // The build's strategies, chosen by the program's entry point.
 struct UpdateStrategies {
-  DriveSelector& selector;
+  DriveAccess& access;
   ProgrammingWait& wait;
   AfterUpdateAction& afterUpdate;
   MsTimer& timer;
+};
+
+// What the user chose when pressing Update: the drive list's selection, -1
+// for none.
+struct UpdateRequest {
+  int entryIndex = -1;
 };
 
 // How far a run got; the window does not need it, tests do.
@@ -63,8 +70,17 @@ enum class UpdateOutcome {
   Updated,
 };
 
-UpdateOutcome UpdateFirmware(DriveContext& context, ImageRecord& image, FirmwareView& view,
-                             StatusLog& log, DriveList& list, const UpdateStrategies& strategies);
+struct UpdateResult {
+  UpdateOutcome outcome = UpdateOutcome::NoDrive;
+  // The confirmation's two lines, once it was asked: the drive's firmware and
+  // the file's.
+  bool asked = false;
+  std::string oldFirmware, newFirmware;
+};
+
+UpdateResult UpdateFirmware(DriveContext& context, ImageRecord& image, FirmwareView& view,
+                            StatusLog& log, DriveList& list, const UpdateRequest& request,
+                            const UpdateStrategies& strategies);
 
 // "%.24s %.4s %.11s": vendor and product, revision, the 11 bytes after it.
 std::string FirmwareLine(const uint8_t* identification, const Language& language);

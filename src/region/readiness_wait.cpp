@@ -7,12 +7,6 @@
 namespace kestrel {
 namespace {
 
-constexpr uint8_t kUnitAttention = 0x06;
-constexpr uint8_t kNotReady = 0x02;
-constexpr uint8_t kLogicalUnitNotReady = 0x04;
-constexpr uint8_t kBecomingReady = 0x01;
-constexpr uint8_t kMediumNotPresent = 0x3A;
-
 void PauseKeepingWindowPainted(RegionView& view, TimerPort& timer) {
   for (uint32_t slept = 0; slept < kReadinessPauseMs; slept += kReadinessPumpSliceMs) {
     view.Pump();
@@ -24,7 +18,7 @@ void PauseKeepingWindowPainted(RegionView& view, TimerPort& timer) {
 }  // namespace
 
 Readiness WaitUntilReady(DriveContext& context, RegionView& view, RegionLog& log,
-                         RegionDriveAccess& access, TimerPort& timer) {
+                         DriveAccess& access, TimerPort& timer) {
   const Language language = context.language;
   bool becomingReady = false;  // since becomingReadySinceMs
   uint32_t becomingReadySinceMs = 0;
@@ -34,11 +28,13 @@ Readiness WaitUntilReady(DriveContext& context, RegionView& view, RegionLog& log
         context, kMaxUnitAttentionsInARow, [&] { return SendTestUnitReady(context); },
         [&] { return access.FetchSense(context); }, sense);
     if (result == 0) return Readiness::Ready;
+    // The sense key byte is compared whole: with a flag bit set the drive
+    // tells of something else.
+    if (!sense.KeyOnly()) return Readiness::Failed;
     // Still a unit attention: the limit is passed.
-    if (sense.keyByte == kUnitAttention) return Readiness::Failed;
+    if (sense.UnitAttention()) return Readiness::Failed;
 
-    if (sense.keyByte == kNotReady && sense.asc == kLogicalUnitNotReady &&
-        sense.ascq == kBecomingReady) {
+    if (sense.BecomingReady()) {
       const uint32_t now = timer.TimeMs();
       if (!becomingReady) {
         becomingReady = true;
@@ -51,7 +47,7 @@ Readiness WaitUntilReady(DriveContext& context, RegionView& view, RegionLog& log
       continue;
     }
 
-    if (sense.keyByte == kNotReady && sense.asc == kMediumNotPresent) {
+    if (sense.MediumNotPresent()) {
       // A disc the user inserts starts its own time to become ready.
       becomingReady = false;
       if (!view.AskOkCancel(Pick(region_text::kDiscNotPresent, language),

@@ -4,9 +4,9 @@
 #pragma once
 #include <cstdint>
 
+#include "drive/drive_access.h"
 #include "drive/drive_context.h"
 #include "drive/unit_attention.h"
-#include "region/region_access.h"
 #include "region/region_log.h"
 #include "region/region_view.h"
 #include "shell/clock.h"
@@ -32,6 +32,6 @@ enum class Readiness {
 // pause, test again. No medium (02h/3Ah): the "Attention" box; OK tests
 // again, Cancel ends the wait. The sense key byte is compared whole.
 Readiness WaitUntilReady(DriveContext& context, RegionView& view, RegionLog& log,
-                         RegionDriveAccess& access, TimerPort& timer);
+                         DriveAccess& access, TimerPort& timer);
 
 }  // namespace kestrel

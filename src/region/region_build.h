@@ -1,5 +1,5 @@
 // What differs between MERE9X and MERE2K in the region window's logic, apart
-// from how the drive is reached (region_access.h).
+// from how the drive is reached (drive/drive_access.h).
 #pragma once
 #include "region/region_messages.h"
 #include "shell/language.h"

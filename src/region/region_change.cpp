@@ -1,6 +1,6 @@
-// ChangeRegion: sets the drive's region to the checked region button with
-// SEND KEY. The drive counts and limits the changes; the program only skips
-// what the drive's last reported state makes pointless.
+// ChangeRegion: sets the drive's region to the one checked when the user
+// pressed Set Region, with SEND KEY. The drive counts and limits the changes;
+// the program only skips what the drive's last reported state makes pointless.
 #include "drive/region_commands.h"
 #include "region/readiness_wait.h"
 #include "region/region_lines.h"
@@ -9,41 +9,44 @@
 
 namespace kestrel {
 
-ChangeOutcome RegionOperations::ChangeRegion() {
+RegionChange RegionOperations::ChangeRegion(const RegionRequest& request) {
+  RegionChange change;
   std::string message;
-  const ChangeOutcome outcome = AttemptChange(message);
+  change.outcome = AttemptChange(request, change.report, message);
   // That report already shows the other drive's state: the user looks at it
   // and chooses again.
-  if (outcome == ChangeOutcome::OtherDriveReported) return outcome;
+  if (change.outcome == ChangeOutcome::OtherDriveReported) return change;
   log_.appendToLog(message);
   // The window always ends showing the drive's state after the attempt.
-  ReportRegion();
-  return outcome;
+  change.report = ReportRegion(request.entryIndex);
+  return change;
 }
 
-ChangeOutcome RegionOperations::AttemptChange(std::string& message) {
+ChangeOutcome RegionOperations::AttemptChange(const RegionRequest& request, RegionReport& report,
+                                              std::string& message) {
   const Language language = context_.language;
-  int index = -1;
-  const DriveEntry* entry = SelectedEntry(index);
+  const int index = request.entryIndex;
+  // A list item that stands for no drive ("No I/F adapter") counts as none.
+  const DriveEntry* entry = list_.At(index);
   if (entry == nullptr) {
     message = Pick(*strategies_.traits.noSelection, language);
     return ChangeOutcome::NoSelection;
   }
   // The checked button belongs to the drive reported before, not to this one.
   if (index != session_.lastReportedIndex) {
-    ReportRegion();
+    report = ReportRegion(index);
     return ChangeOutcome::OtherDriveReported;
   }
-  if (strategies_.access.Open(*entry) != 0) {
+  if (strategies_.access.MakeCurrent(*entry) != 0) {
     message = Pick(region_text::kDeviceOpenFailed, language);
     return ChangeOutcome::OpenFailed;
   }
-  const ChangeOutcome outcome = ChangeOpenDrive(message);
-  strategies_.access.Close();
+  const ChangeOutcome outcome = ChangeOpenDrive(request.region, message);
+  strategies_.access.Release();
   return outcome;
 }
 
-ChangeOutcome RegionOperations::ChangeOpenDrive(std::string& message) {
+ChangeOutcome RegionOperations::ChangeOpenDrive(int region, std::string& message) {
   const Language language = context_.language;
   // Without a reply to the last REPORT KEY nothing is known of the drive's
   // state: the drive decides, after the readiness wait.
@@ -55,7 +58,7 @@ ChangeOutcome RegionOperations::ChangeOpenDrive(std::string& message) {
   }
   // Setting the region the drive has would spend a change for nothing.
   const DriveRegion current = DecodeRegionMask(rpc.regionMask);
-  if (known && current.kind == DriveRegion::Kind::Region && CheckedRegion() == current.region) {
+  if (known && current.kind == DriveRegion::Kind::Region && region == current.region) {
     message = AlreadySetLine(current.region, language);
     return ChangeOutcome::AlreadySet;
   }
@@ -72,8 +75,7 @@ ChangeOutcome RegionOperations::ChangeOpenDrive(std::string& message) {
         return ChangeOutcome::NotReady;
     }
   }
-  const int region = CheckedRegion();
-  if (region == 0) {
+  if (region < 1 || region > kRegionCount) {
     message = Pick(region_text::kRegionNotSelected, language);
     return ChangeOutcome::RegionNotSelected;
   }
@@ -84,13 +86,6 @@ ChangeOutcome RegionOperations::ChangeOpenDrive(std::string& message) {
   }
   message = Pick(region_text::kSetSucceeded, language);
   return ChangeOutcome::Changed;
-}
-
-int RegionOperations::CheckedRegion() const {
-  for (int region = 1; region <= kRegionCount; ++region) {
-    if (view_.RegionButtonChecked(region)) return region;
-  }
-  return 0;
 }
 
 }  // namespace kestrel

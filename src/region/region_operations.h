@@ -2,20 +2,25 @@
 // (Get Region, a selection change, the end of set-up, around every change)
 // and the change (Set Region), with the state the window keeps between them.
 //
-//   AspiRegionAccess access(transport);          // MERE2K: LetterRegionAccess
+//   AspiDriveAccess access(transport);           // MERE2K: LetterDriveAccess
 //   RegionOperations region(context, view, list, {access, timerPort, kMere9xRegionTraits});
-//   region.SetUpWindow(language, discovery);     // discovery and the first report
-//   region.ReportRegion();                       // Get Region, selection change
-//   region.ChangeRegion();                       // Set Region
+//   if (region.SetUpWindow(language, discovery)) // discovery
+//     region.ReportRegion(selection);            // and the first report
+//   region.ReportRegion(selection);              // Get Region, selection change
+//   region.ChangeRegion({selection, checked});   // Set Region
+//
+// The window captures the selection and the checked region button when the
+// user acts; the operations never read a control.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "drive/discovery.h"
+#include "drive/drive_access.h"
 #include "drive/drive_context.h"
 #include "drive/drive_entry.h"
 #include "drive/region_commands.h"
-#include "region/region_access.h"
 #include "region/region_build.h"
 #include "region/region_controls.h"
 #include "region/region_log.h"
@@ -25,7 +30,7 @@
 namespace kestrel {
 
 struct RegionStrategies {
-  RegionDriveAccess& access;
+  DriveAccess& access;
   TimerPort& timer;  // the readiness wait's pauses and limit
   const RegionBuildTraits& traits;
 };
@@ -38,6 +43,21 @@ struct RegionSession {
   RegionReply rpcStateReply{};
   bool rpcStateValid = false;
   RegionControls controls;
+};
+
+// What the user chose when pressing Set Region.
+struct RegionRequest {
+  int entryIndex = -1;  // the drive list's selection; -1 for none
+  int region = 0;       // the checked region button, 1-6; 0 when none is checked
+};
+
+enum class ReportOutcome { NoSelection, OpenFailed, Reported };
+
+// What a report read from the drive, beside what it showed.
+struct RegionReport {
+  ReportOutcome outcome = ReportOutcome::NoSelection;
+  std::optional<RpcStateFields> rpc;  // when REPORT KEY answered
+  std::optional<DiscRegions> disc;    // when READ DVD STRUCTURE answered
 };
 
 // How a change attempt ended; the window does not need it, tests do.
@@ -54,28 +74,35 @@ enum class ChangeOutcome {
   Changed,
 };
 
+struct RegionChange {
+  ChangeOutcome outcome = ChangeOutcome::NoSelection;
+  // The report that ended the attempt: the drive's state after it (after
+  // OtherDriveReported, that of the newly selected drive).
+  RegionReport report;
+};
+
 class RegionOperations {
  public:
   RegionOperations(DriveContext& context, RegionView& view, DriveList& list,
                    const RegionStrategies& strategies)
       : context_(context), view_(view), list_(list), strategies_(strategies), log_(view) {}
 
-  // The end of window set-up: takes the language, fills the drive list and
-  // reports on the selected drive (MERE2K only when the list has entries).
-  void SetUpWindow(Language language, DriveDiscovery& discovery);
-  void ReportRegion();
-  ChangeOutcome ChangeRegion();
+  // The end of window set-up: takes the language and fills the drive list.
+  // True when the selected drive is to be reported on next (MERE2K only when
+  // the list has entries).
+  bool SetUpWindow(Language language, DriveDiscovery& discovery);
+  // entryIndex: the drive list's selection; -1 for none.
+  RegionReport ReportRegion(int entryIndex);
+  RegionChange ChangeRegion(const RegionRequest& request);
 
   const RegionSession& Session() const { return session_; }
   const RegionLog& Log() const { return log_; }
 
  private:
-  // The selected list entry and its index; null when nothing usable is selected.
-  const DriveEntry* SelectedEntry(int& index) const;
   // Steps of a change up to its message; the second with the drive open.
-  ChangeOutcome AttemptChange(std::string& message);
-  ChangeOutcome ChangeOpenDrive(std::string& message);
-  int CheckedRegion() const;  // 1-6, or 0 when no region button is checked
+  ChangeOutcome AttemptChange(const RegionRequest& request, RegionReport& report,
+                              std::string& message);
+  ChangeOutcome ChangeOpenDrive(int region, std::string& message);
 
   DriveContext& context_;
   RegionView& view_;

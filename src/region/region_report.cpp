@@ -15,26 +15,29 @@ constexpr int kRpcStateResends = 1;
 
 }  // namespace
 
-void RegionOperations::ReportRegion() {
+RegionReport RegionOperations::ReportRegion(int index) {
   const Language language = context_.language;
-  RegionDriveAccess& access = strategies_.access;
+  DriveAccess& access = strategies_.access;
+  RegionReport report;
 
-  int index = -1;
-  const DriveEntry* entry = SelectedEntry(index);
+  // A list item that stands for no drive ("No I/F adapter") counts as none.
+  const DriveEntry* entry = list_.At(index);
   if (entry == nullptr) {
     log_.appendToLog(Pick(*strategies_.traits.noSelection, language));
-    return;
+    return report;
   }
 
   session_.lastReportedIndex = index;
   session_.rpcStateValid = false;
   RegionControls& controls = session_.controls;
   controls.Reset();
-  if (access.Open(*entry) != 0) {
+  if (access.MakeCurrent(*entry) != 0) {
     view_.ShowRegionControls(controls);
     log_.appendToLog(Pick(region_text::kDeviceOpenFailed, language));
-    return;
+    report.outcome = ReportOutcome::OpenFailed;
+    return report;
   }
+  report.outcome = ReportOutcome::Reported;
 
   std::string message;
   // A drive raises a unit attention after its region has changed; the state
@@ -46,6 +49,7 @@ void RegionOperations::ReportRegion() {
   if (rpcResult == 0) {
     session_.rpcStateValid = true;
     const RpcStateFields rpc = DecodeRpcState(session_.rpcStateReply);
+    report.rpc = rpc;
     controls.countLabel = CountLabelText(rpc, language);
     const DriveRegion region = DecodeRegionMask(rpc.regionMask);
     controls.ShowDriveRegion(region);
@@ -61,15 +65,17 @@ void RegionOperations::ReportRegion() {
   RegionReply disc{};
   if (ReadDiscRegionInfo(context_, disc) == 0) {
     const DiscRegions regions = DecodeDiscRegionInfo(disc);
+    report.disc = regions;
     controls.ShowDiscRegions(regions);
     message = DiscRegionLine(regions, language);
   } else {
     access.FetchSense(context_);
     message = Pick(region_text::kGetDiscRegionFailed, language);
   }
-  access.Close();
+  access.Release();
   view_.ShowRegionControls(controls);
   log_.appendToLog(message);
+  return report;
 }
 
 }  // namespace kestrel

@@ -1,5 +1,6 @@
-// What the region operations read from and do to RegionWindow. The Win32
-// window implements it; native tests use a recording fake.
+// What the region operations do to RegionWindow; what the user chose comes
+// with the request (region_operations.h). The Win32 window implements it;
+// native tests use a recording one.
 #pragma once
 #include <string>
 
@@ -14,9 +15,6 @@ class RegionView : public DriveListView {
   // check boxes (1007, 1013-1017) and the count label (1022, unless it is
   // still empty) into the controls.
   virtual void ShowRegionControls(const RegionControls& controls) = 0;
-  // Whether the drive-region button of region 1-6 is checked now: the user
-  // may have clicked another enabled one since the last report.
-  virtual bool RegionButtonChecked(int region) const = 0;
   // Puts the whole log into the log box (1006). With caretToEnd the caret is
   // placed at its end and scrolled into view (appendToLog); without, the
   // caret stays where it was.

@@ -17,6 +17,13 @@ const DriveMode kDriveModes[speed_text::kDriveModeCount] = {
     {kTemporaryModeChange, kQuietModeReadSpeed, speed_text::kQuietModeSet},
 };
 
+int DriveModeIndex(const std::string& itemText, Language language) {
+  for (size_t i = 0; i < speed_text::kDriveModeCount; ++i) {
+    if (itemText == Pick(speed_text::kDriveModeLabels[i], language)) return static_cast<int>(i);
+  }
+  return static_cast<int>(speed_text::kDriveModeCount);
+}
+
 uint16_t SpeedChoice(int index) {
   if (index < 0 || static_cast<size_t>(index) >= speed_text::kSpeedChoiceCount) {
     return kMaximumReadSpeed;

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "speed/speed_messages.h"
 
@@ -18,6 +19,10 @@ struct DriveMode {
   speed_text::SpeedMessage success;
 };
 extern const DriveMode kDriveModes[speed_text::kDriveModeCount];
+
+// The mode of a Drive Mode list item: the first whose label in the language
+// is the item's text; kDriveModeCount when none is.
+int DriveModeIndex(const std::string& itemText, Language language);
 
 // The set-speed message counts 176 kbytes/s per X (integer division).
 constexpr int kSetSpeedKbytesPerX = 176;

@@ -25,13 +25,13 @@ std::string Format(const char* format, Args... args) {
 // Releases the operation's drive however the operation ends.
 class DriveUse {
  public:
-  explicit DriveUse(DriveSelector& selector) : selector_(selector) {}
-  ~DriveUse() { selector_.Release(); }
+  explicit DriveUse(DriveAccess& access) : access_(access) {}
+  ~DriveUse() { access_.Release(); }
   DriveUse(const DriveUse&) = delete;
   DriveUse& operator=(const DriveUse&) = delete;
 
  private:
-  DriveSelector& selector_;
+  DriveAccess& access_;
 };
 
 }  // namespace
@@ -54,15 +54,6 @@ std::string SpeedOperations::Message(size_t index) const {
   return Pick(speed_text::kSpeedMessages[index], context_.language);
 }
 
-SpeedOperations::Selection SpeedOperations::SelectDrive(const DriveEntry*& entry) {
-  // A selection that names no entry (typed text in the list's field) counts
-  // as none.
-  entry = list_.At(view_.ListSelection());
-  if (entry == nullptr) return Selection::NoSelection;
-  if (selector_.MakeCurrent(*entry) != 0) return Selection::OpenFailed;
-  return Selection::Current;
-}
-
 std::string SpeedOperations::SenseTriple(const char* format) {
   BeforeCommand();
   SendRequestSense(context_);
@@ -70,49 +61,60 @@ std::string SpeedOperations::SenseTriple(const char* format) {
   return Format(format, codes.keyByte, codes.asc, codes.ascq);
 }
 
-void SpeedOperations::ChangeSpeed() {
-  RunOnSelectedDrive([this](const DriveEntry&) { return SetSpeedText(); });
-}
-
-void SpeedOperations::RunOnSelectedDrive(
-    const std::function<std::string(const DriveEntry&)>& operation) {
-  DriveUse use(selector_);
-  const DriveEntry* entry = nullptr;
+SpeedResult SpeedOperations::RunOnDrive(
+    int entryIndex, speed_text::SpeedMessage none,
+    const std::function<std::string(const DriveEntry&, SpeedResult&)>& operation) {
+  DriveUse use(access_);
+  SpeedResult result;
   std::string text;
-  switch (SelectDrive(entry)) {
-    case Selection::NoSelection:
-      text = Message(speed_text::kNoValidItem);
-      break;
-    case Selection::OpenFailed:
-      text = Message(speed_text::kDeviceOpenFailed);
-      break;
-    case Selection::Current:
-      text = operation(*entry);
-      break;
+  // A selection that names no entry (typed text in the list's field) counts
+  // as none.
+  const DriveEntry* entry = list_.At(entryIndex);
+  if (entry == nullptr) {
+    result.outcome = none == speed_text::kNoValidItem ? SpeedOutcome::NoValidItem
+                                                      : SpeedOutcome::NoAvailableDrive;
+    text = Message(none);
+  } else if (access_.MakeCurrent(*entry) != 0) {
+    result.outcome = SpeedOutcome::OpenFailed;
+    text = Message(speed_text::kDeviceOpenFailed);
+  } else {
+    text = operation(*entry, result);
   }
   view_.appendToLog(text);
+  return result;
 }
 
-std::string SpeedOperations::SetSpeedText() {
-  const uint16_t readSpeed = view_.SelectedReadSpeed();
+SpeedResult SpeedOperations::ChangeSpeed(const SpeedRequest& request) {
+  return RunOnDrive(request.entryIndex, speed_text::kNoValidItem,
+                    [&](const DriveEntry&, SpeedResult& result) {
+                      return SetSpeedText(request.readSpeed, result);
+                    });
+}
+
+std::string SpeedOperations::SetSpeedText(uint16_t readSpeed, SpeedResult& result) {
   BeforeCommand();
   if (SetCdSpeed(context_, kSpeedChange, readSpeed, 0) != 0) {
     // English in both languages; shown in a box and then logged.
     const std::string failure = SenseTriple(speed_text::kSpeedChangeFailedFormat);
     view_.ShowMessageBox(failure, speed_text::kErrorCaption);
+    result.outcome = SpeedOutcome::Failed;
     return failure;
   }
+  result.outcome = SpeedOutcome::Done;
   return Message(speed_text::kSpeedChanged) + FormatSpeedLine(readSpeed, context_.language);
 }
 
-void SpeedOperations::ReportSpeed() {
-  RunOnSelectedDrive([this](const DriveEntry& entry) { return ReportText(entry); });
+SpeedResult SpeedOperations::ReportSpeed(int entryIndex) {
+  return RunOnDrive(
+      entryIndex, speed_text::kNoValidItem,
+      [this](const DriveEntry& entry, SpeedResult& result) { return ReportText(entry, result); });
 }
 
-std::string SpeedOperations::ReportText(const DriveEntry& entry) {
+std::string SpeedOperations::ReportText(const DriveEntry& entry, SpeedResult& result) {
   const Language language = context_.language;
   BeforeCommand();
   if (ReadCapabilitiesPage(context_, capabilitiesReply_) != 0) {
+    result.outcome = SpeedOutcome::Failed;
     return Pick(speed_text::kCapabilitiesFailed, language) +
            SenseTriple(speed_text::kSenseLineFormat);
   }
@@ -120,64 +122,54 @@ std::string SpeedOperations::ReportText(const DriveEntry& entry) {
   const CapabilitiesPage page =
       DecodeCapabilitiesPage(capabilitiesReply_.data(), capabilitiesReply_.size())
           .value_or(CapabilitiesPage{});
+  result.page = page;
   if (page.currentReadSpeed == 0 || page.maximumReadSpeed == 0) {
+    result.outcome = SpeedOutcome::SpeedsNotReported;
     return Message(speed_text::kSpeedFieldsNotSupported);
   }
+  result.outcome = SpeedOutcome::Done;
   const std::string speeds = FormatSpeedReport(page.currentReadSpeed, page.maximumReadSpeed);
 
   // Only a model of the table is known to keep these modes; for any other
   // model, or when INQUIRY fails, nothing is said about a mode.
   BeforeCommand();
-  if (selector_.CheckSupported(context_, entry) != 0) return speeds;
+  if (access_.CheckSupported(context_, entry) != 0) return speeds;
   const uint32_t threshold = page.DvdMedium() ? kDvdModeThreshold : kCdModeThreshold;
-  const MessagePair& modeLine = page.maximumReadSpeed < threshold ? speed_text::kQuietModeNow
-                                                                  : speed_text::kPerformanceModeNow;
-  return Pick(modeLine, language) + speeds;
+  const bool quiet = page.maximumReadSpeed < threshold;
+  result.mode = quiet ? ReportedMode::Quiet : ReportedMode::Performance;
+  return Pick(quiet ? speed_text::kQuietModeNow : speed_text::kPerformanceModeNow, language) +
+         speeds;
 }
 
-void SpeedOperations::ChangeDriveMode() {
-  const Language language = context_.language;
-  const int modeSelection = view_.ModeSelection();
-  if (modeSelection < 0) return view_.appendToLog(Message(speed_text::kNoValidItem));
-  const std::string selectedText = view_.ModeItemText(modeSelection);
-  if (list_.At(view_.ListSelection()) == nullptr) {
-    return view_.appendToLog(Message(speed_text::kNoAvailableDrive));
+SpeedResult SpeedOperations::ChangeDriveMode(const DriveModeRequest& request) {
+  SpeedResult result;
+  if (request.modeIndex < 0) {
+    view_.appendToLog(Message(speed_text::kNoValidItem));
+    return result;
   }
-  // The first label of the window's language that equals the selected text.
-  size_t modeIndex = speed_text::kDriveModeCount;
-  for (size_t i = 0; i < speed_text::kDriveModeCount; ++i) {
-    if (selectedText == Pick(speed_text::kDriveModeLabels[i], language)) {
-      modeIndex = i;
-      break;
-    }
+  if (list_.At(request.entryIndex) == nullptr) {
+    view_.appendToLog(Message(speed_text::kNoAvailableDrive));
+    result.outcome = SpeedOutcome::NoAvailableDrive;
+    return result;
   }
-  // The list holds exactly these labels; anything else is no valid item
-  // rather than a mode nobody chose.
-  if (modeIndex == speed_text::kDriveModeCount) {
-    return view_.appendToLog(Message(speed_text::kNoValidItem));
+  // An item of the list that names no mode is no valid item rather than a
+  // mode nobody chose.
+  const size_t modeIndex = static_cast<size_t>(request.modeIndex);
+  if (modeIndex >= speed_text::kDriveModeCount) {
+    view_.appendToLog(Message(speed_text::kNoValidItem));
+    return result;
   }
-
-  DriveUse use(selector_);
-  const DriveEntry* entry = nullptr;
-  std::string text;
-  switch (SelectDrive(entry)) {
-    case Selection::NoSelection:
-      text = Message(speed_text::kNoAvailableDrive);
-      break;
-    case Selection::OpenFailed:
-      text = Message(speed_text::kDeviceOpenFailed);
-      break;
-    case Selection::Current:
-      text = DriveModeText(modeIndex);
-      break;
-  }
-  view_.appendToLog(text);
+  return RunOnDrive(request.entryIndex, speed_text::kNoAvailableDrive,
+                    [&](const DriveEntry&, SpeedResult& modeResult) {
+                      return DriveModeText(modeIndex, modeResult);
+                    });
 }
 
-std::string SpeedOperations::DriveModeText(size_t modeIndex) {
+std::string SpeedOperations::DriveModeText(size_t modeIndex, SpeedResult& result) {
   const Language language = context_.language;
   const DriveMode& mode = kDriveModes[modeIndex];
   const auto failure = [&] {
+    result.outcome = SpeedOutcome::Failed;
     return Pick(speed_text::kDriveModeFailed, language) + SenseTriple(speed_text::kSenseLineFormat);
   };
 
@@ -202,6 +194,7 @@ std::string SpeedOperations::DriveModeText(size_t modeIndex) {
     // Stop the disc only with the user's consent.
     if (!view_.AskOkCancel(Pick(speed_text::kSafetyQuestion, language),
                            speed_text::kAttentionCaption, BoxIcon::None)) {
+      result.outcome = SpeedOutcome::Cancelled;
       return Pick(speed_text::kOperationCanceled, language);
     }
     BeforeCommand();
@@ -210,6 +203,7 @@ std::string SpeedOperations::DriveModeText(size_t modeIndex) {
 
   BeforeCommand();
   if (SetCdSpeed(context_, mode.modeByte, mode.readSpeed, 0) != 0) return failure();
+  result.outcome = SpeedOutcome::Done;
   return Message(mode.success);
 }
 

@@ -38,10 +38,11 @@ void FirmwareUpdateWindow::OnCommand(int id, int code) {
   if (code != BN_CLICKED) return;
   switch (id) {
     case IDC_FILE:
-      RunOperation([this] { operations_->LoadFirmwareFile(); });
+      RunOperation(
+          [this] { operations_->LoadFirmwareFile(ChooseFile(operations_->FileDialogRequest())); });
       break;
     case IDC_UPDATE:
-      RunOperation([this] { operations_->UpdateFirmware(); });
+      RunOperation([this] { operations_->UpdateFirmware(UpdateRequest{ListSelection()}); });
       break;
     case IDC_EXIT:
       RequestClose();

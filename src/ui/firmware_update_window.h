@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "firmware/firmware_view.h"
+#include "firmware/update_procedure.h"
 #include "shell/language.h"
 #include "ui/main_window.h"
 #include "win32/session_hold.h"
@@ -18,8 +19,10 @@ class FirmwareOperations {
   virtual ~FirmwareOperations() = default;
   // After the shell's set-up steps: keep the language, fill the drive list.
   virtual void OnWindowSetUp(Language language) = 0;
-  virtual void LoadFirmwareFile() = 0;  // File
-  virtual void UpdateFirmware() = 0;    // Update
+  // File: the dialog's parameters, then the file it chose (nothing: cancelled).
+  virtual OpenFileRequest FileDialogRequest() const = 0;
+  virtual void LoadFirmwareFile(const std::optional<std::string>& chosen) = 0;
+  virtual void UpdateFirmware(const UpdateRequest& request) = 0;  // Update
 };
 
 class FirmwareUpdateWindow final : public DriveWindow<FirmwareView> {
@@ -34,7 +37,6 @@ class FirmwareUpdateWindow final : public DriveWindow<FirmwareView> {
   void SetStatusText(const std::string& log, bool scrollToEnd) override;
   void SetFileNameField(const std::string& text) override;
   void SetInfoField(const std::string& text) override;
-  std::optional<std::string> ChooseFile(const OpenFileRequest& request) override;
   void ShowFileError(const std::string& path, int cause) override;
   bool ConfirmUpdate(const std::string& oldFirmware, const std::string& newFirmware) override;
   void HoldSession(const std::string& reason) override;
@@ -45,6 +47,8 @@ class FirmwareUpdateWindow final : public DriveWindow<FirmwareView> {
   void OnSetUp() override;
   void OnCommand(int id, int code) override;
   INT_PTR OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The Open file dialog; nothing when the user cancelled.
+  std::optional<std::string> ChooseFile(const OpenFileRequest& request);
 
   int confirmTemplateId_;
   win32::SessionHold sessionHold_;

@@ -33,21 +33,23 @@ void RegionWindow::OnSetUp() {
   // The log is never cut: lift the edit control's default limit.
   SendDlgItemMessageW(window(), region_window::kLogId, EM_SETLIMITTEXT, 0, 0);
   LayOutRegionGroup();
-  operations_->SetUpWindow(language(), *discovery_);
+  if (operations_->SetUpWindow(language(), *discovery_)) operations_->ReportRegion(ListSelection());
 }
 
 void RegionWindow::OnCommand(int id, int code) {
   if (id == region_window::kDriveListId) {
-    if (code == CBN_SELCHANGE) RunOperation([this] { operations_->ReportRegion(); });
+    if (code == CBN_SELCHANGE) {
+      RunOperation([this] { operations_->ReportRegion(ListSelection()); });
+    }
     return;
   }
   if (code != BN_CLICKED) return;
   switch (id) {
     case region_window::kGetRegionId:
-      RunOperation([this] { operations_->ReportRegion(); });
+      RunOperation([this] { operations_->ReportRegion(ListSelection()); });
       break;
     case region_window::kSetRegionId:
-      RunOperation([this] { operations_->ChangeRegion(); });
+      RunOperation([this] { operations_->ChangeRegion(Request()); });
       break;
     case region_window::kExitId:
     case IDOK:  // Enter with no push button focused closes the window, as Escape does
@@ -110,9 +112,16 @@ void RegionWindow::ShowRegionControls(const RegionControls& controls) {
   }
 }
 
-bool RegionWindow::RegionButtonChecked(int region) const {
-  if (region < 1 || region > 6) return false;
-  return IsDlgButtonChecked(window(), region_window::kRegionButtonIds[region - 1]) == BST_CHECKED;
+RegionRequest RegionWindow::Request() const {
+  RegionRequest request;
+  request.entryIndex = ListSelection();
+  for (int region = 1; region <= 6; ++region) {
+    if (IsDlgButtonChecked(window(), region_window::kRegionButtonIds[region - 1]) == BST_CHECKED) {
+      request.region = region;
+      break;
+    }
+  }
+  return request;
 }
 
 void RegionWindow::SetLogText(const std::string& log, bool caretToEnd) {

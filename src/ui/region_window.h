@@ -23,7 +23,6 @@ class RegionWindow final : public DriveWindow<RegionView> {
   // walk calls it after each entry and it must leave the list selection and
   // the region buttons as they are.
   void ShowRegionControls(const RegionControls& controls) override;
-  bool RegionButtonChecked(int region) const override;
   void SetLogText(const std::string& log, bool caretToEnd) override;
 
  private:
@@ -31,6 +30,10 @@ class RegionWindow final : public DriveWindow<RegionView> {
   void OnSetUp() override;
   void OnCommand(int id, int code) override;
 
+  // What Set Region asks for: the list's selection and the region button
+  // checked now (the user may have clicked another enabled one since the
+  // last report).
+  RegionRequest Request() const;
   // Spreads the six region buttons and the count label over the region group.
   void LayOutRegionGroup();
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "speed/speed_choices.h"
 #include "speed/speed_messages.h"
 #include "ui/resource_ids.h"
 #include "win32/wide_text.h"
@@ -42,13 +43,13 @@ void SpeedWindow::OnCommand(int id, int code) {
   if (code != BN_CLICKED) return;
   switch (id) {
     case IDC_SET_SPEED:
-      RunOperation([this] { operations_->ChangeSpeed(); });
+      RunOperation([this] { operations_->ChangeSpeed(SpeedChoiceRequest()); });
       break;
     case IDC_DRIVE_INFORMATION:
-      RunOperation([this] { operations_->ReportSpeed(); });
+      RunOperation([this] { operations_->ReportSpeed(ListSelection()); });
       break;
     case IDC_SET_MODE:
-      RunOperation([this] { operations_->ChangeDriveMode(); });
+      RunOperation([this] { operations_->ChangeDriveMode(ModeRequest()); });
       break;
     case IDC_SPEED_EXIT:
     case IDOK:  // Enter with no push button focused closes the window, as Escape does
@@ -59,14 +60,19 @@ void SpeedWindow::OnCommand(int id, int code) {
   }
 }
 
-// --- SpeedView --------------------------------------------------------------
-
-int SpeedWindow::SpeedSelection() const {
-  return static_cast<int>(SendDlgItemMessageW(window(), IDC_SPEED_LIST, CB_GETCURSEL, 0, 0));
+SpeedRequest SpeedWindow::SpeedChoiceRequest() const {
+  // Audio Extraction Speed list (1010); no selection asks for the maximum.
+  const int speed =
+      static_cast<int>(SendDlgItemMessageW(window(), IDC_SPEED_LIST, CB_GETCURSEL, 0, 0));
+  return SpeedRequest{ListSelection(), SpeedChoice(speed)};
 }
 
-int SpeedWindow::ModeSelection() const {
-  return static_cast<int>(SendDlgItemMessageW(window(), IDC_MODE_LIST, CB_GETCURSEL, 0, 0));
+DriveModeRequest SpeedWindow::ModeRequest() const {
+  // Drive Mode list (1013): the mode is named by the selected item's text.
+  const int item =
+      static_cast<int>(SendDlgItemMessageW(window(), IDC_MODE_LIST, CB_GETCURSEL, 0, 0));
+  return DriveModeRequest{ListSelection(),
+                          item < 0 ? -1 : DriveModeIndex(ModeItemText(item), language())};
 }
 
 std::string SpeedWindow::ModeItemText(int index) const {
@@ -78,6 +84,8 @@ std::string SpeedWindow::ModeItemText(int index) const {
                       reinterpret_cast<LPARAM>(text.data()));
   return Narrow(text.data());
 }
+
+// --- SpeedView --------------------------------------------------------------
 
 void SpeedWindow::appendToLog(const std::string& text) {
   messageLog_ += text;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "shell/language.h"
+#include "speed/speed_operations.h"
 #include "speed/speed_view.h"
 #include "ui/main_window.h"
 
@@ -19,9 +20,9 @@ class SpeedWindowOperations {
   // drive list. true when a drive was listed; otherwise the discovery has
   // told the user and asked the window to close.
   virtual bool OnWindowSetUp(Language language) = 0;
-  virtual void ChangeSpeed() = 0;      // Set speed
-  virtual void ReportSpeed() = 0;      // Drive Information
-  virtual void ChangeDriveMode() = 0;  // Set mode
+  virtual void ChangeSpeed(const SpeedRequest& request) = 0;          // Set speed
+  virtual void ReportSpeed(int entryIndex) = 0;                       // Drive Information
+  virtual void ChangeDriveMode(const DriveModeRequest& request) = 0;  // Set mode
 };
 
 class SpeedWindow final : public DriveWindow<SpeedView> {
@@ -32,12 +33,13 @@ class SpeedWindow final : public DriveWindow<SpeedView> {
   INT_PTR Run(SpeedWindowOperations& operations);
 
   // SpeedView
-  int SpeedSelection() const override;
-  int ModeSelection() const override;
-  std::string ModeItemText(int index) const override;
   void appendToLog(const std::string& text) override;
 
  private:
+  // What the buttons ask for, taken from the lists when one is pressed.
+  SpeedRequest SpeedChoiceRequest() const;
+  DriveModeRequest ModeRequest() const;
+  std::string ModeItemText(int index) const;  // "" for an index that names none
   // The button map.
   void OnSetUp() override;
   void OnCommand(int id, int code) override;

@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "drive/aspi_discovery.h"
+#include "drive/aspi_drive_access.h"
 #include "drive/drive_messages.h"
 #include "drive/letter_discovery.h"
+#include "drive/letter_drive_access.h"
 #include "drive/passthrough_transport.h"
 #include "fakes/fake_drive_list_view.h"
 #include "fakes/marking_ansi_decoder.h"
@@ -426,21 +428,21 @@ TEST_F(AspiWalkTest, CheckSelectedDriveOnAspi) {
       .AddTarget(0, sim::OtherDrive("OTHERCO", "DVD-ROM XJ-1"))
       .AddTarget(1, sim::KestrelDrive("DRV-331"));
   Discover(Program::Tarn9x);
-  AspiDriveSelector selector(transport);
+  AspiDriveAccess access(transport);
 
   view.selection = -1;
-  SelectionCheck check = CheckSelectedDrive(*context, view, list, selector);
+  SelectionCheck check = CheckSelectedDrive(*context, view.selection, list, access);
   EXPECT_EQ(check.result, -1);
   EXPECT_EQ(check.logText, "Don't select the avialable drive.");
 
   view.selection = 0;
-  check = CheckSelectedDrive(*context, view, list, selector);
+  check = CheckSelectedDrive(*context, view.selection, list, access);
   EXPECT_EQ(check.result, -1);
   EXPECT_EQ(check.logText, "Selected drive is not supported by this program.");
   EXPECT_EQ(list.SelectedIndex(), 0);
 
   view.selection = 1;
-  check = CheckSelectedDrive(*context, view, list, selector);
+  check = CheckSelectedDrive(*context, view.selection, list, access);
   EXPECT_EQ(check.result, 0);
   EXPECT_EQ(check.logText, "");
   EXPECT_EQ(list.SelectedIndex(), 1);
@@ -453,7 +455,7 @@ TEST_F(AspiWalkTest, CheckSelectedDriveOnAspi) {
   // An item that stands for no drive counts as no selection.
   view.selection = 5;
   context->language = kJapanese;
-  check = CheckSelectedDrive(*context, view, list, selector);
+  check = CheckSelectedDrive(*context, view.selection, list, access);
   EXPECT_EQ(check.logText, "有効なドライブが選択されていません。");
 }
 
@@ -461,16 +463,16 @@ TEST_F(LetterWalkTest, CheckSelectedDriveOpensAndLeavesTheDriveOpen) {
   bus.AddLetter('I', sim::KestrelDrive("DRV-310"));  // listed, but not in TARN2K's table
   Discover(Program::Tarn2k);
   ASSERT_EQ(view.items.size(), 2u);
-  LetterDriveSelector selector(transport);
+  LetterDriveAccess access(transport);
 
   view.selection = 0;
-  SelectionCheck check = CheckSelectedDrive(*context, view, list, selector);
+  SelectionCheck check = CheckSelectedDrive(*context, view.selection, list, access);
   EXPECT_EQ(check.result, 0);
   EXPECT_TRUE(transport.DriveOpen());
   EXPECT_EQ(port.OpenHandleCount(), 1u);
 
   view.selection = 1;
-  check = CheckSelectedDrive(*context, view, list, selector);
+  check = CheckSelectedDrive(*context, view.selection, list, access);
   EXPECT_EQ(check.result, -1);
   EXPECT_EQ(check.logText, "Selected drive is not supported by this program.\r\n");
   EXPECT_EQ(port.OpenHandleCount(), 1u) << "the previous selection's drive is not leaked";
@@ -479,7 +481,7 @@ TEST_F(LetterWalkTest, CheckSelectedDriveOpensAndLeavesTheDriveOpen) {
   bus.Letter('F')->refuseOpen = true;
   view.selection = 0;
   context->language = kJapanese;
-  check = CheckSelectedDrive(*context, view, list, selector);
+  check = CheckSelectedDrive(*context, view.selection, list, access);
   EXPECT_EQ(check.result, -1);
   EXPECT_EQ(check.logText, "デバイスのオープンに失敗しました。");
   EXPECT_EQ(port.OpenHandleCount(), 0u);

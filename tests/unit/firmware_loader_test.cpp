@@ -43,11 +43,13 @@ class LoaderTest : public ::testing::TestWithParam<Program> {
   bool Tarn9x() const { return GetParam() == Program::Tarn9x; }
   uint8_t* Image() { return context.buffers().image; }
   std::vector<uint8_t> ImageCopy() { return {Image(), Image() + kImageBufferSize}; }
+  // The File button: the dialog, then the load of what it chose.
+  void PressFile() { loader.LoadFirmwareFile(view.ChooseFile(loader.FileDialogRequest())); }
   // Loads `path` with a fresh view record.
   void LoadFile(const std::string& path) {
     view = FakeFirmwareView();
     view.chosenFile = path;
-    loader.LoadFirmwareFile();
+    PressFile();
   }
 
   testing::FirmwareImageSetup setup;
@@ -63,7 +65,7 @@ class LoaderTest : public ::testing::TestWithParam<Program> {
 
 TEST_P(LoaderTest, TheFileDialogIsAskedForHexFilesFromTheCurrentDirectory) {
   view.chosenFile.reset();
-  loader.LoadFirmwareFile();
+  PressFile();
   ASSERT_EQ(view.fileRequests.size(), 1u);
   const OpenFileRequest& request = view.fileRequests[0];
   EXPECT_EQ(request.title, "Select the firmware file");
@@ -141,12 +143,12 @@ TEST_P(LoaderTest, ATruncatedFileIsIncomplete) {
 TEST_P(LoaderTest, CancelChangesNothingButTarn9xRefreshesTheInformationField) {
   // Before any load the image has no identification record: nothing to show.
   view.chosenFile.reset();
-  loader.LoadFirmwareFile();
+  PressFile();
   EXPECT_TRUE(view.infoFieldTexts.empty());
 
   LoadFile(kPath);
   view = FakeFirmwareView();
-  loader.LoadFirmwareFile();
+  PressFile();
   EXPECT_TRUE(view.statusUpdates.empty());
   EXPECT_EQ(view.fileNameField, "");
   EXPECT_EQ(loader.fileNameBuffer(), kPath);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "drive/aspi_discovery.h"
+#include "drive/aspi_drive_access.h"
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
 #include "drive/sense_report.h"
@@ -117,9 +117,9 @@ TEST_F(FirmwareTransferTest, AspiAddressIsUsedForTheInquiryAndRestored) {
   ASSERT_NE(bus.GetAdapter(0), nullptr);
   bus.GetAdapter(0)->AddTarget(1, sim::OtherDrive("OTHERCO", "DVD-ROM XJ-1"));
   transport.SelectDrive({0, 1});
-  AspiDriveSelector selector(transport);
+  AspiDriveAccess access(transport);
   const DriveEntry entry{"ID=0 : ", AspiAddress{0, 0}};
-  EXPECT_EQ(selector.CheckSupported(*context, entry), 0);
+  EXPECT_EQ(access.CheckSupported(*context, entry), 0);
   EXPECT_EQ(transport.CurrentAddress().target, 1);
   auto inquiries = bus.GetTrace().Commands(sim::op::kInquiry);
   ASSERT_EQ(inquiries.size(), 1u);
@@ -127,7 +127,7 @@ TEST_F(FirmwareTransferTest, AspiAddressIsUsedForTheInquiryAndRestored) {
 
   // Also after a failed INQUIRY.
   drive().FailCommand(sim::op::kInquiry, 1, sim::kHardwareError);
-  EXPECT_EQ(selector.CheckSupported(*context, entry), -1);
+  EXPECT_EQ(access.CheckSupported(*context, entry), -1);
   EXPECT_EQ(transport.CurrentAddress().target, 1);
 }
 

@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "drive/aspi_discovery.h"
+#include "drive/aspi_drive_access.h"
 #include "drive/letter_discovery.h"
+#include "drive/letter_drive_access.h"
 #include "drive/program_profile.h"
 #include "fakes/fake_firmware_view.h"
 #include "fakes/marking_ansi_decoder.h"
@@ -48,13 +50,13 @@ class UpdateRig {
       bus_.AddAdapter("intelata").AddTarget(0, drive);
       drive_ = bus_.DriveAt(0, 0);
       list_.Add(DriveEntry{"ID=0 : KESTREL DVD-ROM DRV-320", AspiAddress{0, 0}});
-      selector_ = std::make_unique<AspiDriveSelector>(transport_);
+      access_ = std::make_unique<AspiDriveAccess>(transport_);
       wait_ = std::make_unique<PolledProgrammingWait>(transport_);
       after_ = std::make_unique<NoAfterUpdateAction>();
     } else {
       drive_ = &bus_.AddLetter('E', drive);
       list_.Add(DriveEntry{"E: KESTREL DVD-ROM DRV-320  1.10", AspiAddress{}});
-      selector_ = std::make_unique<LetterDriveSelector>(transport_);
+      access_ = std::make_unique<LetterDriveAccess>(transport_);
       wait_ = std::make_unique<ContinuousProgrammingWait>();
       discovery_ = std::make_unique<LetterDiscovery>(context_, transport_);
       after_ = std::make_unique<CloseAndRediscover>(transport_, *discovery_);
@@ -72,8 +74,9 @@ class UpdateRig {
     std::memcpy(transport_.Buffers().image, image.data(), image.size());
   }
   UpdateOutcome Run() {
-    return UpdateFirmware(context_, image_, view_, log_, list_,
-                          {*selector_, *wait_, *after_, timer_});
+    return UpdateFirmware(context_, image_, view_, log_, list_, {view_.selection},
+                          {*access_, *wait_, *after_, timer_})
+        .outcome;
   }
   size_t Writes(int bufferId = -1) { return bus_.GetTrace().CountCommands(kWriteBuffer, bufferId); }
   // The view's events between the wait's progress range and its closing.
@@ -108,7 +111,7 @@ class UpdateRig {
   MsTimer timer_;
   DriveList list_;
   sim::Drive* drive_ = nullptr;
-  std::unique_ptr<DriveSelector> selector_;
+  std::unique_ptr<DriveAccess> access_;
   std::unique_ptr<ProgrammingWait> wait_;
   std::unique_ptr<DriveDiscovery> discovery_;
   std::unique_ptr<AfterUpdateAction> after_;
@@ -516,10 +519,7 @@ class ReloadTest : public ::testing::TestWithParam<Program> {
     files.files["A.HEX"].text = testing::BuildFirmwareHex(FirmwareImageSetup());
     files.files["B.HEX"].text = testing::BuildFirmwareHex(older);
   }
-  void Load(const std::optional<std::string>& path) {
-    rig.view_.chosenFile = path;
-    loader.LoadFirmwareFile();
-  }
+  void Load(const std::optional<std::string>& path) { loader.LoadFirmwareFile(path); }
   UpdateRig rig{GetParam(), Drv320()};
   testing::MemoryFileSystem files;
   FirmwareLoader loader{

@@ -23,10 +23,10 @@ const sim::DiscContent kAllSix = sim::CssDisc(0xC0);
 
 TEST(ChangeRegion, NeverSetDriveTakesItsFirstRegionWithoutADisc) {
   RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 5, 0, nullptr));
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_TRUE(rig.view.ClickRegion(3));
   rig.Mark();
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Changed);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::Changed);
 
   EXPECT_EQ(rig.Commands(),
             (Words{"SEND KEY", "REPORT KEY", "READ DVD STRUCTURE !02/3a/00", "SENSE"}));
@@ -41,9 +41,9 @@ TEST(ChangeRegion, NeverSetDriveTakesItsFirstRegionWithoutADisc) {
 TEST(ChangeRegion, EachRegionSendsItsOwnMask) {
   for (int region = 1; region <= 6; ++region) {
     RegionRig rig(Program::Mere2k, RegionDrive(0xFF, 5, 0, &kUnprotected));
-    rig.operations->ReportRegion();
+    rig.Report();
     ASSERT_TRUE(rig.view.ClickRegion(region));
-    rig.operations->ChangeRegion();
+    rig.Change();
     const uint8_t mask = static_cast<uint8_t>(0xFF & ~(1u << (region - 1)));
     ASSERT_EQ(rig.ParameterLists().size(), 1u);
     EXPECT_EQ(rig.ParameterLists()[0], (Bytes{0x00, 0x06, 0x00, 0x00, mask, 0, 0, 0}));
@@ -53,11 +53,11 @@ TEST(ChangeRegion, EachRegionSendsItsOwnMask) {
 
 TEST(ChangeRegion, FourChangesLeftAndNoDiscAsksForOneAndCancels) {
   RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 4, 0, nullptr));
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Mark();
   rig.view.answers = {testing::BoxAnswer::Cancel};
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Cancelled);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::Cancelled);
 
   EXPECT_EQ(rig.Commands(), (Words{"TUR !02/3a/00", "SENSE", "REPORT KEY",
                                    "READ DVD STRUCTURE !02/3a/00", "SENSE"}));
@@ -73,14 +73,14 @@ TEST(ChangeRegion, FourChangesLeftAndNoDiscAsksForOneAndCancels) {
 
 TEST(ChangeRegion, OkWaitsForTheDiscAndAUnitAttentionIsTestedAgainAtOnce) {
   RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 4, 0, nullptr));
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Mark();
   rig.view.answers = {testing::BoxAnswer::Ok, testing::BoxAnswer::Ok};
   rig.view.onQuestion = [&] {
     if (rig.view.questions.size() == 2) rig.Drive().InsertDisc();  // after the first OK
   };
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Changed);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::Changed);
 
   EXPECT_EQ(rig.Commands(),
             (Words{"TUR !02/3a/00", "SENSE", "TUR !02/3a/00", "SENSE", "TUR !06/28/00", "SENSE",
@@ -92,10 +92,10 @@ TEST(ChangeRegion, OkWaitsForTheDiscAndAUnitAttentionIsTestedAgainAtOnce) {
 
 TEST(ChangeRegion, PermanentRegionSendsNothingBeyondTheReport) {
   RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 0, 3, &kAllSix));
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Mark();
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Permanent);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::Permanent);
   EXPECT_EQ(rig.Commands(), (Words{"REPORT KEY", "READ DVD STRUCTURE"}));
   EXPECT_EQ(rig.NewLog(),
             "Drive regional code is already permanent state.\r\n"
@@ -104,11 +104,11 @@ TEST(ChangeRegion, PermanentRegionSendsNothingBeyondTheReport) {
 
 TEST(ChangeRegion, TheDriveCountsAndTheFifthChangeIsTheLast) {
   RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 5, 0, &kAllSix));
-  rig.operations->ReportRegion();
+  rig.Report();
   for (int change = 1; change <= 5; ++change) {
     SCOPED_TRACE(change);
     ASSERT_TRUE(rig.view.ClickRegion(change));
-    EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Changed);
+    EXPECT_EQ(rig.Change(), ChangeOutcome::Changed);
     EXPECT_EQ(rig.view.controls.countLabel,
               "Regional code can be changed " + std::to_string(5 - change) + "time(s)");
     EXPECT_EQ(rig.view.CheckedButtons()[change - 1], static_cast<char>('0' + change));
@@ -117,7 +117,7 @@ TEST(ChangeRegion, TheDriveCountsAndTheFifthChangeIsTheLast) {
 
   ASSERT_TRUE(rig.view.ClickRegion(6));
   rig.Mark();
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Permanent);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::Permanent);
   EXPECT_EQ(rig.SendKeys(), 5u);
   EXPECT_EQ(rig.Drive().Region().Rpc().regionMask, 0xEF);
 }
@@ -128,10 +128,10 @@ TEST(ChangeRegion, RefusalOfTheDriveIsAFailedChange) {
   sim::DriveConfig config = RegionDrive(0xFF, 4, 0, &region1);
   config.region.strict = true;
   RegionRig rig(Program::Mere9x, config);
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Mark();
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Refused);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::Refused);
   EXPECT_EQ(rig.Commands(),
             (Words{"TUR", "SEND KEY !05/6f/04", "SENSE", "REPORT KEY", "READ DVD STRUCTURE"}));
   EXPECT_EQ(rig.NewLog(),
@@ -142,10 +142,10 @@ TEST(ChangeRegion, RefusalOfTheDriveIsAFailedChange) {
 
 TEST(ChangeRegion, NoCheckedRegionAfterTheWait) {
   RegionRig rig(Program::Mere9x, RegionDrive(0x7F, 4, 1, &kUnprotected), Language{932});
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_EQ(rig.view.EnabledButtons(), "......");
   rig.Mark();
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::RegionNotSelected);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::RegionNotSelected);
   EXPECT_EQ(rig.Commands(), (Words{"TUR", "REPORT KEY", "READ DVD STRUCTURE"}));
   EXPECT_EQ(rig.NewLog().substr(0, rig.NewLog().find("ドライブ")),
             "適切なリージョンが選択されていません。\r\n");
@@ -154,7 +154,7 @@ TEST(ChangeRegion, NoCheckedRegionAfterTheWait) {
 TEST(ChangeRegion, NoSelectionIsToldTwice) {
   RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 5, 0, nullptr));
   rig.view.selection = -1;
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::NoSelection);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::NoSelection);
   EXPECT_EQ(rig.view.LogText(), "Don't select the valid item.Don't select the valid item.");
   EXPECT_TRUE(rig.Commands().empty());
 }
@@ -162,11 +162,11 @@ TEST(ChangeRegion, NoSelectionIsToldTwice) {
 TEST(ChangeRegion, AnotherSelectionIsReportedAndNothingSent) {
   RegionRig rig(Program::Mere9x,
                 {RegionDrive(0xFF, 5, 0, nullptr), RegionDrive(0xEF, 2, 1, &kUnprotected)});
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.view.SelectListItem(1);  // without the list's own report
   rig.Mark();
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::OtherDriveReported);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::OtherDriveReported);
   // Drive 1's report checks its own region 5; the user sees it and chooses.
   EXPECT_EQ(rig.Commands(), (Words{"REPORT KEY", "READ DVD STRUCTURE"}));
   EXPECT_EQ(rig.NewLog(),
@@ -190,35 +190,35 @@ TEST(ChangeRegion, TheDrivesOwnRegionSpendsNoChange) {
   };
   for (const auto& c : cases) {
     RegionRig rig(c.utility, RegionDrive(0xFB, 1, 1, &kAllSix), c.language);
-    rig.operations->ReportRegion();
+    rig.Report();
     ASSERT_EQ(rig.view.CheckedButtons(), "..3...");
     const std::string report = rig.view.LogText();
     rig.Mark();
-    EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::AlreadySet);
+    EXPECT_EQ(rig.Change(), ChangeOutcome::AlreadySet);
     EXPECT_EQ(rig.Commands(), (Words{"REPORT KEY", "READ DVD STRUCTURE"}));
     EXPECT_EQ(rig.NewLog(), c.line + report);
     EXPECT_EQ(rig.Drive().Region().Rpc(), (sim::RpcState{1, 1, 4, 0xFB, 1}));
     ASSERT_TRUE(rig.view.ClickRegion(4));  // another region still changes
-    EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Changed);
+    EXPECT_EQ(rig.Change(), ChangeOutcome::Changed);
     EXPECT_EQ(rig.Drive().Region().Rpc().regionMask, 0xF7);
   }
   // Without a reply to the last REPORT KEY the drive decides.
   RegionRig rig(Program::Mere9x, RegionDrive(0xFB, 4, 1, &kAllSix));
-  rig.operations->ReportRegion();
+  rig.Report();
   rig.Drive().FailCommand(0xA4, 1, sim::kHardwareError);
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_TRUE(rig.view.ClickRegion(3));
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Changed);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::Changed);
   EXPECT_EQ(rig.SendKeys(), 1u);
 }
 
 TEST(ChangeRegionMere2k, EveryReportAndChangeOpensAndClosesTheDrive) {
   RegionRig rig(Program::Mere2k, RegionDrive(0xFF, 4, 0, nullptr), Language{932});
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_TRUE(rig.view.ClickRegion(6));
   rig.Mark();
   rig.view.answers = {testing::BoxAnswer::Cancel};
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Cancelled);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::Cancelled);
   // The sense data comes back with the failed request: no REQUEST SENSE.
   EXPECT_EQ(rig.Commands(), (Words{"TUR !02/3a/00", "REPORT KEY", "READ DVD STRUCTURE !02/3a/00"}));
   ASSERT_EQ(rig.view.questions.size(), 1u);
@@ -234,10 +234,10 @@ TEST(ChangeRegionMere2k, EveryReportAndChangeOpensAndClosesTheDrive) {
 
   // A never-set drive: SEND KEY at once, the drive closed at the end.
   rig.Drive().Region().SetRpc(sim::RpcState{0, 5, 4, 0xFF, 1});
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_TRUE(rig.view.ClickRegion(6));
   rig.Mark();
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Changed);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::Changed);
   EXPECT_EQ(rig.Commands(), (Words{"SEND KEY", "REPORT KEY", "READ DVD STRUCTURE !02/3a/00"}));
   EXPECT_EQ(rig.passThrough->LastRequest().sptd.CdbLength, 12);
   EXPECT_EQ(rig.letterPort->OpenHandleCount(), 0u);
@@ -246,11 +246,11 @@ TEST(ChangeRegionMere2k, EveryReportAndChangeOpensAndClosesTheDrive) {
 
 TEST(ChangeRegionMere2k, DriveThatCannotBeOpened) {
   RegionRig rig(Program::Mere2k, RegionDrive(0xFF, 5, 0, nullptr));
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_TRUE(rig.view.ClickRegion(1));
   rig.bus.Letter('E')->refuseOpen = true;
   rig.Mark();
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::OpenFailed);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::OpenFailed);
   EXPECT_EQ(rig.NewLog(), "Device open API is failed.Device open API is failed.");
   EXPECT_TRUE(rig.Commands().empty());
 }

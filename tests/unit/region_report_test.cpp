@@ -24,7 +24,7 @@ TEST(ReportRegion, EachSingleRegionMaskEnablesAndChecksOnlyItsButton) {
     SCOPED_TRACE(region);
     const uint8_t mask = static_cast<uint8_t>(0xFF & ~(1u << (region - 1)));
     RegionRig rig(Program::Mere9x, RegionDrive(mask, 3, 1, &kUnprotected));
-    rig.operations->ReportRegion();
+    rig.Report();
 
     const std::string line = "Drive's region is " + std::to_string(region) + ".\r\n";
     EXPECT_EQ(rig.view.LogText(),
@@ -41,7 +41,7 @@ TEST(ReportRegion, EachSingleRegionMaskEnablesAndChecksOnlyItsButton) {
 
 TEST(ReportRegion, NoRegionEnablesAllSixButtonsAndChecksNone) {
   RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 5, 0, &kUnprotected));
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.view.LogText(),
             "Drive has no region.\r\nNo copyright protrction disc.\r\n"
             "All region is allowed.\r\n");
@@ -55,7 +55,7 @@ TEST(ReportRegion, MasksWithoutMeaningAreInvalidInLowerCaseHex) {
   // 7Fh is region 8, BFh region 7, FCh two regions at once.
   for (uint8_t mask : {0x7F, 0xBF, 0xFC, 0x00}) {
     RegionRig rig(Program::Mere9x, RegionDrive(mask, 2, 1, &kUnprotected));
-    rig.operations->ReportRegion();
+    rig.Report();
     char line[64];
     std::snprintf(line, sizeof line, "Invalid or Unknown region (%02xh).\r\n", mask);
     EXPECT_EQ(rig.view.LogText(), std::string(line) +
@@ -67,7 +67,7 @@ TEST(ReportRegion, MasksWithoutMeaningAreInvalidInLowerCaseHex) {
 
 TEST(ReportRegion, SchemeOtherThanRpc2ChangesOnlyTheLabel) {
   RegionRig rig(Program::Mere9x, RegionDrive(0xFB, 4, 1, &kUnprotected, 0));
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.view.controls.countLabel, "This drive does not support RPC2");
   EXPECT_EQ(rig.view.logUpdates.at(0).log, "Drive's region is 3.\r\n");
   EXPECT_EQ(rig.view.CheckedButtons(), "..3...");
@@ -77,7 +77,7 @@ TEST(ReportRegion, ProtectedDiscListsItsRegionsAndEnablesTheirButtons) {
   // 3Eh: region 1 only (bits 1-5 set); the drive is region 2.
   const sim::DiscContent region1 = sim::CssDisc(0x3E);
   RegionRig rig(Program::Mere9x, RegionDrive(0xFD, 4, 1, &region1));
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.view.LogText(), "Drive's region is 2.\r\nThis disc is allowed region 1\r\n");
   EXPECT_EQ(rig.view.CheckedDiscBoxes(), "1.....");
   EXPECT_EQ(rig.view.EnabledButtons(), "12....");
@@ -86,27 +86,27 @@ TEST(ReportRegion, ProtectedDiscListsItsRegionsAndEnablesTheirButtons) {
   // C0h: regions 7 and 8 forbidden, never mentioned; all six listed in order.
   rig.Drive().Region().SetDisc(sim::CssDisc(0xC0));
   rig.Mark();
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.NewLog(), "Drive's region is 2.\r\nThis disc is allowed region 1 2 3 4 5 6\r\n");
   EXPECT_EQ(rig.view.CheckedDiscBoxes(), "123456");
 
   // CPRM counts as protected too; a disc for no region of the six.
   rig.Drive().Region().SetDisc(sim::DiscContent{2, 0x3F});
   rig.Mark();
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.NewLog(), "Drive's region is 2.\r\nThis disc is allowed region\r\n");
   EXPECT_EQ(rig.view.CheckedDiscBoxes(), "......");
 }
 
 TEST(ReportRegion, UnprotectedAndUnknownDiscsEnableNoRegionButton) {
   RegionRig rig(Program::Mere9x, RegionDrive(0x7F, 4, 1, &kUnprotected));
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.view.CheckedDiscBoxes(), "123456");
   EXPECT_EQ(rig.view.EnabledButtons(), "......");
 
   rig.Drive().Region().SetDisc(sim::UnknownProtectionDisc(3));
   rig.Mark();
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.NewLog(),
             "Invalid or Unknown region (7fh).\r\nThis DVD has the unknown copyright protection "
             "type.\r\n");
@@ -117,32 +117,32 @@ TEST(ReportRegion, UnprotectedAndUnknownDiscsEnableNoRegionButton) {
 TEST(ReportRegion, ASecondDiscLeavesNoMarkOfTheFirst) {
   const sim::DiscContent allSix = sim::CssDisc(0xC0);
   RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 3, 1, &allSix));
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_EQ(rig.view.CheckedDiscBoxes(), "123456");
 
   rig.Drive().InsertDisc();
   rig.Drive().Region().SetDisc(sim::CssDisc(0x3B));  // region 3 only
   rig.Drive().ClearPendingSense();
   rig.Mark();
-  rig.operations->ReportRegion();  // the unit attention of the change meets REPORT KEY
+  rig.Report();  // the unit attention of the change meets REPORT KEY
   EXPECT_TRUE(rig.operations->Session().rpcStateValid);
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.Commands(), (Words{"REPORT KEY !06/28/00", "SENSE", "REPORT KEY",
                                    "READ DVD STRUCTURE", "REPORT KEY", "READ DVD STRUCTURE"}));
   EXPECT_EQ(rig.view.CheckedDiscBoxes(), "..3...");
 
   rig.Drive().RemoveDisc();
   rig.Drive().ClearPendingSense();
-  rig.operations->ReportRegion();
+  rig.Report();
   rig.Mark();
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.view.CheckedDiscBoxes(), "......");
   EXPECT_EQ(rig.NewLog(), "Drive has no region.\r\nGet disc region is failed.\r\n");
 }
 
 TEST(ReportRegion, NoDiscStillShowsTheDriveFirst) {
   RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, nullptr));
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.view.LogText(), "Drive's region is 1.\r\nGet disc region is failed.\r\n");
   // The drive line is in the log (caret at its end) before the disc is read.
   ASSERT_EQ(rig.view.logUpdates.size(), 2u);
@@ -156,12 +156,12 @@ TEST(ReportRegion, NoDiscStillShowsTheDriveFirst) {
 TEST(ReportRegion, FailedReportKeyClearsTheLabelAndStillReadsTheDisc) {
   const sim::DiscContent region4 = sim::CssDisc(0x37);
   RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 2, 1, &region4));
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_EQ(rig.view.controls.countLabel, "Regional code can be changed 2time(s)");
 
   rig.Drive().FailCommand(0xA4, 1, sim::kHardwareError);
   rig.Mark();
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.NewLog(), "Get drive region is failed.\r\nThis disc is allowed region 4\r\n");
   EXPECT_EQ(rig.view.controls.countLabel, "");
   EXPECT_EQ(rig.view.EnabledButtons(), "...4..") << "only the disc's region";
@@ -173,7 +173,7 @@ TEST(ReportRegion, FailedReportKeyClearsTheLabelAndStillReadsTheDisc) {
 TEST(ReportRegion, JapaneseLines) {
   const sim::DiscContent region1 = sim::CssDisc(0x3E);
   RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, &region1), Language{932});
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.view.LogText(),
             "ドライブのリージョンコードは１です.\r\n"
             "このディスクは地域 1での視聴が許可されています。\r\n");
@@ -182,7 +182,7 @@ TEST(ReportRegion, JapaneseLines) {
   rig.Drive().Region().SetRpc(sim::RpcState{1, 4, 4, 0x7F, 0});
   rig.Drive().Region().SetDisc(sim::UnprotectedDisc());
   rig.Mark();
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.view.controls.countLabel, "このドライブはRPC2をサポートしていません。");
   EXPECT_EQ(rig.NewLog(),
             "ドライブのリージョンコードは不正な値(7fh)です.\r\n"
@@ -192,14 +192,14 @@ TEST(ReportRegion, JapaneseLines) {
   rig.Drive().Region().SetRpc(sim::RpcState{0, 5, 4, 0xFF, 1});
   rig.Drive().Region().SetDisc(sim::UnknownProtectionDisc(7));
   rig.Mark();
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.NewLog(),
             "ドライブのリージョンコードは未設定です.\r\n"
             "このディスクは不明なコピープロテクト方式を持っています。\r\n");
   rig.Drive().RemoveDisc();
   rig.Drive().FailCommand(0xA4, 1, sim::kHardwareError);
   rig.Mark();
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.NewLog(),
             "リージョンコードの取得に失敗しました。\r\n"
             "ディスクのリージョンコードの取得に失敗しました。\r\n");
@@ -207,11 +207,11 @@ TEST(ReportRegion, JapaneseLines) {
 
 TEST(ReportRegion, NothingSelectedSendsNothing) {
   RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, &kUnprotected));
-  rig.operations->ReportRegion();
+  rig.Report();
   const RegionControls before = rig.view.controls;
   rig.view.selection = -1;  // text typed into the list's edit field
   rig.Mark();
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.NewLog(), "Don't select the valid item.");
   EXPECT_TRUE(rig.Commands().empty());
   EXPECT_EQ(rig.view.controls.regionButtons, before.regionButtons);
@@ -223,7 +223,7 @@ TEST(ReportRegion, SelectionChoosesTheDrive) {
   RegionRig rig(Program::Mere9x,
                 {RegionDrive(0xFE, 4, 1, &kUnprotected), RegionDrive(0xEF, 1, 1, &region5)});
   rig.view.SelectListItem(1);
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.view.LogText(), "Drive's region is 5.\r\nThis disc is allowed region 5\r\n");
   EXPECT_EQ(rig.operations->Session().lastReportedIndex, 1);
   EXPECT_EQ(rig.bus.GetTrace().Entries().back().target, 1);
@@ -232,7 +232,7 @@ TEST(ReportRegion, SelectionChoosesTheDrive) {
 // MERE2K: each report opens the entry's drive letter and closes it at its end.
 TEST(ReportRegionMere2k, OpensAndClosesTheDriveAndAsksNoSense) {
   RegionRig rig(Program::Mere2k, RegionDrive(0xFB, 4, 1, nullptr));
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.view.LogText(), "Drive's region is 3.\r\nGet disc region is failed.\r\n");
   EXPECT_EQ(rig.Commands(), (Words{"REPORT KEY", "READ DVD STRUCTURE !02/3a/00"}));
   EXPECT_EQ(rig.letterPort->OpenCount(), 1);
@@ -243,12 +243,12 @@ TEST(ReportRegionMere2k, OpensAndClosesTheDriveAndAsksNoSense) {
 TEST(ReportRegionMere2k, DriveThatCannotBeOpenedClearsTheControls) {
   const sim::DiscContent region1 = sim::CssDisc(0x3E);
   RegionRig rig(Program::Mere2k, RegionDrive(0xFE, 4, 1, &region1), Language{932});
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_EQ(rig.view.CheckedButtons(), "1.....");
 
   rig.bus.Letter('E')->refuseOpen = true;
   rig.Mark();
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.NewLog(), "デバイスのオープンに失敗しました。");
   EXPECT_TRUE(rig.Commands().empty());
   EXPECT_EQ(rig.view.EnabledButtons(), "......");

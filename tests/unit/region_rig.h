@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "drive/aspi_drive_access.h"
 #include "drive/aspi_transport.h"
+#include "drive/letter_drive_access.h"
 #include "drive/passthrough_transport.h"
 #include "drive/program_profile.h"
 #include "fakes/fake_region_view.h"
@@ -54,12 +56,12 @@ class RegionRig {
     if (mere9x_) {
       aspiPort = std::make_unique<sim::SimulatedAspiPort>(bus);
       aspi = std::make_unique<AspiTransport>(*aspiPort);
-      access = std::make_unique<AspiRegionAccess>(*aspi);
+      access = std::make_unique<AspiDriveAccess>(*aspi);
       inner = aspi.get();
     } else {
       letterPort = std::make_unique<sim::PassThroughDevicePort>(bus);
       passThrough = std::make_unique<PassThroughTransport>(*letterPort);
-      access = std::make_unique<LetterRegionAccess>(*passThrough);
+      access = std::make_unique<LetterDriveAccess>(*passThrough);
       inner = passThrough.get();
     }
     recorder = std::make_unique<RecordingTransport>(*inner);
@@ -75,6 +77,16 @@ class RegionRig {
       : RegionRig(utility, std::vector<sim::DriveConfig>{drive}, language) {}
 
   sim::Drive& Drive(size_t i = 0) { return *sim_drives.at(i); }
+
+  // The window's buttons, with what it captures when they are pressed: the
+  // list's selection and the checked region button.
+  RegionReport Report() { return operations->ReportRegion(view.selection); }
+  ChangeOutcome Change() {
+    return operations->ChangeRegion({view.selection, view.CheckedRegion()}).outcome;
+  }
+  void SetUp(DriveDiscovery& discovery) {
+    if (operations->SetUpWindow(Language{}, discovery)) Report();
+  }
 
   // Mark starts what Commands and NewLog return.
   void Mark() {
@@ -136,7 +148,7 @@ class RegionRig {
   std::unique_ptr<AspiTransport> aspi;
   std::unique_ptr<sim::PassThroughDevicePort> letterPort;
   std::unique_ptr<PassThroughTransport> passThrough;
-  std::unique_ptr<RegionDriveAccess> access;
+  std::unique_ptr<DriveAccess> access;
   std::unique_ptr<RecordingTransport> recorder;
   std::unique_ptr<DriveContext> context;
   FakeRegionView view;

@@ -34,11 +34,11 @@ size_t Count(const Words& words, const std::string& word) {
 TEST(ReadinessWait, OtherSenseEndsTheAttemptWithUnknownError) {
   for (sim::Sense sense : {sim::Sense{0x02, 0x04, 0x00}, sim::Sense{0x03, 0x11, 0x00}}) {
     RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, &kAllSix));
-    rig.operations->ReportRegion();
+    rig.Report();
     ASSERT_TRUE(rig.view.ClickRegion(2));
     FailTestUnitReady(rig.Drive(), 1, sense);
     rig.Mark();
-    EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::NotReady);
+    EXPECT_EQ(rig.Change(), ChangeOutcome::NotReady);
     EXPECT_EQ(rig.Commands().at(1), "SENSE");
     EXPECT_EQ(rig.SendKeys(), 0u);
     EXPECT_EQ(rig.NewLog(),
@@ -49,22 +49,22 @@ TEST(ReadinessWait, OtherSenseEndsTheAttemptWithUnknownError) {
 
 TEST(ReadinessWait, UnknownErrorInJapaneseHasNoLineBreak) {
   RegionRig rig(Program::Mere2k, RegionDrive(0xFE, 4, 1, &kAllSix), Language{932});
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   FailTestUnitReady(rig.Drive(), 1, sim::kHardwareError);
   rig.Mark();
-  rig.operations->ChangeRegion();
+  rig.Change();
   EXPECT_EQ(rig.NewLog().substr(0, rig.NewLog().find("\r\n")),
             "不明なエラーが発生しました。ドライブのリージョンコードは１です.");
 }
 
 TEST(ReadinessWait, SenseThatCannotBeFetchedIsNotTakenForNoDisc) {
   RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 4, 0, nullptr));
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Drive().FailCommand(0x03, 1, sim::kHardwareError);
   rig.Mark();
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::NotReady);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::NotReady);
   EXPECT_EQ(rig.Commands().at(0), "TUR !02/3a/00");
   EXPECT_EQ(rig.Commands().at(1), "SENSE !04/44/00");
   EXPECT_TRUE(rig.view.questions.empty());
@@ -74,11 +74,11 @@ TEST(ReadinessWait, TenUnitAttentionsInARowAreWaitedOutAndTheEleventhEndsIt) {
   for (int attentions : {10, 11}) {
     SCOPED_TRACE(attentions);
     RegionRig rig(Program::Mere2k, RegionDrive(0xFE, 4, 1, &kAllSix));
-    rig.operations->ReportRegion();
+    rig.Report();
     ASSERT_TRUE(rig.view.ClickRegion(2));
     FailTestUnitReady(rig.Drive(), attentions, sim::Sense{0x06, 0x29, 0x00});
     rig.Mark();
-    const ChangeOutcome outcome = rig.operations->ChangeRegion();
+    const ChangeOutcome outcome = rig.Change();
     const Words commands = rig.Commands();
     EXPECT_EQ(Count(commands, "TUR !06/29/00"), static_cast<size_t>(attentions));
     if (attentions == 10) {
@@ -94,13 +94,13 @@ TEST(ReadinessWait, TenUnitAttentionsInARowAreWaitedOutAndTheEleventhEndsIt) {
 
 TEST(ReadinessWait, BecomingReadyPausesWithTheWindowPaintedAndGoesOn) {
   RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, &kAllSix));
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Drive().InsertDisc(3500);
   rig.Drive().ClearPendingSense();
   rig.Mark();
   const size_t eventsBefore = rig.view.events.size();
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Changed);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::Changed);
 
   EXPECT_EQ(rig.Commands(),
             (Words{"TUR !06/28/00", "SENSE", "TUR !02/04/01", "SENSE", "TUR !02/04/01", "SENSE",
@@ -128,13 +128,13 @@ TEST(ReadinessWait, BecomingReadyPausesWithTheWindowPaintedAndGoesOn) {
 
 TEST(ReadinessWait, BecomingReadyForMoreThanAMinuteEndsIt) {
   RegionRig rig(Program::Mere9x, RegionDrive(0xFE, 4, 1, &kAllSix));
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Drive().InsertDisc(10 * 60 * 1000);
   rig.Drive().ClearPendingSense();
   const uint64_t start = rig.bus.NowMs();
   rig.Mark();
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::NotReady);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::NotReady);
   EXPECT_EQ(rig.SendKeys(), 0u);
   EXPECT_GT(rig.bus.NowMs() - start, 60000u);
   EXPECT_LT(rig.bus.NowMs() - start, 63000u);
@@ -150,13 +150,13 @@ TEST(UnknownRpcState, StalePermanenceOfAnotherDriveIsNotBelieved) {
   const sim::DiscContent regions12 = sim::CssDisc(0xFC);
   RegionRig rig(Program::Mere9x,
                 {RegionDrive(0xFE, 0, 3, &kAllSix), RegionDrive(0xFF, 5, 0, &regions12)});
-  rig.operations->ReportRegion();  // drive 0: permanent
+  rig.Report();  // drive 0: permanent
   rig.Drive(1).FailCommand(0xA4, 1, sim::kHardwareError);
   rig.view.SelectListItem(1);
-  rig.operations->ReportRegion();  // the selection change; REPORT KEY fails
+  rig.Report();  // the selection change; REPORT KEY fails
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Mark();
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Changed);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::Changed);
   EXPECT_EQ(rig.Commands(), (Words{"TUR", "SEND KEY", "REPORT KEY", "READ DVD STRUCTURE"}));
   EXPECT_EQ(rig.Drive(1).Region().Rpc().regionMask, 0xFD);
 }
@@ -165,13 +165,13 @@ TEST(UnknownRpcState, NoNeverSetShortcutAndThePermanentDriveRefuses) {
   const sim::DiscContent regions12 = sim::CssDisc(0xFC);
   RegionRig rig(Program::Mere9x,
                 {RegionDrive(0xFF, 5, 0, nullptr), RegionDrive(0xFE, 0, 3, &regions12)});
-  rig.operations->ReportRegion();  // drive 0: never set
+  rig.Report();  // drive 0: never set
   rig.Drive(1).FailCommand(0xA4, 1, sim::kHardwareError);
   rig.view.SelectListItem(1);
-  rig.operations->ReportRegion();
+  rig.Report();
   ASSERT_TRUE(rig.view.ClickRegion(2));
   rig.Mark();
-  EXPECT_EQ(rig.operations->ChangeRegion(), ChangeOutcome::Refused);
+  EXPECT_EQ(rig.Change(), ChangeOutcome::Refused);
   EXPECT_EQ(rig.Commands(),
             (Words{"TUR", "SEND KEY !05/6f/05", "SENSE", "REPORT KEY", "READ DVD STRUCTURE"}));
   EXPECT_EQ(rig.NewLog(),

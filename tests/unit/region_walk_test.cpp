@@ -29,10 +29,9 @@ TEST(RegionWalk, SendKeyOnlyBySetRegionWithACheckedButtonOncePerPress) {
                 {RegionDrive(0xFF, 5, 0, nullptr), RegionDrive(0xFF, 4, 0, nullptr),
                  RegionDrive(0x7F, 4, 1, &kUnprotected), RegionDrive(0xFB, 0, 3, &kUnprotected)});
   AspiDiscovery discovery(*rig.context, *rig.aspi);
-  RegionOperations& region = *rig.operations;
   auto select = [&](int index) {
     rig.view.SelectListItem(index);
-    region.ReportRegion();  // the list's selection change
+    rig.Report();  // the list's selection change
   };
 
   struct Step {
@@ -41,66 +40,66 @@ TEST(RegionWalk, SendKeyOnlyBySetRegionWithACheckedButtonOncePerPress) {
     size_t sendKeys;
   };
   const std::vector<Step> steps = {
-      {"start-up", [&] { region.SetUpWindow(Language{}, discovery); }, 0},
-      {"Get Region", [&] { region.ReportRegion(); }, 0},
+      {"start-up", [&] { rig.SetUp(discovery); }, 0},
+      {"Get Region", [&] { rig.Report(); }, 0},
       {"select 1", [&] { select(1); }, 0},
       {"no disc, Cancel",
        [&] {
          rig.view.answers = {testing::BoxAnswer::Cancel};
-         region.ChangeRegion();
+         rig.Change();
        },
        0},
       {"no disc, OK then Cancel",
        [&] {
          rig.view.answers = {testing::BoxAnswer::Ok, testing::BoxAnswer::Cancel};
-         region.ChangeRegion();
+         rig.Change();
        },
        0},
       {"unknown sense",
        [&] {
          rig.Drive(1).FailCommand(0x00, 1, sim::kHardwareError);
-         region.ChangeRegion();
+         rig.Change();
        },
        0},
       {"select 2, nothing checkable", [&] { select(2); }, 0},
-      {"no region checked", [&] { region.ChangeRegion(); }, 0},
+      {"no region checked", [&] { rig.Change(); }, 0},
       {"select 3, permanent", [&] { select(3); }, 0},
-      {"permanent", [&] { region.ChangeRegion(); }, 0},
+      {"permanent", [&] { rig.Change(); }, 0},
       {"nothing selected",
        [&] {
          rig.view.selection = -1;
-         region.ChangeRegion();
+         rig.Change();
        },
        0},
       {"select 0, Get Region twice",
        [&] {
          select(0);
-         region.ReportRegion();
+         rig.Report();
        },
        0},
       {"Set Region, region 4",
        [&] {
          ASSERT_TRUE(rig.view.ClickRegion(4));
-         region.ChangeRegion();
+         rig.Change();
        },
        1},
-      {"again: the drive's own region, nothing spent", [&] { region.ChangeRegion(); }, 0},
+      {"again: the drive's own region, nothing spent", [&] { rig.Change(); }, 0},
       {"select 1, refused by the drive",
        [&] {
          select(1);
          rig.Drive(1).InsertDisc();
          rig.Drive(1).FailCommand(0xA3, 1, sim::Sense{0x05, 0x6F, 0x05});
          ASSERT_TRUE(rig.view.ClickRegion(2));
-         region.ChangeRegion();
+         rig.Change();
        },
        1},
       {"select 1 once more, accepted",
        [&] {
          ASSERT_TRUE(rig.view.ClickRegion(2));
-         region.ChangeRegion();
+         rig.Change();
        },
        1},
-      {"its own region again, nothing spent", [&] { region.ChangeRegion(); }, 0},
+      {"its own region again, nothing spent", [&] { rig.Change(); }, 0},
   };
 
   size_t before = 0;
@@ -120,7 +119,7 @@ TEST(RegionSetUp, Mere9xWithoutAMakerDriveEndsAfterItsBox) {
   rig.bus.AddAdapter("intelata").AddTarget(0, sim::OtherDrive("PIONEER ", "DVD-ROM DVD-106"));
   rig.aspi->InitDriveAccess();  // the inventory with the adapter
   AspiDiscovery discovery(*rig.context, *rig.aspi);
-  rig.operations->SetUpWindow(Language{}, discovery);
+  rig.SetUp(discovery);
   ASSERT_EQ(rig.view.messages.size(), 1u);
   EXPECT_EQ(rig.view.messages[0].caption, "Supported drive did not found");
   EXPECT_TRUE(rig.view.closed);
@@ -131,7 +130,7 @@ TEST(RegionSetUp, Mere9xReportsTheFirstEntryAtTheEnd) {
   const sim::DiscContent region2 = sim::CssDisc(0x3D);
   RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 5, 0, &region2));
   AspiDiscovery discovery(*rig.context, *rig.aspi);
-  rig.operations->SetUpWindow(Language{}, discovery);
+  rig.SetUp(discovery);
   ASSERT_EQ(rig.view.items.size(), 1u);
   EXPECT_EQ(rig.view.selection, 0);
   EXPECT_EQ(rig.view.LogText(), "Drive has no region.\r\nThis disc is allowed region 2\r\n");
@@ -142,14 +141,14 @@ TEST(RegionSetUp, Mere9xReportsTheFirstEntryAtTheEnd) {
 TEST(RegionSetUp, Mere2kWithNoDriveStaysOpenWithAnEmptyList) {
   RegionRig rig(Program::Mere2k, std::vector<sim::DriveConfig>{});
   LetterDiscovery discovery(*rig.context, *rig.passThrough);
-  rig.operations->SetUpWindow(Language{}, discovery);
+  rig.SetUp(discovery);
   EXPECT_TRUE(rig.view.items.empty());
   EXPECT_FALSE(rig.view.closed);
   EXPECT_TRUE(rig.view.messages.empty());
   EXPECT_EQ(rig.view.LogText(), "");
   EXPECT_FALSE(rig.view.controls.countLabel.has_value()) << "the template's text stays";
 
-  rig.operations->ReportRegion();
+  rig.Report();
   EXPECT_EQ(rig.view.LogText(), "Don't select the valid item.");
 }
 

@@ -18,7 +18,7 @@
 
 #include "cli/drive_lock.h"
 #include "cli/kestrel_app.h"
-#include "cli/programming_wait.h"
+#include "cli/settling_wait.h"
 #include "cli/sg_host.h"
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"

@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "drive/aspi_discovery.h"
-#include "drive/letter_discovery.h"
+#include "drive/aspi_drive_access.h"
+#include "drive/letter_drive_access.h"
 #include "drive/program_profile.h"
 #include "fakes/fake_speed_view.h"
 #include "sim/model/direct_transport.h"
+#include "speed/speed_choices.h"
 #include "speed/speed_messages.h"
 
 namespace kestrel {
@@ -66,21 +67,26 @@ class SpeedRig {
       bus_.AddAdapter("intelata").AddTarget(0, drive);
       drive_ = bus_.DriveAt(0, 0);
       list_.Add(DriveEntry{"ID=0 : KESTREL DVD-ROM DRV-320  1.10", AspiAddress{0, 0}});
-      selector_ = std::make_unique<AspiDriveSelector>(transport_);
+      access_ = std::make_unique<AspiDriveAccess>(transport_);
     } else {
       drive_ = &bus_.AddLetter('E', drive);
       list_.Add(DriveEntry{"E: KESTREL DVD-ROM DRV-320  1.10", AspiAddress{}});
-      selector_ = std::make_unique<LetterDriveSelector>(transport_);
+      access_ = std::make_unique<LetterDriveAccess>(transport_);
     }
     view_.items = {list_.At(0)->text};
     view_.selection = 0;
-    for (const MessagePair& label : speed_text::kDriveModeLabels) {
-      view_.modeItems.push_back(Pick(label, language));
-    }
-    operations_ = std::make_unique<SpeedOperations>(context_, view_, list_, *selector_);
+    operations_ = std::make_unique<SpeedOperations>(context_, view_, list_, *access_);
   }
 
   SpeedOperations& Operations() { return *operations_; }
+  // The three buttons with the items chosen in the speed and mode lists.
+  SpeedResult ChangeSpeed(int speedItem = 0) {
+    return operations_->ChangeSpeed({view_.selection, SpeedChoice(speedItem)});
+  }
+  SpeedResult ReportSpeed() { return operations_->ReportSpeed(view_.selection); }
+  SpeedResult ChangeDriveMode(int mode = 0) {
+    return operations_->ChangeDriveMode({view_.selection, mode});
+  }
   FakeSpeedView& View() { return view_; }
   sim::Drive& Drive() { return *drive_; }
   sim::DirectTransport& Transport() { return transport_; }
@@ -107,7 +113,7 @@ class SpeedRig {
   DriveContext context_;
   DriveList list_{kBeck9xDriveEntryCapacity};
   FakeSpeedView view_;
-  std::unique_ptr<DriveSelector> selector_;
+  std::unique_ptr<DriveAccess> access_;
   std::unique_ptr<SpeedOperations> operations_;
   sim::Drive* drive_ = nullptr;
 };
@@ -117,8 +123,7 @@ class SpeedRig {
 TEST(ChangeSpeedTest, MaximumSpeedSendsFFFFhAndLogsTheMaximumLine) {
   for (Language language : {kEnglish, kJapanese}) {
     SpeedRig rig(Drive320(), language);
-    rig.View().speedSelection = 0;
-    rig.Operations().ChangeSpeed();
+    rig.ChangeSpeed(0);
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{kSetMaximum});
     const std::string line =
         language.Japanese() ? "設定速度 : 最高速度\r\n" : "Speed : Maximum speed\r\n";
@@ -146,8 +151,7 @@ TEST(ChangeSpeedTest, EachChoiceSendsItsSpeedBigEndianWithoutDataAndNamesItsMult
   SpeedRig rig(Drive320());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.index);
-    rig.View().speedSelection = c.index;
-    rig.Operations().ChangeSpeed();
+    rig.ChangeSpeed(c.index);
     ASSERT_EQ(rig.Entries().size(), 1u);
     EXPECT_EQ(rig.Entries()[0].direction, DataDirection::None);
     EXPECT_EQ(rig.Entries()[0].transferLength, 0u);
@@ -160,11 +164,10 @@ TEST(ChangeSpeedTest, EachChoiceSendsItsSpeedBigEndianWithoutDataAndNamesItsMult
 
 TEST(ChangeSpeedTest, FourXIsFourInTheSpeedLineAndCd399InTheReport) {
   SpeedRig rig(Drive320(), kJapanese);
-  rig.View().speedSelection = 1;
-  rig.Operations().ChangeSpeed();
+  rig.ChangeSpeed(1);
   EXPECT_EQ(rig.LastLog(),
             rig.Message(speed_text::kSpeedChanged) + "設定速度 : 704kbytes/s (4X).\r\n");
-  rig.Operations().ReportSpeed();
+  rig.ReportSpeed();
   EXPECT_EQ(rig.LastLog(),
             "ドライブは現在パフォーマンスモードです。\r\n"
             "\r\nCurrent Speed = 704kbytes/s(CD 3.99X, DVD 0.51X)\r\n"
@@ -175,8 +178,7 @@ TEST(ChangeSpeedTest, FailureShowsTheSenseInAnEnglishErrorBoxAndLogsTheSameText)
   for (Language language : {kEnglish, kJapanese}) {
     SpeedRig rig(Drive320(), language);
     rig.Drive().FailCommand(0xBB, 1, sim::Sense{0x05, 0x24, 0x00});
-    rig.View().speedSelection = 2;
-    rig.Operations().ChangeSpeed();
+    rig.ChangeSpeed(2);
     EXPECT_EQ(rig.Sent(),
               (std::vector<std::string>{"bb 00 05 80 00 00 00 00 00 00 00 00", kRequestSense18}));
     const std::string text = "Failed to change the CD-DA extraction speed. (05-24-00)\r\n";
@@ -200,7 +202,7 @@ TEST(ReportSpeedTest, WorkedExampleGivesTheModeLineAndBothSpeedLines) {
       "Maximum Speed = 7056kbytes/s(CD 39.98X, DVD 5.09X)\r\n";
   for (Language language : {kEnglish, kJapanese}) {
     SpeedRig rig(Drive320(speed), language);
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kModeSense, kInquiry}));
     const std::string modeLine = language.Japanese()
                                      ? "ドライブは現在パフォーマンスモードです。\r\n"
@@ -211,7 +213,7 @@ TEST(ReportSpeedTest, WorkedExampleGivesTheModeLineAndBothSpeedLines) {
 
 TEST(ReportSpeedTest, ModeSenseAsksForThirtyFourBytesIntoItsOwnReply) {
   SpeedRig rig(Drive320());
-  rig.Operations().ReportSpeed();
+  rig.ReportSpeed();
   ASSERT_FALSE(rig.Entries().empty());
   const sim::TraceEntry& modeSense = rig.Entries()[0];
   EXPECT_EQ(modeSense.direction, DataDirection::In);
@@ -231,7 +233,7 @@ TEST(ReportSpeedTest, ZeroSpeedsSayTheFieldsAreNotSupportedWithoutAskingTheModel
   noCurrent.selectedReadSpeed = 0;
   for (const sim::SpeedSetup& speed : {noMaximum, noCurrent}) {
     SpeedRig rig(Drive320(speed));
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{kModeSense});
     EXPECT_EQ(rig.View().appended,
               std::vector<std::string>{rig.Message(speed_text::kSpeedFieldsNotSupported)});
@@ -256,7 +258,7 @@ TEST(ReportSpeedTest, TheModeThresholdDependsOnTheMediumType) {
     speed.maximumCdSpeed = c.maximum;
     speed.maximumDvdSpeed = c.maximum;
     SpeedRig rig(Drive320(speed));
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     ASSERT_EQ(rig.View().appended.size(), 1u);
     const std::string& text = rig.View().appended[0];
     const std::string modeLine =
@@ -271,7 +273,7 @@ TEST(ReportSpeedTest, QuietModeOfTheDriveIsReportedAsQuiet) {
   sim::SpeedSetup speed;
   speed.permanentMode = sim::DriveMode::Quiet;
   SpeedRig rig(Drive320(speed), kJapanese);
-  rig.Operations().ReportSpeed();
+  rig.ReportSpeed();
   EXPECT_EQ(rig.View().appended,
             std::vector<std::string>{"ドライブは現在静穏モードです。\r\n"
                                      "\r\nCurrent Speed = 4234kbytes/s(CD 23.99X, DVD 3.06X)\r\n"
@@ -284,14 +286,14 @@ TEST(ReportSpeedTest, NoModeLineForAnUnsupportedModelOrAFailedInquiry) {
       "Maximum Speed = 7056kbytes/s(CD 39.98X, DVD 5.09X)\r\n";
   {
     SpeedRig rig(sim::KestrelDrive("DRV-999"));
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kModeSense, kInquiry}));
     EXPECT_EQ(rig.View().appended, std::vector<std::string>{speeds});
   }
   {
     SpeedRig rig(Drive320());
     rig.Drive().FailCommand(0x12, 1, sim::kHardwareError);
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kModeSense, kInquiry}));
     EXPECT_EQ(rig.View().appended, std::vector<std::string>{speeds});
   }
@@ -301,7 +303,7 @@ TEST(ReportSpeedTest, FailureLogsTheSenseLineAndShowsNoBox) {
   for (Language language : {kEnglish, kJapanese}) {
     SpeedRig rig(Drive320(), language);
     rig.Drive().FailCommand(0x5A, 1, sim::Sense{0x02, 0x3A, 0x00});
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kModeSense, kRequestSense18}));
     const std::string first = language.Japanese()
                                   ? "ドライブの速度情報の取得に失敗しました。\r\n"
@@ -310,7 +312,7 @@ TEST(ReportSpeedTest, FailureLogsTheSenseLineAndShowsNoBox) {
     EXPECT_TRUE(rig.View().messages.empty());
     rig.Drive().FailCommand(0x5A, 1, sim::kHardwareError);
     rig.Drive().FailCommand(0x03, 1, sim::kHardwareError);  // no codes of the failure before
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     EXPECT_EQ(rig.LastLog(), first + "(00-00-00)\r\n");
   }
 }
@@ -321,7 +323,7 @@ TEST(ReportSpeedTest, AReplyWithoutTheWholePageIsAFailedReport) {
   rig.Drive().GarbageReply(0x5A, 2);
   rig.Drive().BlankReply(0x5A, 3);  // page code 00h
   for (int report = 0; report < 3; ++report) {
-    rig.Operations().ReportSpeed();
+    rig.ReportSpeed();
     EXPECT_EQ(rig.LastLog(),
               "Failed to get mechanism status & capabilities page.\r\n(00-00-00)\r\n");
   }
@@ -355,8 +357,7 @@ TEST(ChangeDriveModeTest, WithASpinningDiscTheUserIsAskedAndOnOkTheDiscStopsFirs
       speed.permanentMode =
           c.mode == sim::DriveMode::Quiet ? sim::DriveMode::Performance : sim::DriveMode::Quiet;
       SpeedRig rig(Drive320(speed), language);
-      rig.View().modeSelection = c.index;
-      rig.Operations().ChangeDriveMode();
+      rig.ChangeDriveMode(c.index);
       EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kTestUnitReady, kStopDisc, c.cdb}));
       ASSERT_EQ(rig.View().questions.size(), 1u);
       EXPECT_EQ(rig.View().questions[0].text, language.Japanese()
@@ -380,9 +381,8 @@ TEST(ChangeDriveModeTest, WithASpinningDiscTheUserIsAskedAndOnOkTheDiscStopsFirs
 TEST(ChangeDriveModeTest, CancelAtTheSafetyQuestionSendsOnlyTestUnitReady) {
   for (Language language : {kEnglish, kJapanese}) {
     SpeedRig rig(Drive320(), language);
-    rig.View().modeSelection = 2;
     rig.View().answerOk = false;
-    rig.Operations().ChangeDriveMode();
+    rig.ChangeDriveMode(2);
     EXPECT_EQ(rig.Sent(), std::vector<std::string>{kTestUnitReady});
     EXPECT_EQ(rig.View().appended,
               std::vector<std::string>{language.Japanese() ? "操作はキャンセルされました。\r\n"
@@ -421,8 +421,7 @@ TEST(ChangeDriveModeTest, OnlyNoMediumSkipsTheQuestion) {
       fault.count = c.failures;
       fault.sense = c.sense;
       if (c.failures > 0) rig.Drive().AddFault(fault);
-      rig.View().modeSelection = 3;
-      rig.Operations().ChangeDriveMode();
+      rig.ChangeDriveMode(3);
       const std::vector<std::string> sent = rig.Sent();
       EXPECT_EQ(static_cast<size_t>(std::count(sent.begin(), sent.end(), kTestUnitReady)), c.tests);
       EXPECT_EQ(rig.View().questions.size(), c.asked ? 1u : 0u);
@@ -441,15 +440,14 @@ TEST(ChangeDriveModeTest, AFailedStopOrModeChangeLogsTheSenseLine) {
     {
       SpeedRig rig(Drive320(), language);
       rig.Drive().FailCommand(0x1B, 1, sim::Sense{0x04, 0x44, 0x00});
-      rig.Operations().ChangeDriveMode();
+      rig.ChangeDriveMode();
       EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kTestUnitReady, kStopDisc, kRequestSense18}));
       EXPECT_EQ(rig.View().appended, std::vector<std::string>{failed + "(04-44-00)\r\n"});
     }
     {
       SpeedRig rig(Drive320(), language);
       rig.Drive().FailCommand(0xBB, 1, sim::Sense{0x05, 0x24, 0x00});
-      rig.View().modeSelection = 1;
-      rig.Operations().ChangeDriveMode();
+      rig.ChangeDriveMode(1);
       EXPECT_EQ(rig.Sent(),
                 (std::vector<std::string>{kTestUnitReady, kStopDisc,
                                           "bb 01 ff ff 00 00 00 00 00 00 00 00", kRequestSense18}));
@@ -464,12 +462,11 @@ TEST(ChangeDriveModeTest, AFailedStopOrModeChangeLogsTheSenseLine) {
 TEST(SpeedSelectionTest, WithoutASelectionNothingIsSentAndTheOperationSaysWhichIsMissing) {
   SpeedRig rig(Drive320());
   rig.View().selection = -1;
-  rig.Operations().ChangeSpeed();
-  rig.Operations().ReportSpeed();
-  rig.Operations().ChangeDriveMode();
+  rig.ChangeSpeed();
+  rig.ReportSpeed();
+  rig.ChangeDriveMode();
   rig.View().selection = 0;
-  rig.View().modeSelection = -1;
-  rig.Operations().ChangeDriveMode();
+  rig.ChangeDriveMode(-1);
   EXPECT_TRUE(rig.Sent().empty());
   EXPECT_EQ(rig.View().appended, (std::vector<std::string>{
                                      rig.Message(speed_text::kNoValidItem),
@@ -481,8 +478,8 @@ TEST(SpeedSelectionTest, WithoutASelectionNothingIsSentAndTheOperationSaysWhichI
 
 TEST(SpeedSelectionTest, AModeTextOfAnotherLanguageIsNoValidItem) {
   SpeedRig rig(Drive320(), kEnglish);
-  rig.View().modeItems[0] = Pick(speed_text::kDriveModeLabels[0], kJapanese);
-  rig.Operations().ChangeDriveMode();
+  // The window names the mode by the item's text.
+  rig.ChangeDriveMode(DriveModeIndex(Pick(speed_text::kDriveModeLabels[0], kJapanese), kEnglish));
   EXPECT_TRUE(rig.Sent().empty());
   EXPECT_EQ(rig.View().appended, std::vector<std::string>{rig.Message(speed_text::kNoValidItem)});
 }
@@ -498,10 +495,9 @@ TEST(SpeedSelectionTest, TheSelectedEntryIsTheDriveThatIsAsked) {
   list.Add({"ID=0 : KESTREL DVD-ROM DRV-320", {0, 0}});
   list.Add({"ID=1 : KESTREL DVD-ROM DRV-331", {1, 1}});
   FakeSpeedView view;
-  view.selection = 1;
-  AspiDriveSelector selector(transport);
-  SpeedOperations operations(context, view, list, selector);
-  operations.ReportSpeed();
+  AspiDriveAccess access(transport);
+  SpeedOperations operations(context, view, list, access);
+  operations.ReportSpeed(1);
   ASSERT_EQ(bus.GetTrace().Entries().size(), 2u);
   for (const auto& e : bus.GetTrace().Entries()) {
     EXPECT_EQ(e.adapter, 1);
@@ -513,12 +509,11 @@ TEST(SpeedSelectionTest, TheSelectedEntryIsTheDriveThatIsAsked) {
 
 TEST(Beck2kSpeedTest, EachOperationOpensTheSelectedLetterAndClosesItAtItsEnd) {
   SpeedRig rig(Drive320(), kEnglish, Program::Beck2k);
-  rig.View().speedSelection = 2;
-  rig.Operations().ChangeSpeed();
+  rig.ChangeSpeed(2);
   EXPECT_EQ(rig.Transport().OpenLetter(), 0);
-  rig.Operations().ReportSpeed();
+  rig.ReportSpeed();
   EXPECT_EQ(rig.Transport().OpenLetter(), 0);
-  rig.Operations().ChangeDriveMode();
+  rig.ChangeDriveMode();
   EXPECT_EQ(rig.Transport().OpenLetter(), 0);
   for (const auto& e : rig.Entries()) EXPECT_EQ(e.letter, 'E');
   EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"bb 00 05 80 00 00 00 00 00 00 00 00", kModeSense,
@@ -536,14 +531,14 @@ TEST(Beck2kSpeedTest, EachOperationOpensTheSelectedLetterAndClosesItAtItsEnd) {
 TEST(Beck2kSpeedTest, FailuresAskForTwentyFourBytesOfSenseAndAnUnopenedLetterSaysSo) {
   SpeedRig rig(Drive320(), kEnglish, Program::Beck2k);
   rig.Drive().FailCommand(0xBB, 1, sim::Sense{0x05, 0x24, 0x00});
-  rig.Operations().ChangeSpeed();
+  rig.ChangeSpeed();
   EXPECT_EQ(rig.Sent(), (std::vector<std::string>{kSetMaximum, kRequestSense24}));
   EXPECT_EQ(rig.LastLog(), "Failed to change the CD-DA extraction speed. (05-24-00)\r\n");
   EXPECT_EQ(rig.Transport().OpenLetter(), 0);
 
   rig.List().Add({"F: KESTREL DVD-ROM DRV-320  1.10", {}});  // no such drive
   rig.View().selection = 1;
-  rig.Operations().ReportSpeed();
+  rig.ReportSpeed();
   EXPECT_TRUE(rig.Sent().empty());
   EXPECT_EQ(rig.LastLog(), "Device open API is failed.\r\n");
 }

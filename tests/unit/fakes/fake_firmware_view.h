@@ -35,7 +35,8 @@ class FakeFirmwareView : public RecordingDriveListView<FirmwareView> {
   }
   void SetFileNameField(const std::string& text) override { fileNameField = text; }
   void SetInfoField(const std::string& text) override { infoFieldTexts.push_back(text); }
-  std::optional<std::string> ChooseFile(const OpenFileRequest& request) override {
+  // What the window does at the File button.
+  std::optional<std::string> ChooseFile(const OpenFileRequest& request) {
     fileRequests.push_back(request);
     events.push_back("file-dialog");
     return chosenFile;

@@ -45,7 +45,6 @@ class FakeRegionView : public RecordingDriveListView<RegionView> {
     for (int i = 0; i < kRegionCount; ++i) checked[i] = shown.regionButtons[i].checked;
     events.push_back("controls");
   }
-  bool RegionButtonChecked(int region) const override { return checked.at(region - 1); }
   void SetLogText(const std::string& log, bool caretToEnd) override {
     logUpdates.push_back({log, caretToEnd});
     events.push_back(caretToEnd ? "log:end" : "log:keep");
@@ -67,6 +66,12 @@ class FakeRegionView : public RecordingDriveListView<RegionView> {
     checked.fill(false);
     checked[region - 1] = true;
     return true;
+  }
+  // The checked button's region, 0 for none: what Set Region asks for.
+  int CheckedRegion() const {
+    for (int i = 0; i < kRegionCount; ++i)
+      if (checked[i]) return i + 1;
+    return 0;
   }
   std::string LogText() const { return logUpdates.empty() ? "" : logUpdates.back().log; }
   // Which region buttons are enabled, as "1.3..." style text: digit when

@@ -10,9 +10,6 @@ namespace kestrel::testing {
 
 class FakeSpeedView : public RecordingDriveListView<SpeedView> {
  public:
-  int speedSelection = 0;
-  int modeSelection = 0;
-  std::vector<std::string> modeItems;
   // The log as appendToLog built it, and every text appended, in order.
   std::string messageLog;
   std::vector<std::string> appended;
@@ -20,12 +17,6 @@ class FakeSpeedView : public RecordingDriveListView<SpeedView> {
   std::vector<ShownMessage> questions;
   bool answerOk = true;
 
-  int SpeedSelection() const override { return speedSelection; }
-  int ModeSelection() const override { return modeSelection; }
-  std::string ModeItemText(int index) const override {
-    if (index < 0 || index >= static_cast<int>(modeItems.size())) return "";
-    return modeItems[static_cast<size_t>(index)];
-  }
   void appendToLog(const std::string& text) override {
     messageLog += text;
     appended.push_back(text);

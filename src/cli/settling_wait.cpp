@@ -1,4 +1,4 @@
-#include "cli/programming_wait.h"
+#include "cli/settling_wait.h"
 
 #include <algorithm>
 

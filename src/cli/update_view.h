@@ -1,6 +1,6 @@
-// FirmwareView of the tool: the file comes from the command line, the log
-// is kept for the result, and the confirmation window is a question on stderr
-// after the From and To lines.
+// FirmwareView of the tool: the log's text is taken from StatusLog, and the
+// confirmation window is a question on stderr after the From and To lines,
+// put only for a newer firmware unless the user allowed otherwise.
 #pragma once
 #include <optional>
 #include <string>
@@ -23,8 +23,8 @@ struct UpdateChoices {
 
 class CliFirmwareView final : public CliView<FirmwareView> {
  public:
-  CliFirmwareView(Prompter& prompter, std::string path, std::string device)
-      : CliView(prompter), path_(std::move(path)), device_(std::move(device)) {}
+  CliFirmwareView(Prompter& prompter, std::string device)
+      : CliView(prompter), device_(std::move(device)) {}
   // The question compares the drive's identification with the file's (both
   // filled in by the time it is asked).
   void SetChoices(const UpdateChoices& choices, const uint8_t* driveIdentification,
@@ -32,21 +32,15 @@ class CliFirmwareView final : public CliView<FirmwareView> {
     choices_ = choices, drive_ = driveIdentification, file_ = fileIdentification;
   }
 
-  void SetStatusText(const std::string& log, bool) override { log_ = log; }
+  void SetStatusText(const std::string&, bool) override {}
   void SetFileNameField(const std::string&) override {}
-  void SetInfoField(const std::string& text) override { info_ = text; }
-  std::optional<std::string> ChooseFile(const OpenFileRequest&) override { return path_; }
+  void SetInfoField(const std::string&) override {}
   void ShowFileError(const std::string& path, int cause) override;
   bool ConfirmUpdate(const std::string& oldFirmware, const std::string& newFirmware) override;
   // A command-line run holds nothing of the session.
   void HoldSession(const std::string&) override {}
   void ReleaseSession() override {}
 
-  const std::string& Log() const { return log_; }
-  const std::optional<int>& FileError() const { return fileError_; }
-  const std::string& From() const { return from_; }
-  const std::string& To() const { return to_; }
-  bool Asked() const { return asked_; }
   // Why the question was not put (the file is not newer), or empty.
   const std::string& AgeRefusal() const { return ageRefusal_; }
   // A dry run got as far as the question.
@@ -59,9 +53,7 @@ class CliFirmwareView final : public CliView<FirmwareView> {
   }
 
  private:
-  std::string path_, device_, log_, info_, from_, to_;
-  std::optional<int> fileError_;
-  bool asked_ = false;
+  std::string device_;
   UpdateChoices choices_;
   const uint8_t* drive_ = nullptr;
   const uint8_t* file_ = nullptr;

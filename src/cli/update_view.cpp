@@ -1,21 +1,14 @@
-#include "cli/firmware_view.h"
-
-#include <cerrno>
-#include <cstring>
+#include "cli/update_view.h"
 
 namespace kestrel::cli {
 
 void CliFirmwareView::ShowFileError(const std::string& path, int cause) {
-  fileError_ = cause;
   prompter_.GetTerminal().Err() << "kestrel: cannot open " << path << " (file error " << cause
                                 << ")\n";
 }
 
 bool CliFirmwareView::ConfirmUpdate(const std::string& oldFirmware,
                                     const std::string& newFirmware) {
-  asked_ = true;
-  from_ = oldFirmware;
-  to_ = newFirmware;
   prompter_.GetTerminal().Err() << "From: " << oldFirmware << "\nTo:   " << newFirmware << "\n";
   const FirmwareAge age = drive_ && file_ ? CompareFirmware(drive_, file_) : FirmwareAge::Newer;
   if (age == FirmwareAge::Same && !choices_.allowReinstall) {
