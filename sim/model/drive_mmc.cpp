@@ -140,8 +140,9 @@ Drive::Reply Drive::GetEventStatus(const Request& request) {
   if (!(cdb[1] & 0x01)) return Check(kInvalidField);
   Reply r;
   if (cdb[4] & kMediaClass) {
-    r.in = {0x00, 0x06, 0x04, kMediaClass, mediaEvent_,
-            static_cast<uint8_t>(discPresent_ ? 0x02 : 0x00), 0x00, 0x00};
+    r.in = {0x00,        0x06,        0x04,
+            kMediaClass, mediaEvent_, static_cast<uint8_t>(discPresent_ ? 0x02 : 0x00),
+            0x00,        0x00};
     if (Be16(&cdb[7]) >= r.in.size()) mediaEvent_ = 0;  // reported
   } else {
     r.in = {0x00, 0x02, 0x80, kMediaClass};  // no event of the classes asked for

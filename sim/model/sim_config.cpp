@@ -352,7 +352,8 @@ class Parser {
         f.shortBytes = static_cast<uint32_t>(n);
       }
       if (f.action == CommandFault::Action::Hold) {
-        if (!o.values.count("ms") || !ParseDecimal(o.values["ms"], n)) return Error("hold needs ms=");
+        if (!o.values.count("ms") || !ParseDecimal(o.values["ms"], n))
+          return Error("hold needs ms=");
         f.holdMs = n;
       }
       setup.faults.push_back(f);

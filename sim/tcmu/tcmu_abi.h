@@ -24,11 +24,11 @@ struct kestrel_tcmu_mailbox {
   __u32 cmdr_off;
   __u32 cmdr_size;
   __u32 cmd_head;
-  __u32 cmd_tail __attribute__((__aligned__(64)));  /* the user's, on its own cache line */
+  __u32 cmd_tail __attribute__((__aligned__(64))); /* the user's, on its own cache line */
 } __attribute__((packed));
 
 struct kestrel_tcmu_cmd_entry_hdr {
-  __u32 len_op;  /* length (8-byte multiple) | opcode in the low 3 bits */
+  __u32 len_op; /* length (8-byte multiple) | opcode in the low 3 bits */
   __u16 cmd_id;
   __u8 kflags;
   __u8 uflags;

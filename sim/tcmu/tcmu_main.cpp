@@ -75,8 +75,8 @@ int main(int argc, char** argv) {
   kestrel::sim::BuildBus(config, bus);
   kestrel::sim::Drive* drive = bus.DriveAt(adapter, target);
   if (!drive) {
-    return Fail("no drive at " + std::to_string(adapter) + ":" + std::to_string(target) +
-                " in " + dir + "/kestrel-sim.ini");
+    return Fail("no drive at " + std::to_string(adapter) + ":" + std::to_string(target) + " in " +
+                dir + "/kestrel-sim.ini");
   }
   kestrel::sim::UioDevice uio;
   std::string why;
@@ -119,7 +119,8 @@ int main(int argc, char** argv) {
     if (!state.SaveIfChanged()) writeTrace("state-error not saved");
     const uint64_t due = ring.NextDueMs();
     int waitMs = kIdleWaitMs;
-    if (due != kestrel::sim::kNever) waitMs = due <= now ? 0 : static_cast<int>(std::min<uint64_t>(due - now, kIdleWaitMs));
+    if (due != kestrel::sim::kNever)
+      waitMs = due <= now ? 0 : static_cast<int>(std::min<uint64_t>(due - now, kIdleWaitMs));
     if (!uio.Wait(waitMs)) {
       status = Fail(uio.Name() + " has gone");
       break;

@@ -1,13 +1,12 @@
 #include "sim/tcmu/tcmu_ring.h"
 
-#include "sim/tcmu/tcmu_abi.h"
-
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
 
 #include "sim/model/trace.h"
 #include "sim/tcmu/scsi_opcodes.h"
+#include "sim/tcmu/tcmu_abi.h"
 
 namespace kestrel::sim {
 
@@ -21,8 +20,8 @@ constexpr size_t kMaxCdb = 16;
 
 // TCMU_TMR_* of the kernel header.
 const char* TmrName(uint8_t type) {
-  static const char* const kNames[] = {"unknown",        "abort_task", "abort_task_set",
-                                       "clear_aca",      "clear_task_set", "lun_reset",
+  static const char* const kNames[] = {"unknown",           "abort_task",       "abort_task_set",
+                                       "clear_aca",         "clear_task_set",   "lun_reset",
                                        "target_warm_reset", "target_cold_reset"};
   if (type < sizeof kNames / sizeof kNames[0]) return kNames[type];
   return type == 128 ? "lun_reset_pro" : "unknown";
@@ -33,18 +32,19 @@ const char* TmrName(uint8_t type) {
 TcmuRing::TcmuRing(uint8_t* map, size_t mapSize, Bus& bus, Drive& drive)
     : map_(map), mapSize_(mapSize), bus_(bus), drive_(drive) {
   if (mapSize_ >= sizeof(kestrel_tcmu_mailbox)) {
-    tail_ = __atomic_load_n(reinterpret_cast<uint32_t*>(map_ + offsetof(kestrel_tcmu_mailbox, cmd_tail)),
-                            __ATOMIC_ACQUIRE);
+    tail_ = __atomic_load_n(
+        reinterpret_cast<uint32_t*>(map_ + offsetof(kestrel_tcmu_mailbox, cmd_tail)),
+        __ATOMIC_ACQUIRE);
   }
-  bus_.GetTrace().SetListener([this](const TraceEntry& entry) {
-    Trace(FormatTraceLine(entry) + note_);
-  });
+  bus_.GetTrace().SetListener(
+      [this](const TraceEntry& entry) { Trace(FormatTraceLine(entry) + note_); });
 }
 
 TcmuRing::~TcmuRing() { bus_.GetTrace().SetListener(nullptr); }
 
 bool TcmuRing::Check(std::string& why) const {
-  if (mapSize_ < sizeof(kestrel_tcmu_mailbox)) return why = "the map is smaller than the mailbox", false;
+  if (mapSize_ < sizeof(kestrel_tcmu_mailbox))
+    return why = "the map is smaller than the mailbox", false;
   const auto* mb = reinterpret_cast<const kestrel_tcmu_mailbox*>(map_);
   const uint64_t off = mb->cmdr_off, size = mb->cmdr_size;
   if (mb->version != KESTREL_TCMU_MAILBOX_VERSION) {
@@ -52,8 +52,9 @@ bool TcmuRing::Check(std::string& why) const {
           std::to_string(KESTREL_TCMU_MAILBOX_VERSION);
     return false;
   }
-  if (off < sizeof(kestrel_tcmu_mailbox) || size < sizeof(kestrel_tcmu_cmd_entry) || off + size > mapSize_ ||
-      size % KESTREL_TCMU_OP_ALIGN_SIZE != 0 || tail_ >= size || tail_ % KESTREL_TCMU_OP_ALIGN_SIZE != 0) {
+  if (off < sizeof(kestrel_tcmu_mailbox) || size < sizeof(kestrel_tcmu_cmd_entry) ||
+      off + size > mapSize_ || size % KESTREL_TCMU_OP_ALIGN_SIZE != 0 || tail_ >= size ||
+      tail_ % KESTREL_TCMU_OP_ALIGN_SIZE != 0) {
     why = "the command ring lies outside the map";
     return false;
   }
@@ -65,15 +66,16 @@ uint8_t* TcmuRing::Ring() const {
 }
 
 uint32_t TcmuRing::Head() const {
-  return __atomic_load_n(reinterpret_cast<uint32_t*>(map_ + offsetof(kestrel_tcmu_mailbox, cmd_head)),
-                         __ATOMIC_ACQUIRE);
+  return __atomic_load_n(
+      reinterpret_cast<uint32_t*>(map_ + offsetof(kestrel_tcmu_mailbox, cmd_head)),
+      __ATOMIC_ACQUIRE);
 }
 
 void TcmuRing::SetTail(uint32_t tail) {
   tail_ = tail;
   // The answer written before is visible before the tail that hands it back.
-  __atomic_store_n(reinterpret_cast<uint32_t*>(map_ + offsetof(kestrel_tcmu_mailbox, cmd_tail)), tail,
-                   __ATOMIC_RELEASE);
+  __atomic_store_n(reinterpret_cast<uint32_t*>(map_ + offsetof(kestrel_tcmu_mailbox, cmd_tail)),
+                   tail, __ATOMIC_RELEASE);
 }
 
 uint32_t TcmuRing::EntryLength(uint32_t offset) {
@@ -172,7 +174,8 @@ bool TcmuRing::AbortNoticed(uint32_t from, uint16_t cmdId, uint64_t now) {
     kestrel_tcmu_cmd_entry_hdr hdr;
     std::memcpy(&hdr, Ring() + at, sizeof hdr);
     const uint32_t length = (hdr.len_op & ~uint32_t{KESTREL_TCMU_OP_MASK});
-    if (length < sizeof hdr || length % KESTREL_TCMU_OP_ALIGN_SIZE != 0 || length > size - at) break;
+    if (length < sizeof hdr || length % KESTREL_TCMU_OP_ALIGN_SIZE != 0 || length > size - at)
+      break;
     if ((hdr.len_op & KESTREL_TCMU_OP_MASK) == KESTREL_TCMU_OP_TMR) NoteTmr(at, length);
     if ((hdr.len_op & KESTREL_TCMU_OP_MASK) == KESTREL_TCMU_OP_CMD) waitingSince_.emplace(at, now);
     at = (at + length) % size;
@@ -205,7 +208,8 @@ TcmuRing::Answer TcmuRing::Run(uint32_t offset, uint32_t length, uint64_t nowMs,
   uint64_t total = 0;
   for (uint32_t i = 0; inside && i < iovCount; ++i) {
     iovec v;
-    std::memcpy(&v, Ring() + offset + offsetof(kestrel_tcmu_cmd_entry, req.iov) + i * sizeof v, sizeof v);
+    std::memcpy(&v, Ring() + offset + offsetof(kestrel_tcmu_cmd_entry, req.iov) + i * sizeof v,
+                sizeof v);
     const uint64_t base = reinterpret_cast<uintptr_t>(v.iov_base);
     inside = base <= mapSize_ && v.iov_len <= mapSize_ - base;
     pieces.push_back({base, v.iov_len});
@@ -237,9 +241,9 @@ TcmuRing::Answer TcmuRing::Run(uint32_t offset, uint32_t length, uint64_t nowMs,
 
   bus_.SetNowMs(nowMs);
   note_ = " cmd_id=" + std::to_string(cmdId);
-  CommandResult result = drive_.Execute(cdb, cdbLength, direction,
-                                        data.empty() ? nullptr : data.data(),
-                                        static_cast<uint32_t>(data.size()));
+  CommandResult result =
+      drive_.Execute(cdb, cdbLength, direction, data.empty() ? nullptr : data.data(),
+                     static_cast<uint32_t>(data.size()));
   note_.clear();
   bus_.GetTrace().Clear();  // the lines are written out; the handler runs for long
 

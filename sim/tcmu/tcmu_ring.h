@@ -57,10 +57,10 @@ class TcmuRing {
     uint32_t readLen = 0;
   };
   struct Held {
-    uint32_t offset;   // of the entry in the ring
+    uint32_t offset;  // of the entry in the ring
     uint16_t cmdId;
-    uint64_t dueMs;    // kNever: the drive never answers
-    uint64_t giveUpMs; // when the kernel has surely timed it out; kNever: never
+    uint64_t dueMs;     // kNever: the drive never answers
+    uint64_t giveUpMs;  // when the kernel has surely timed it out; kNever: never
     Answer answer;
   };
 
@@ -83,8 +83,8 @@ class TcmuRing {
   Drive& drive_;
   uint32_t tail_ = 0;
   std::optional<Held> held_;
-  std::set<uint32_t> tracedTmr_;  // TMR entries already seen while looking ahead
-  std::set<uint16_t> aborted_;    // cmd ids the kernel has aborted
+  std::set<uint32_t> tracedTmr_;               // TMR entries already seen while looking ahead
+  std::set<uint16_t> aborted_;                 // cmd ids the kernel has aborted
   std::map<uint32_t, uint64_t> waitingSince_;  // entries behind the held one
   uint64_t kernelTimeoutMs_ = 30000;
   std::string broken_;

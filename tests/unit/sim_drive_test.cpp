@@ -417,7 +417,8 @@ TEST_P(SimDriveHostCommands, AnswerAsAnMmcDrive) {
   c.discPresent = row.disc;
   Drive d(c);
   std::vector<uint8_t> reply(4096 + 8, 0xEE);
-  CommandResult r = d.Execute(row.cdb.data(), row.cdb.size(), DataDirection::In, reply.data(), 4096);
+  CommandResult r =
+      d.Execute(row.cdb.data(), row.cdb.size(), DataDirection::In, reply.data(), 4096);
   EXPECT_EQ(r.sense, row.sense);
   EXPECT_EQ(r.transferred, row.moved);
   for (auto [at, value] : row.bytes) EXPECT_EQ(reply[at], value) << "byte " << at;
@@ -427,10 +428,12 @@ TEST_P(SimDriveHostCommands, AnswerAsAnMmcDrive) {
   EXPECT_EQ(reply[row.moved], 0xEE);  // nothing past what is reported
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rows, SimDriveHostCommands,
     ::testing::Values(
-        HostCommandRow{"InquirySpc3", {0x12, 0, 0, 0, 0x60, 0}, true, kNoSense, 96, {{2, 5}, {3, 0x32}}},
+        HostCommandRow{"InquirySpc3", {0x12, 0, 0, 0, 0x60, 0}, true, kNoSense, 96,
+                       {{2, 5}, {3, 0x32}}},
         HostCommandRow{"VpdList", {0x12, 1, 0x00, 0, 0xFF, 0}, true, kNoSense, 7,
                        {{0, 5}, {3, 3}, {4, 0x00}, {5, 0x80}, {6, 0x83}}},
         HostCommandRow{"VpdSerial", {0x12, 1, 0x80, 0, 0xFF, 0}, true, kNoSense, 14,
@@ -442,7 +445,8 @@ INSTANTIATE_TEST_SUITE_P(
                        {{1, 6}, {2, 0x04}, {3, 0x10}, {4, 0}, {5, 0x02}}},
         HostCommandRow{"EventsNoDisc", {0x4A, 1, 0, 0, 0x10, 0, 0, 0, 8, 0}, false, kNoSense, 8,
                        {{5, 0x00}}},
-        HostCommandRow{"EventsAsync", {0x4A, 0, 0, 0, 0x10, 0, 0, 0, 8, 0}, true, kInvalidField, 0, {}},
+        HostCommandRow{"EventsAsync", {0x4A, 0, 0, 0, 0x10, 0, 0, 0, 8, 0}, true, kInvalidField,
+                       0, {}},
         HostCommandRow{"PreventNoDisc", {0x1E, 0, 0, 0, 1, 0}, false, kNoSense, 0, {}},
         HostCommandRow{"Toc", {0x43, 0, 0, 0, 0, 0, 0, 0, 0x20, 0}, true, kNoSense, 20,
                        {{1, 18}, {2, 1}, {3, 1}, {5, 0x14}, {6, 1}, {11, 0}, {14, 0xAA},
@@ -458,9 +462,11 @@ INSTANTIATE_TEST_SUITE_P(
                        {{0, 0}, {4095, 0}}},
         HostCommandRow{"Read10PastEnd", {0x28, 0, 0, 0x23, 0x05, 0x40, 0, 0, 1, 0}, true,
                        kLbaOutOfRange, 0, {}},
-        HostCommandRow{"Read10NoDisc", {0x28, 0, 0, 0, 0, 0x10, 0, 0, 1, 0}, false, kNoMedium, 0, {}},
+        HostCommandRow{"Read10NoDisc", {0x28, 0, 0, 0, 0, 0x10, 0, 0, 1, 0}, false, kNoMedium, 0,
+                       {}},
         HostCommandRow{"Configuration", {0x46, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0}, true, kNoSense, 32,
-                       {{3, 28}, {6, 0x00}, {7, 0x10}, {13, 0x10}, {14, 0x01}, {21, 0x01}, {27, 2}}},
+                       {{3, 28}, {6, 0x00}, {7, 0x10}, {13, 0x10}, {14, 0x01}, {21, 0x01},
+                        {27, 2}}},
         HostCommandRow{"ConfigurationNoDisc", {0x46, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0}, false, kNoSense,
                        32, {{7, 0x00}, {14, 0x00}}},
         HostCommandRow{"ConfigurationOne", {0x46, 2, 0, 1, 0, 0, 0, 0, 0xFF, 0}, true, kNoSense, 20,
@@ -468,6 +474,7 @@ INSTANTIATE_TEST_SUITE_P(
         HostCommandRow{"ModeSense6", {0x1A, 0, 0x2A, 0, 0xFF, 0}, true, kNoSense, 30,
                        {{0, 29}, {3, 0}, {4, 0x2A}, {5, 0x18}, {6, 0x3F}}}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST(SimDriveHostCommands, EventPollingReportsANewDiscOnceAndLeavesTheAttention) {
   Drive d(KestrelDrive("DRV-320"));

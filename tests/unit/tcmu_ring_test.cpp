@@ -50,8 +50,10 @@ class MemoryRing {
       const uint32_t n = i + 1 < pieces ? length / pieces : length - length / pieces * i;
       e->req.iov[i].iov_base = reinterpret_cast<void*>(uintptr_t{dataNext_});
       e->req.iov[i].iov_len = n;
-      if (out.empty()) std::memset(Map() + dataNext_, 0xEE, n);
-      else std::memcpy(Map() + dataNext_, &out[length / pieces * i], n);
+      if (out.empty())
+        std::memset(Map() + dataNext_, 0xEE, n);
+      else
+        std::memcpy(Map() + dataNext_, &out[length / pieces * i], n);
       dataNext_ += (n + 7) / 8 * 8;
     }
     return Queue(at, base + 16, KESTREL_TCMU_OP_CMD);
@@ -132,17 +134,18 @@ TEST(TcmuRing, DataInIsScatteredWithItsLengthAndFailuresCarryFixedSense) {
   EXPECT_EQ(e->rsp.read_len, 96u);
   const uint8_t* data = rig.memory.Map() + reinterpret_cast<uintptr_t>(iov.iov_base);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(data + 8), 24), "KESTREL DVD-ROM DRV-320 ");
-  EXPECT_EQ(data[2], 5);  // SPC-3
+  EXPECT_EQ(data[2], 5);                                    // SPC-3
   EXPECT_EQ(rig.memory.Entry(shorter)->rsp.read_len, 36u);  // the kernel's residual: 60
   auto* bad = rig.memory.Entry(unknown);
   EXPECT_EQ(bad->rsp.scsi_status, 0x02);
   const auto* sense = reinterpret_cast<const uint8_t*>(bad->rsp.sense_buffer);
   EXPECT_EQ(Bytes(sense, sense + 18),
             (Bytes{0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x20, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(bad->hdr.uflags, 0);  // no data: no read length
+  EXPECT_EQ(bad->hdr.uflags, 0);                    // no data: no read length
   EXPECT_EQ(rig.drive().PendingSense(), kNoSense);  // delivered as autosense
   ASSERT_EQ(rig.trace.size(), 4u);
-  EXPECT_EQ(rig.trace[0], "cmd a=0 t=0 cdb=12 00 00 00 60 00 dir=in len=96 moved=96 status=good cmd_id=1");
+  EXPECT_EQ(rig.trace[0],
+            "cmd a=0 t=0 cdb=12 00 00 00 60 00 dir=in len=96 moved=96 status=good cmd_id=1");
   EXPECT_EQ(rig.trace[3],
             "cmd a=0 t=0 cdb=12 01 80 00 ff 00 dir=in len=255 moved=14 status=good cmd_id=4");
 }
@@ -155,9 +158,16 @@ TEST(TcmuRing, DataOutOverSeveralPiecesReachesTheDrive) {
   Bytes trailer(kTrailerSize, 0x11);
   std::memcpy(&trailer[0x1000], "WIN2", 4);
   auto buffer = [](uint8_t id, uint32_t offset, uint32_t length) {
-    return Bytes{0x3B, 0x01, id, static_cast<uint8_t>(offset >> 16), static_cast<uint8_t>(offset >> 8), 0,
-                 static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 8),
-                 static_cast<uint8_t>(length), 0};
+    return Bytes{0x3B,
+                 0x01,
+                 id,
+                 static_cast<uint8_t>(offset >> 16),
+                 static_cast<uint8_t>(offset >> 8),
+                 0,
+                 static_cast<uint8_t>(length >> 16),
+                 static_cast<uint8_t>(length >> 8),
+                 static_cast<uint8_t>(length),
+                 0};
   };
   rig.memory.Push(buffer(0x30, 0, 0), {});
   for (uint32_t o = 0; o < kFlashSize; o += kDownloadBlockSize) {
@@ -168,7 +178,8 @@ TEST(TcmuRing, DataOutOverSeveralPiecesReachesTheDrive) {
   rig.memory.Push(buffer(0xFF, kTrailerOffset, kTrailerSize), trailer, 0, 2);
   rig.memory.Push(buffer(0x42, 0, 0), {});
   rig.ring->Serve(0);
-  for (const std::string& line : rig.trace) EXPECT_NE(line.find("status=good"), std::string::npos) << line;
+  for (const std::string& line : rig.trace)
+    EXPECT_NE(line.find("status=good"), std::string::npos) << line;
   EXPECT_EQ(rig.drive().ProgrammingCount(), 1);
   EXPECT_EQ(rig.drive().Revision(), "1.20");
   EXPECT_EQ(Bytes(rig.drive().Flash().begin() + 0x8000, rig.drive().Flash().end()),
@@ -222,7 +233,8 @@ TEST(TcmuRing, NeverAnsweredCommandGivesItsSlotBackOnlyOnceTheKernelGaveUp) {
     EXPECT_EQ(rig.memory.Entry(tur)->rsp.scsi_status, 0x02);
     EXPECT_EQ(rig.memory.Entry(tur)->rsp.sense_buffer[2], 0x0B);
     const std::string why = abortNotice ? " why=aborted" : " why=timed_out";
-    EXPECT_NE(std::find(rig.trace.begin(), rig.trace.end(), "dropped cmd_id=1" + why), rig.trace.end());
+    EXPECT_NE(std::find(rig.trace.begin(), rig.trace.end(), "dropped cmd_id=1" + why),
+              rig.trace.end());
     // The one behind it ran unless it too had waited out the kernel's time.
     EXPECT_EQ(rig.memory.Entry(waiting)->rsp.scsi_status, abortNotice ? 0 : 0x02);
     const uint32_t later = rig.memory.Push(kInquiry, {}, 96);
