@@ -324,6 +324,7 @@ Drive::Handler Drive::HandlerFor(uint8_t opcode) {
     case op::kReadToc:
     case op::kGetConfiguration:
     case op::kGetEventStatus:
+    case op::kReadDiscInformation:
       return &Drive::MmcCommand;
     case speed_op::kSetCdSpeed:
     case speed_op::kModeSense6:

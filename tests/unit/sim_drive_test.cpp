@@ -456,6 +456,8 @@ INSTANTIATE_TEST_SUITE_P(
         HostCommandRow{"TocSession", {0x43, 0, 1, 0, 0, 0, 0, 0, 0x20, 0}, true, kNoSense, 12,
                        {{1, 10}, {6, 1}}},
         HostCommandRow{"TocNoDisc", {0x43, 0, 0, 0, 0, 0, 0, 0, 0x20, 0}, false, kNoMedium, 0, {}},
+        HostCommandRow{"DiscInformation", {0x51, 0, 0, 0, 0, 0, 0, 0, 0x22, 0}, true, kNoSense,
+                       34, {{1, 32}, {2, 0x0E}, {4, 1}, {6, 1}, {16, 0xFF}, {33, 0}}},
         HostCommandRow{"Capacity", {0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}, true, kNoSense, 8,
                        {{1, 0x23}, {2, 0x05}, {3, 0x3F}, {6, 0x08}, {7, 0}}},
         HostCommandRow{"Read10", {0x28, 0, 0, 0, 0, 0x10, 0, 0, 2, 0}, true, kNoSense, 4096,
