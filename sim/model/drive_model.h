@@ -219,6 +219,7 @@ class Drive {
   Reply MmcCommand(const Request&);  // drive_mmc.cpp
   Reply ReadToc(const Request&);
   Reply ReadDiscInformation(const Request&);
+  Reply ReadTrackInformation(const Request&);
   Reply GetConfiguration(const Request&);
   Reply GetEventStatus(const Request&);
   Sense MediumSense() const;  // kNoSense when the disc can be read
