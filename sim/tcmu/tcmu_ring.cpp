@@ -110,7 +110,6 @@ bool TcmuRing::Serve(uint64_t nowMs) {
     if (op == KESTREL_TCMU_OP_TMR) {
       NoteTmr(tail_, length);
       // Every entry it names lies before it: its ids are done with.
-      std::vector<uint16_t> ids;
       const auto* tmr = reinterpret_cast<const kestrel_tcmu_tmr_entry*>(Ring() + tail_);
       for (uint32_t i = 0; i < tmr->cmd_cnt && sizeof *tmr + 2 * (i + 1) <= length; ++i)
         aborted_.erase(tmr->cmd_ids[i]);
@@ -125,12 +124,8 @@ bool TcmuRing::Serve(uint64_t nowMs) {
                               nowMs >= waitingSince_[tail_] + kernelTimeoutMs_ + kTimeoutMarginMs;
         if (aborted_.count(hdr.cmd_id) || timedOut) {
           // The kernel has given up on it: not run, its slot given back.
-          Trace("dropped cmd_id=" + std::to_string(hdr.cmd_id) +
-                (timedOut ? " why=timed_out" : " why=aborted"));
-          aborted_.erase(hdr.cmd_id);
+          Drop(tail_, hdr.cmd_id, timedOut ? "timed_out" : "aborted");
           waitingSince_.erase(tail_);
-          Answer aborted{kCheckCondition, kAborted.key, kAborted.asc, kAborted.ascq};
-          WriteAnswer(tail_, aborted);
           SetTail(next);
           moved = true;
           continue;
@@ -150,10 +145,7 @@ bool TcmuRing::Serve(uint64_t nowMs) {
       if (due) {
         WriteAnswer(tail_, held_->answer);
       } else {
-        const bool aborted = aborted_.erase(held_->cmdId) > 0;
-        Trace("dropped cmd_id=" + std::to_string(held_->cmdId) +
-              (aborted ? " why=aborted" : " why=timed_out"));
-        WriteAnswer(tail_, Answer{kCheckCondition, kAborted.key, kAborted.asc, kAborted.ascq});
+        Drop(tail_, held_->cmdId, aborted_.count(held_->cmdId) ? "aborted" : "timed_out");
       }
       held_.reset();
     }
@@ -181,6 +173,13 @@ bool TcmuRing::AbortNoticed(uint32_t from, uint16_t cmdId, uint64_t now) {
     at = (at + length) % size;
   }
   return aborted_.count(cmdId) > 0;
+}
+
+// An answer the kernel no longer delivers; never a good status, in case it does.
+void TcmuRing::Drop(uint32_t offset, uint16_t cmdId, const char* why) {
+  Trace("dropped cmd_id=" + std::to_string(cmdId) + " why=" + why);
+  aborted_.erase(cmdId);
+  WriteAnswer(offset, Answer{kCheckCondition, kAborted.key, kAborted.asc, kAborted.ascq});
 }
 
 void TcmuRing::NoteTmr(uint32_t offset, uint32_t length) {

@@ -73,6 +73,7 @@ class TcmuRing {
   uint32_t EntryLength(uint32_t offset);
   Answer Run(uint32_t offset, uint32_t length, uint64_t nowMs, uint64_t& dueMs);
   void WriteAnswer(uint32_t offset, const Answer& answer);
+  void Drop(uint32_t offset, uint16_t cmdId, const char* why);
   void NoteTmr(uint32_t offset, uint32_t length);
   bool AbortNoticed(uint32_t from, uint16_t cmdId, uint64_t nowMs);
   void Trace(const std::string& line) {
