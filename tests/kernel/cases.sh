@@ -1,0 +1,350 @@
+# The kernel cases, one row each: the case's name, its check (a function
+# case_CHECK below), the drive (qemu: QEMU's emulated IDE DVD-ROM; sim: the
+# simulated Kestrel drive behind TCMU; sim&: the same, run beside the rows
+# after it), the node it works through (sr or sg), TCMU's cmd_time_out for
+# the drive, and the simulated drive's settings (kestrel-sim.ini lines with
+# '|' between them, added to the default machine below).
+#
+# cmd_time_out: TCMU fails a command its handler has held that long, and an
+# abort from the initiator waits that long too. 200 s is more than the tool's
+# longest time-out (180 s, the programming command), so the kernel's own
+# SG_IO time-out decides when a held command is given up, as with a real
+# drive. Rows with a shorter one say why.
+KERNEL_CASES='
+qemu-list           qemu_list        qemu sr -   -
+qemu-refusals-sr    qemu_refusals    qemu sr -   -
+qemu-refusals-sg    qemu_refusals    qemu sg -   -
+qemu-speed          qemu_speed       qemu sr -   -
+list                list             sim  sr 200 -
+peers-inquiry       peer_inquiry     sim  sg 200 -
+hold-long           hold_long        sim& sr 200 programming_ms=190000
+never-answered      never_answered   sim& sg 20  fault=never_finishes
+info-sr             info             sim  sr 200 -
+info-sg             info             sim  sg 200 -
+backup-sr           backup           sim  sr 200 -
+backup-sg           backup           sim  sg 200 -
+update-sr           update           sim  sr 200 -
+update-sg           update           sim  sg 200 -
+region-sr           region           sim  sr 200 -
+region-sg           region           sim  sg 200 -
+speed-sr            speed            sim  sr 200 -
+speed-sg            speed            sim  sg 200 -
+mode-sr             mode             sim  sr 200 -
+mode-sg             mode             sim  sg 200 -
+peers-region        peer_region      sim  sr 200 -
+peers-read-buffer   peer_read_buffer sim  sg 200 -
+rights-rawio        rights_rawio     sim  sr 200 -
+rights-sg-read-only rights_read_only sim  sg 200 -
+hold-short          hold_short       sim  sr 200 programming_ms=20000
+short-reply         short_reply      sim  sg 200 fault=short opcode=5a bytes=12 nth=2
+busy-sigint         busy_signal      sim  sr 200 programming_ms=4000
+busy-sigterm        busy_signal      sim  sg 200 programming_ms=4000
+'
+# never-answered: the drive never answers the programming command; TCMU's
+# 20 s fail it (LOGICAL UNIT COMMUNICATION FAILURE) well before the tool's
+# 180 s, so the case takes 20 s and the tool's settle time, not six minutes.
+
+case_names() { awk 'NF { print $1 }' <<<"$KERNEL_CASES"; }
+case_row() { awk -v n="$1" '$1 == n' <<<"$KERNEL_CASES"; }
+
+# case_ini SETTINGS: the simulated machine of a row.
+case_ini() {
+  cat <<'INI'
+adapter=intelata
+target=0 kestrel model=DRV-320 rev=1.10 date=2003/05/12 cpu="HITACHI H8_3062A"
+programming_ms=300
+disc=css
+disc_rmi=FC
+INI
+  [ "$1" = - ] || tr '|' '\n' <<<"$1"
+}
+
+# ---- QEMU's own drive: not a Kestrel drive -------------------------------
+
+case_qemu_list() {
+  local out entry
+  out=$(kestrel list --json) || fail "list: $(err)"
+  entry=$(jq -c --arg d "$DRIVE_SR" '.drives[] | select(.device == $d)' <<<"$out")
+  expect_eq "QEMU's drive" "QEMU QEMU DVD-ROM false" "$(json '"\(.vendor) \(.product) \(.supported)"' "$entry")"
+  out=$(kestrel list)
+  expect_has "list" "not supported" "$(grep "^$DRIVE_SR " <<<"$out")"
+}
+
+# only_inquiry: empty when the kernel sent INQUIRY and, through sr, the
+# driver's own open and close commands (TEST UNIT READY, GET EVENT STATUS,
+# PREVENT ALLOW), and nothing else; else what it sent.
+only_inquiry() {
+  local allowed=" 12 " op
+  [ "$DEV" = "$DRIVE_SR" ] && allowed=" 12 00 4a 1e "
+  [[ " $SCSI_OPS " == *" 12 "* ]] || { echo "no INQUIRY (sent: $SCSI_OPS)"; return; }
+  for op in $SCSI_OPS; do
+    [[ $allowed == *" $op "* ]] || { echo "sent opcode $op (all: $SCSI_OPS)"; return; }
+  done
+}
+
+# Every command is tried; the case names each that did not refuse cleanly.
+case_qemu_refusals() {
+  make_hex new.hex revision=1.20 date=2003/07/15
+  local status wrong problems=()
+  for command in "firmware update $DEV new.hex" "firmware backup $DEV flash.bin" \
+    "mode $DEV quiet" "region set $DEV 2"; do
+    # shellcheck disable=SC2086
+    scsi_traced kestrel $command --yes >/dev/null
+    status=$?
+    wrong=$(only_inquiry)
+    [ $status = 1 ] || [ $status = 2 ] || wrong="exit $status${wrong:+, $wrong}"
+    [ -z "$wrong" ] || problems+=("${command%% /dev*}: $wrong")
+  done
+  [ ! -e flash.bin ] || problems+=("firmware backup left a file")
+  [ ${#problems[@]} = 0 ] || fail "$(IFS=';'; echo "${problems[*]}")"
+}
+
+# page_2a_speeds DEV: "CURRENT MAXIMUM" from sg_modes' own MODE SENSE(10).
+page_2a_speeds() {
+  sg_modes -p 0x2a -r "$1" 2>/dev/null | od -An -v -tu1 | tr -s ' \n' ' ' |
+    awk '{ split($0, b, " "); p = 8 + b[7] * 256 + b[8] + 1
+           print b[p + 14] * 256 + b[p + 15], b[p + 8] * 256 + b[p + 9] }'
+}
+
+# speed_agrees WHAT: kestrel speed and sg_modes read the same page 2Ah.
+speed_agrees() {
+  local out
+  out=$(kestrel speed "$DEV" --json) || fail "$1: speed: $(err)"
+  SPEED_JSON=$out
+  expect_eq "$1: kestrel speed against sg_modes -p 0x2a" "$(page_2a_speeds "$DEV")" \
+    "$(json '"\(.currentSpeed) \(.maximumSpeed)"' "$out")"
+}
+
+case_qemu_speed() { speed_agrees "QEMU's page 2Ah"; }
+
+# ---- the simulated Kestrel drive through the kernel -----------------------
+
+case_list() {
+  local out
+  out=$(kestrel list --json) || fail "list: $(err)"
+  expect_eq "list" "KESTREL DVD-ROM DRV-320 1.10 true 6" "$(jq -r --arg d "$DRIVE_SR" \
+    '.drives[] | select(.device == $d) | "\(.vendor) \(.product) \(.revision) \(.supported) \(.generation)"' <<<"$out")"
+  expect_eq "the drive's sg node is not listed twice" "" \
+    "$(jq -r --arg d "$DRIVE_SG" '.drives[] | select(.device == $d) | .device' <<<"$out")"
+  [ "$(trace_count '^cmd.* cdb=12 ')" -gt 0 ] || fail "no INQUIRY reached the drive"
+}
+
+case_peer_inquiry() {
+  local inq out
+  inq=$(sg_inq "$DEV") || fail "sg_inq failed"
+  out=$(kestrel list --json) || fail "list: $(err)"
+  local vendor product revision
+  vendor=$(sed -n 's/^ *Vendor identification: *//p' <<<"$inq")
+  product=$(sed -n 's/^ *Product identification: *//p' <<<"$inq")
+  revision=$(sed -n 's/^ *Product revision level: *//p' <<<"$inq")
+  expect_eq "kestrel list against sg_inq" "$vendor|$product|$revision" "$(jq -r --arg d "$DRIVE_SR" \
+    '.drives[] | select(.device == $d) | "\(.vendor)|\(.product)|\(.revision)"' <<<"$out")"
+}
+
+case_info() {
+  make_hex new.hex revision=1.20 date=2003/07/15
+  local out
+  trace_mark
+  out=$(kestrel firmware info new.hex --device "$DEV" --json) || fail "info: $(err)"
+  expect_eq "info" "would-write 1.10 1.20" "$(json '"\(.outcome) \(.drive.revision) \(.version)"' "$out")"
+  [ "$(trace_count 'cdb=3b ')" = 0 ] || fail "info wrote to the drive: $(trace_since | grep 'cdb=3b' | head -n 1)"
+}
+
+# flash_reads: the bytes the drive's READ BUFFER 80h lines moved, in total.
+flash_reads() { trace_since | grep -E 'cdb=3c [0-9a-f]{2} 80 .*status=good' | sed 's/.* moved=\([0-9]*\).*/\1/' |
+  awk '{ s += $1 } END { print s + 0 }'; }
+
+case_backup() {
+  local out
+  trace_mark
+  out=$(kestrel firmware backup "$DEV" flash.bin --json) || fail "backup: $(err)"
+  expect_eq "backup" "true 131072 131072" "$(json '"\(.ok) \(.bytes)"' "$out") $(stat -c %s flash.bin)"
+  expect_eq "READ BUFFER bytes the drive sent" 131072 "$(flash_reads)"
+  [ "$(trace_count 'cdb=3b ')" = 0 ] || fail "backup wrote to the drive"
+}
+
+# image_differs HEX BIN: the first offset where the flash image of a HEX
+# file and a backup differ, the drive's own bytes 400h-44Fh aside; empty when
+# they agree.
+image_differs() {
+  od -An -v -tx1 -w1 "$2" | awk -v hex="$1" '
+    BEGIN { base = 0
+      while ((getline line < hex) > 0) {
+        sub(/\r$/, "", line); n = strtonum("0x" substr(line, 2, 2))
+        at = strtonum("0x" substr(line, 4, 4)); type = substr(line, 8, 2)
+        if (type == "02") base = strtonum("0x" substr(line, 10, 4)) * 16
+        else if (type == "04") base = strtonum("0x" substr(line, 10, 4)) * 65536
+        else if (type == "00") for (i = 0; i < n; i++) image[base + at + i] = substr(line, 10 + 2 * i, 2)
+      } }
+    { at = NR - 1; want = (at in image) ? image[at] : "ff"
+      if ((at < 1024 || at >= 1104) && $1 != want) { printf "%x\n", at; exit } }'
+}
+
+case_update() {
+  make_hex new.hex revision=1.20 date=2003/07/15
+  local out
+  trace_mark
+  out=$(kestrel firmware update "$DEV" new.hex --yes --programming-wait 1 --json) || fail "update: $(err)"
+  expect_eq "update" "updated true" "$(json '"\(.outcome) \(.verified)"' "$out")"
+  expect_eq "prepare, blocks, programming (good)" "1 5 1" \
+    "$(trace_count 'cdb=3b [0-9a-f]{2} 30 .*status=good') $(trace_count 'cdb=3b [0-9a-f]{2} ff .*status=good') $(trace_count 'cdb=3b [0-9a-f]{2} 42 .*status=good')"
+  [ "$(trace_since | grep -nE 'cdb=3c [0-9a-f]{2} 80 ' | tail -n 1 | cut -d: -f1)" -gt \
+    "$(trace_since | grep -nE 'cdb=3b [0-9a-f]{2} 42 ' | cut -d: -f1)" ] || fail "no read-back after the programming"
+  out=$(kestrel list --json)
+  expect_eq "list after the update" "1.20 2003/07/15" "$(jq -r --arg d "$DRIVE_SR" \
+    '.drives[] | select(.device == $d) | "\(.revision) \(.firmwareDate)"' <<<"$out")"
+  kestrel firmware backup "$DEV" after.bin >/dev/null || fail "backup after the update: $(err)"
+  expect_eq "the flash against the image (first differing offset)" "" "$(image_differs new.hex after.bin)"
+}
+
+case_region() {
+  local out
+  out=$(kestrel region "$DEV" --json) || fail "region: $(err)"
+  expect_eq "region before" "null 5 1,2" "$(json '"\(.rpc.region) \(.rpc.changesLeft) \(.discRegions | join(","))"' "$out")"
+  trace_mark
+  out=$(kestrel region set "$DEV" 2 --yes --json) || fail "region set: $(err)"
+  expect_eq "region set" "2 4" "$(json '"\(.rpc.region) \(.rpc.changesLeft)"' "$out")"
+  expect_eq "SEND KEY (set region) lines" 1 "$(trace_count 'cdb=a3 .*status=good')"
+  out=$(kestrel region "$DEV" --json) || fail "region after: $(err)"
+  expect_eq "region after" "2 253" "$(json '"\(.rpc.region) \(.rpc.mask)"' "$out")"
+}
+
+case_speed() {
+  speed_agrees "before"
+  expect_eq "speeds before" "7056 7056" "$(json '"\(.currentSpeed) \(.maximumSpeed)"' "$SPEED_JSON")"
+  trace_mark
+  out=$(kestrel speed set "$DEV" 8X) || fail "speed set: $(err)"
+  expect_has "speed set" "1408kbytes/s (8X)" "$out"
+  expect_eq "SET CD SPEED lines asking 1408 (0580h)" 1 "$(trace_count 'cdb=bb [0-9a-f]{2} 05 80 .*status=good')"
+  speed_agrees "after"
+  expect_eq "current speed after" 1408 "$(json .currentSpeed "$SPEED_JSON")"
+}
+
+case_mode() {
+  local out
+  trace_mark
+  out=$(kestrel mode "$DEV" quiet --yes --json) || fail "mode: $(err)"
+  expect_eq "mode" "true quiet" "$(json '"\(.ok) \(.mode)"' "$out")"
+  [ "$(trace_since | grep -vcE 'status=good')" = 0 ] || fail "mode: a command failed: $(trace_since | grep -v status=good | head -n 1)"
+  speed_agrees "after the mode"
+  expect_eq "quiet mode's speeds" "quiet 4234" "$(json '"\(.mode) \(.maximumSpeed)"' "$SPEED_JSON")"
+}
+
+# regionset_region: the region regionset reads through the kernel's DVD
+# ioctls ("none" when none is set).
+regionset_region() {
+  local out
+  out=$(printf 'n\n' | regionset "$DRIVE_SR" 2>&1)
+  sed -n 's/.*Drive plays discs from region(s):* *\([0-9, ]*\).*/\1/p' <<<"$out" | tr -d ' ' | grep . ||
+    { grep -q 'none' <<<"$out" && echo none; } || echo "?($out)"
+}
+
+case_peer_region() {
+  expect_eq "regionset before" none "$(regionset_region)"
+  kestrel region set "$DEV" 2 --yes >/dev/null || fail "region set: $(err)"
+  expect_eq "regionset after kestrel region set 2" 2 "$(regionset_region)"
+  printf 'y\n1\ny\n' | regionset "$DRIVE_SR" >regionset.log 2>&1 || fail "regionset could not set 1: $(cat regionset.log)"
+  expect_eq "kestrel region after regionset set 1" 1 "$(json .rpc.region "$(kestrel region "$DEV" --json)")"
+}
+
+case_peer_read_buffer() {
+  kestrel firmware backup "$DEV" flash.bin >/dev/null || fail "backup: $(err)"
+  local at
+  : >raw.bin
+  for at in 00 80 01 81; do  # four 8000h READ BUFFERs of the flash (id 80h), as sg_raw sends them
+    sg_raw -r 32768 -o part.bin "$DEV" 3c 02 80 0${at:0:1} ${at:1:1}0 00 00 80 00 00 >/dev/null 2>&1 ||
+      fail "sg_raw READ BUFFER at ${at}00h failed"
+    cat part.bin >>raw.bin
+  done
+  cmp -s raw.bin flash.bin || fail "sg_raw's flash differs from the backup: $(cmp raw.bin flash.bin)"
+}
+
+case_rights_rawio() {
+  make_hex new.hex revision=1.20 date=2003/07/15
+  trace_mark
+  local status=0
+  setpriv --inh-caps=-sys_rawio --bounding-set=-sys_rawio \
+    "$KESTREL" firmware update "$DEV" new.hex --yes --programming-wait 1 </dev/null 2>err || status=$?
+  expect_eq "update without CAP_SYS_RAWIO: exit" 2 $status
+  expect_has "the missing right is named" "CAP_SYS_RAWIO" "$(err)"
+  expect_eq "WRITE BUFFERs that reached the drive" 0 "$(trace_count 'cdb=3b ')"
+}
+
+case_rights_read_only() {
+  make_hex new.hex revision=1.20 date=2003/07/15
+  chmod 0644 "$DEV"
+  trace_mark
+  local status=0
+  setpriv --reuid=65534 --regid=65534 --clear-groups \
+    "$KESTREL" firmware update "$DEV" new.hex --yes --programming-wait 1 </dev/null 2>err || status=$?
+  expect_eq "update by a user who may only read $DEV: exit" 2 $status
+  expect_has "the missing right is named" "write" "$(err)"
+  expect_eq "WRITE BUFFERs that reached the drive" 0 "$(trace_count 'cdb=3b ')"
+}
+
+# update_timed EXTRA...: the update with the programming wait of 1 s; sets
+# UPDATE_JSON, UPDATE_STATUS and UPDATE_SECONDS.
+update_timed() {
+  make_hex new.hex revision=1.20 date=2003/07/15
+  local begin=$SECONDS
+  UPDATE_STATUS=0
+  UPDATE_JSON=$(kestrel firmware update "$DEV" new.hex --yes --programming-wait 1 --json) || UPDATE_STATUS=$?
+  UPDATE_SECONDS=$((SECONDS - begin))
+}
+
+case_hold_short() {
+  update_timed
+  expect_eq "held 20 s, less than the 180 s time-out" "0 updated true" \
+    "$UPDATE_STATUS $(json '"\(.outcome) \(.verified)"' "$UPDATE_JSON")"
+  [ "$UPDATE_SECONDS" -ge 20 ] || fail "the update ended after ${UPDATE_SECONDS}s, before the drive answered"
+  [[ $(err) != *"failed or timed out"* ]] || fail "a command answered in time was taken for a time-out: $(err)"
+}
+
+case_hold_long() {
+  update_timed
+  expect_has "held 190 s, longer than the 180 s time-out" "failed or timed out" "$(err)"
+  expect_eq "the read-back decides" "0 updated true" "$UPDATE_STATUS $(json '"\(.outcome) \(.verified)"' "$UPDATE_JSON")"
+  [ "$UPDATE_SECONDS" -ge 180 ] || fail "the tool gave up after ${UPDATE_SECONDS}s"
+  dmesg | grep -q ABORT_TASK || fail "the kernel never aborted the command"
+}
+
+case_never_answered() {
+  update_timed
+  expect_eq "a programming command never answered: exit" 3 "$UPDATE_STATUS"
+  expect_has "the tool reports it" "failed or timed out" "$(err)"
+  local out
+  out=$(kestrel list --json) || fail "list afterwards: $(err)"
+  expect_eq "the drive answers afterwards" "KESTREL" "$(jq -r --arg d "$DRIVE_SR" '.drives[] | select(.device == $d) | .vendor' <<<"$out")"
+}
+
+case_short_reply() {
+  speed_agrees "a full page"
+  local out status=0
+  out=$(kestrel speed "$DEV" --json) || status=$?
+  expect_eq "page 2Ah cut to 12 bytes: exit" 1 $status
+  expect_eq "no speed from bytes the drive did not send" "null null" "$(json '"\(.currentSpeed) \(.maximumSpeed)"' "$out")"
+  expect_eq "the short reply" 1 "$(trace_count 'cdb=5a .* moved=12 ')"
+}
+
+# busy_signal: an update through DEV gets SIGINT (sr row) or SIGTERM (sg row)
+# during the programming wait and a second kestrel through OTHER meanwhile.
+case_busy_signal() {
+  local signal=INT
+  [ "$DEV" = "$DRIVE_SG" ] && signal=TERM
+  make_hex new.hex revision=1.20 date=2003/07/15
+  "$KESTREL" firmware update "$DEV" new.hex --yes --programming-wait 2 --json </dev/null >update.json 2>update.err &
+  local pid=$! i
+  for i in $(seq 100); do grep -q '(--yes)' update.err && break; sleep 0.1; done
+  sleep 1
+  kill -$signal $pid
+  trace_mark
+  local status=0
+  kestrel mode "$OTHER" quiet --yes >/dev/null || status=$?
+  expect_eq "second kestrel through $OTHER: exit" 1 $status
+  expect_has "second kestrel" "drive busy" "$(err)"
+  expect_eq "commands of the second kestrel" 0 "$(trace_count 'cdb=(55|15|1b|bb) ')"
+  status=0
+  wait $pid || status=$?
+  expect_eq "update after SIG$signal: exit" 0 $status
+  expect_eq "update after SIG$signal" "updated true" "$(jq -r '"\(.outcome) \(.verified)"' update.json)"
+}
