@@ -7,6 +7,7 @@ TARGET_CONFIG=/sys/kernel/config/target
 drive_up() {
   local name=$1 dir=$2 limit=$3 store uio= u wwn
   store=$TARGET_CONFIG/core/user_0/$name
+  [ -x "$KERNEL_NATIVE_BUILD/sim/tcmu/kestrel-tcmu" ] || { echo "kestrel-tcmu is not built"; return 1; }
   mkdir -p "$store" || return 1
   printf 'dev_config=%s/kestrel' "$name" >"$store/control" || return 1
   # TCMU fails a command its handler holds for cmd_time_out seconds, and an
