@@ -168,16 +168,18 @@ case_backup() {
 # they agree.
 image_differs() {
   od -An -v -tx1 -w1 "$2" | awk -v hex="$1" '
-    BEGIN { base = 0
+    function h(s,   v, i) { v = 0; for (i = 1; i <= length(s); i++) v = v * 16 + index("0123456789abcdef", tolower(substr(s, i, 1))) - 1; return v }
+    BEGIN { base = 0; count = 0
       while ((getline line < hex) > 0) {
-        sub(/\r$/, "", line); n = strtonum("0x" substr(line, 2, 2))
-        at = strtonum("0x" substr(line, 4, 4)); type = substr(line, 8, 2)
-        if (type == "02") base = strtonum("0x" substr(line, 10, 4)) * 16
-        else if (type == "04") base = strtonum("0x" substr(line, 10, 4)) * 65536
-        else if (type == "00") for (i = 0; i < n; i++) image[base + at + i] = substr(line, 10 + 2 * i, 2)
-      } }
+        sub(/\r$/, "", line); n = h(substr(line, 2, 2)); at = h(substr(line, 4, 4)); type = substr(line, 8, 2)
+        if (type == "02") base = h(substr(line, 10, 4)) * 16
+        else if (type == "04") base = h(substr(line, 10, 4)) * 65536
+        else if (type == "00") for (i = 0; i < n; i++) { image[base + at + i] = tolower(substr(line, 10 + 2 * i, 2)); count++ }
+      }
+      if (count == 0) { print "no image in " hex; done = 1; exit } }
     { at = NR - 1; want = (at in image) ? image[at] : "ff"
-      if ((at < 1024 || at >= 1104) && $1 != want) { printf "%x\n", at; exit } }'
+      if ((at < 1024 || at >= 1104) && $1 != want) { printf "%x\n", at; done = 1; exit } }
+    END { if (!done && NR != 131072) print "the backup holds " NR " bytes" }' || echo "cannot compare"
 }
 
 case_update() {
