@@ -235,10 +235,11 @@ case_mode() {
 # regionset_region: the region regionset reads through the kernel's DVD
 # ioctls ("none" when none is set).
 regionset_region() {
-  local out
+  local out line regions
   out=$(printf 'n\n' | regionset "$DRIVE_SR" 2>&1)
-  sed -n 's/.*Drive plays discs from region(s):* *\([0-9, ]*\).*/\1/p' <<<"$out" | tr -d ' ' | grep . ||
-    { grep -q 'none' <<<"$out" && echo none; } || echo "?($out)"
+  line=$(grep 'Drive plays discs from this region' <<<"$out") || { echo "?($(tail -n 2 <<<"$out"))"; return; }
+  regions=$(sed 's/.*region(s)://; s/(bitmask.*//' <<<"$line" | xargs)
+  echo "${regions:-none}"
 }
 
 case_peer_region() {
