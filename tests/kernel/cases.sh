@@ -39,6 +39,7 @@ hold-short          hold_short       sim  sr 200 programming_ms=20000
 short-reply         short_reply      sim  sg 200 fault=short opcode=5a bytes=12 nth=2
 busy-sigint         busy_signal      sim  sr 200 programming_ms=4000
 busy-sigterm        busy_signal      sim  sg 200 programming_ms=4000
+reply-fields        reply_fields     sim  sg 200 fault=short opcode=3c id=80 bytes=100 count=100
 '
 # never-answered: the drive never answers the programming command; TCMU's
 # 20 s fail it (LOGICAL UNIT COMMUNICATION FAILURE) well before the tool's
@@ -350,4 +351,39 @@ case_busy_signal() {
   wait $pid || status=$?
   expect_eq "update after SIG$signal: exit" 0 $status
   expect_eq "update after SIG$signal" "updated true" "$(jq -r '"\(.outcome) \(.verified)"' update.json)"
+}
+
+# ---- what the kernel gives back, against the SG_IO preload library ---------
+# The same commands through the kernel and through libkestrel-sg.so with
+# kestrel-sim-server on the same machine: every field of the SG_IO header
+# (duration aside) and the data, A5h where nothing was sent.
+REPLY_PROBES=(
+  "2000 none 0 32 00 00 00 00 00 00"
+  "2000 in 96 32 12 00 00 00 60 00"
+  "5000 in 512 32 3c 02 80 00 00 00 00 02 00 00"
+  "2000 in 16 32 99 00 00 00 10 00"
+  "2000 in 16 8 99 00 00 00 10 00"
+  "2000 in 16 0 99 00 00 00 10 00"
+)
+
+case_reply_fields() {
+  local preload=$CASE_DIR/preload probe kernel ours differences=()
+  mkdir -p "$preload/sim" "$preload/sock"
+  { cat kestrel-sim.ini; echo "letter=E 0 0"; } >"$preload/sim/kestrel-sim.ini"
+  : >"$preload/sr0"
+  "$KERNEL_NATIVE_BUILD/sim/passthrough/kestrel-sim-server" "$preload/sim" "$preload/sock" >"$preload/ready" &
+  local server=$! i
+  for i in $(seq 50); do grep -q '^ready' "$preload/ready" && break; sleep 0.1; done
+  for probe in "${REPLY_PROBES[@]}"; do
+    # shellcheck disable=SC2086
+    kernel=$("$SG_HEADER" "$DEV" $probe | sed 's/ duration=.*//')
+    # shellcheck disable=SC2086
+    ours=$(KESTREL_SIM_DEVICES="$preload/sr0=$preload/sock/E.sock" \
+      LD_PRELOAD="$KERNEL_NATIVE_BUILD/sim/passthrough/lib/x86_64-linux-gnu/libkestrel-sg.so" \
+      "$SG_HEADER" "$preload/sr0" $probe | sed 's/ duration=.*//')
+    echo "$probe"$'\n'"  kernel:  $kernel"$'\n'"  preload: $ours" >>reply-fields.txt
+    [ "$kernel" = "$ours" ] || differences+=("[${probe#* }] kernel: $kernel; preload: $ours")
+  done
+  kill $server
+  [ ${#differences[@]} = 0 ] || fail "$(IFS='|'; echo "${differences[*]}")"
 }

@@ -9,6 +9,7 @@ export KESTREL_LOCK_DIR=/run/lock
 KESTREL=$KERNEL_NATIVE_BUILD/src/cli/kestrel
 MAKE_FIRMWARE=$KERNEL_NATIVE_BUILD/sim/demo/kestrel_make_firmware
 TRACING=/sys/kernel/tracing
+SG_HEADER=$KERNEL_BUILD_TOOLS/sg_header
 
 fail() {
   echo "$*" >"$CASE_DIR/why"

@@ -9,7 +9,7 @@ source "$work/settings"
 source "$KERNEL_TESTS/lib/guest_drive.sh"
 source "$KERNEL_TESTS/cases.sh"
 cut -d' ' -f1 /proc/uptime >"$work/boot-seconds"
-export KERNEL_TESTS KERNEL_NATIVE_BUILD
+export KERNEL_TESTS KERNEL_NATIVE_BUILD KERNEL_BUILD_TOOLS
 
 CASE_TIMEOUT=250
 record() {  # STATUS NAME WHY SECONDS
