@@ -19,7 +19,7 @@ as_root() {
 KESTREL_PACKAGES=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev nlohmann-json3-dev libsystemd-dev pkg-config
+  libcli11-dev nlohmann-json3-dev libsystemd-dev pkg-config linux-libc-dev
   mingw-w64 g++-mingw-w64-i686 gcc-multilib
   wine wine32:i386 fonts-wine
   xvfb x11-utils imagemagick fonts-ipafont-gothic locales fp-utils zip unzip

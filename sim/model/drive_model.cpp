@@ -144,6 +144,9 @@ Drive::Drive(DriveConfig config) : config_(std::move(config)), region_(config_.r
 void Drive::BuildInquiry() {
   inquiry_ = MakeInquiry(config_.peripheralType, config_.vendor, config_.product, config_.revision,
                          config_.byte36, config_.firmwareDate);
+  // SPC-3: a host's SCSI layer then asks for the vital product data pages.
+  // The copy in the firmware image keeps version 0 (its marker is 05 80 00 32).
+  inquiry_[2] = 0x05;
 }
 
 void Drive::AdvanceMs(uint64_t ms) {
@@ -260,12 +263,14 @@ void Drive::ClearFaults() {
 void Drive::RemoveDisc() {
   discPresent_ = false;
   unitAttention_ = true;
+  mediaEvent_ = 3;  // media removal
 }
 
 void Drive::InsertDisc(uint64_t becomingReadyMs) {
   discPresent_ = true;
   speed_.DiscInserted();
   unitAttention_ = true;
+  mediaEvent_ = 2;  // new media
   readyAtMs_ = NowMs() + becomingReadyMs;
 }
 
@@ -313,7 +318,15 @@ Drive::Handler Drive::HandlerFor(uint8_t opcode) {
       return &Drive::ReadBuffer;
     case op::kWriteBuffer:
       return &Drive::WriteBuffer;
+    case op::kPreventAllow:
+    case op::kReadCapacity:
+    case op::kRead10:
+    case op::kReadToc:
+    case op::kGetConfiguration:
+    case op::kGetEventStatus:
+      return &Drive::MmcCommand;
     case speed_op::kSetCdSpeed:
+    case speed_op::kModeSense6:
     case speed_op::kModeSense10:
     case speed_op::kStartStopUnit:
       return &Drive::SpeedCommand;
@@ -345,12 +358,14 @@ CommandResult Drive::Execute(const uint8_t* cdb, size_t cdbLength, DataDirection
                                      bufferCommand ? int64_t{Big24(&cdb[3])} : -1);
     // INQUIRY and REQUEST SENSE are answered in every state.
     const bool alwaysAnswered = opcode == op::kInquiry || opcode == op::kRequestSense;
+    // Event polling neither reports nor clears a unit attention.
+    const bool passesAttention = alwaysAnswered || opcode == op::kGetEventStatus;
     Handler handler = HandlerFor(opcode);
     if (fault && fault->action == CommandFault::Action::Fail) {
       reply = Check(fault->sense);
     } else if (!handler) {
       reply = Check(kInvalidOpcode);
-    } else if (unitAttention_ && !alwaysAnswered) {
+    } else if (unitAttention_ && !passesAttention) {
       unitAttention_ = false;
       reply = Check(kMediumChanged);
     } else if (programming_ && !alwaysAnswered) {
@@ -376,6 +391,11 @@ CommandResult Drive::Execute(const uint8_t* cdb, size_t cdbLength, DataDirection
       } else if (fault->action == CommandFault::Action::Blank) {
         std::fill(reply.in.begin(), reply.in.end(), uint8_t{0});
       }
+    }
+    if (fault && fault->action == CommandFault::Action::Hold && reply.durationMs != kNever) {
+      reply.durationMs += fault->holdMs;
+    } else if (fault && fault->action == CommandFault::Action::NeverAnswer) {
+      reply.durationMs = kNever;
     }
   }
 
@@ -405,9 +425,8 @@ CommandResult Drive::Execute(const uint8_t* cdb, size_t cdbLength, DataDirection
 }
 
 Drive::Reply Drive::TestUnitReady(const Request&) {
-  if (!discPresent_) return Check(kNoMedium);
-  if (NowMs() < readyAtMs_) return Check(kBecomingReady);
-  return Reply{};
+  const Sense medium = MediumSense();
+  return medium == kNoSense ? Reply{} : Check(medium);
 }
 
 Drive::Reply Drive::RequestSense(const Request& request) {
@@ -423,9 +442,42 @@ Drive::Reply Drive::RequestSense(const Request& request) {
 }
 
 Drive::Reply Drive::InquiryCommand(const Request& request) {
-  if (request.cdb[1] & 0x01) return Check(kInvalidField);  // no vital product data pages
+  const uint8_t* cdb = request.cdb;
+  const size_t allocation = size_t{cdb[3]} << 8 | cdb[4];
+  if (cdb[1] & 0x02) return Check(kInvalidField);  // no command support data
   Reply r;
-  r.in.assign(inquiry_.begin(), inquiry_.begin() + std::min<size_t>(kInquirySize, request.cdb[4]));
+  if (cdb[1] & 0x01) {
+    r = VitalProductData(cdb[2]);
+  } else if (cdb[2] != 0) {
+    return Check(kInvalidField);
+  } else {
+    r.in.assign(inquiry_.begin(), inquiry_.end());
+  }
+  if (r.in.size() > allocation) r.in.resize(allocation);
+  return r;
+}
+
+// Pages 00h (the list), 80h (serial number) and 83h (a T10 vendor id).
+Drive::Reply Drive::VitalProductData(uint8_t page) {
+  std::vector<uint8_t> body;
+  if (page == 0x00) {
+    body = {0x00, 0x80, 0x83};
+  } else if (page == 0x80) {
+    body.assign(config_.serial.begin(), config_.serial.end());
+  } else if (page == 0x83) {
+    std::string id(24, ' ');
+    std::memcpy(&id[0], &inquiry_[8], 24);
+    id += config_.serial;
+    if (id.size() > 0xFF) id.resize(0xFF);
+    body = {0x02, 0x01, 0x00, static_cast<uint8_t>(id.size())};  // ASCII, T10 vendor id
+    body.insert(body.end(), id.begin(), id.end());
+  } else {
+    return Check(kInvalidField);
+  }
+  Reply r;
+  r.in = {inquiry_[0], page, static_cast<uint8_t>(body.size() >> 8),
+          static_cast<uint8_t>(body.size())};
+  r.in.insert(r.in.end(), body.begin(), body.end());
   return r;
 }
 

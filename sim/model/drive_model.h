@@ -31,6 +31,9 @@ constexpr uint32_t kTrailerSize = 0x1010;
 constexpr uint32_t kOwnDataOffset = 0x400;  // the drive keeps 400h-44Fh of its own
 constexpr uint32_t kOwnDataSize = 0x50;
 constexpr uint32_t kInquirySize = 96;
+// The disc in the tray: a blank single-layer DVD-ROM, one data track.
+constexpr uint32_t kDiscSectors = 2295104;
+constexpr uint32_t kSectorSize = 2048;
 
 // What a firmware part (one CPU's 128 KB) carries, for building drive flash and
 // test images alike.
@@ -100,6 +103,8 @@ struct CommandFault {
     Garbage,  // good status, the data-in reply replaced by noise
     Short,    // good status, only `shortBytes` of the data-in reply
     Blank,    // good status, the data-in reply all zeros (an empty structure)
+    Hold,     // the command runs, its answer comes `holdMs` late
+    NeverAnswer,  // the command runs, its answer never comes
   };
   uint8_t opcode = 0;
   int bufferId = -1;    // READ/WRITE BUFFER id (CDB byte 2); -1: any
@@ -109,6 +114,7 @@ struct CommandFault {
   Action action = Action::Fail;
   Sense sense = kHardwareError;
   uint32_t shortBytes = 0;
+  uint64_t holdMs = 0;
   int seen = 0;  // matching commands so far
 };
 
@@ -209,6 +215,12 @@ class Drive {
   Reply TestUnitReady(const Request&);
   Reply RequestSense(const Request&);
   Reply InquiryCommand(const Request&);
+  Reply VitalProductData(uint8_t page);
+  Reply MmcCommand(const Request&);  // drive_mmc.cpp
+  Reply ReadToc(const Request&);
+  Reply GetConfiguration(const Request&);
+  Reply GetEventStatus(const Request&);
+  Sense MediumSense() const;  // kNoSense when the disc can be read
   Reply ReadBuffer(const Request&);
   Reply WriteBuffer(const Request&);
   Reply RegionCommand(const Request&);  // drive_region.cpp
@@ -233,6 +245,7 @@ class Drive {
   Sense lastSense_;
   bool unitAttention_ = false;
   bool discPresent_ = true;
+  uint8_t mediaEvent_ = 0;  // GET EVENT STATUS media event not yet reported
   uint64_t readyAtMs_ = 0;
   std::vector<CommandFault> faults_;
   std::vector<uint32_t> corruptOffsets_;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <map>
+#include <optional>
 
 namespace kestrel::sim {
 
@@ -93,6 +94,17 @@ Options SplitOptions(const std::vector<std::string>& words, size_t from) {
     }
   }
   return o;
+}
+
+// The faults of one opcode's commands, by their ini word.
+std::optional<CommandFault::Action> CommandFaultAction(const std::string& kind) {
+  using A = CommandFault::Action;
+  static const std::map<std::string, A> actions = {
+      {"fail", A::Fail},   {"garbage", A::Garbage}, {"short", A::Short},
+      {"blank", A::Blank}, {"hold", A::Hold},       {"never_answer", A::NeverAnswer}};
+  auto it = actions.find(kind);
+  if (it == actions.end()) return std::nullopt;
+  return it->second;
 }
 
 class Parser {
@@ -313,11 +325,9 @@ class Parser {
       if (o.values.count("sense") && !ParseSense(o.values["sense"], f.sense))
         return Error("bad sense");
       setup.faults.push_back(f);
-    } else if (kind == "fail" || kind == "garbage" || kind == "short") {
+    } else if (CommandFaultAction(kind)) {
       CommandFault f;
-      f.action = kind == "fail"      ? CommandFault::Action::Fail
-                 : kind == "garbage" ? CommandFault::Action::Garbage
-                                     : CommandFault::Action::Short;
+      f.action = *CommandFaultAction(kind);
       if (!o.values.count("opcode") || !ParseHex(o.values["opcode"], h) || h > 0xFF)
         return Error("bad opcode");
       f.opcode = static_cast<uint8_t>(h);
@@ -340,6 +350,11 @@ class Parser {
           return Error("short needs bytes=");
         }
         f.shortBytes = static_cast<uint32_t>(n);
+      }
+      if (f.action == CommandFault::Action::Hold) {
+        if (!o.values.count("ms") || !ParseDecimal(o.values["ms"], n))
+          return Error("hold needs ms=");
+        f.holdMs = n;
       }
       setup.faults.push_back(f);
     } else if (kind == "refuse_request") {

@@ -46,6 +46,11 @@
 //   fault=fail opcode=3C [id=80] [nth=1] [count=1] [sense=04/44/00]
 //   fault=garbage opcode=12 [id=..] [nth=1] [count=1]
 //   fault=short opcode=12 bytes=20 [id=..] [nth=1] [count=1]
+//   fault=blank opcode=AD [id=..] [nth=1] [count=1]   good status, data-in all zeros
+//   fault=hold opcode=3B ms=8000 [id=..] [nth=1] [count=1]   the command runs, its answer
+//                                           comes ms later (after any time it takes)
+//   fault=never_answer opcode=3C [id=..] [nth=1] [count=1]   the command runs, its answer
+//                                           never comes (the host must time it out)
 // Manager settings, anywhere:
 //   fault=refuse_request nth=N [status=04] [count=1]  SendASPI32Command refuses, never signals
 //   fault=support_info E4                  GetASPI32SupportInfo reports this status, no adapters

@@ -27,6 +27,7 @@ constexpr Sense kBecomingReady{0x02, 0x04, 0x01};
 constexpr Sense kOperationInProgress{0x02, 0x04, 0x07};
 constexpr Sense kNoMedium{0x02, 0x3A, 0x00};
 constexpr Sense kHardwareError{0x04, 0x44, 0x00};
+constexpr Sense kLbaOutOfRange{0x05, 0x21, 0x00};
 
 // One millisecond clock shared by every device of a bus. The owner moves it:
 // tests by hand, the DLL from the real time.
@@ -47,6 +48,13 @@ constexpr uint8_t kRequestSense = 0x03;
 constexpr uint8_t kInquiry = 0x12;
 constexpr uint8_t kWriteBuffer = 0x3B;
 constexpr uint8_t kReadBuffer = 0x3C;
+// What a host's own CD/DVD driver sends (drive_mmc.cpp).
+constexpr uint8_t kPreventAllow = 0x1E;
+constexpr uint8_t kReadCapacity = 0x25;
+constexpr uint8_t kRead10 = 0x28;
+constexpr uint8_t kReadToc = 0x43;
+constexpr uint8_t kGetConfiguration = 0x46;
+constexpr uint8_t kGetEventStatus = 0x4A;
 }  // namespace op
 
 // READ/WRITE BUFFER ids of the maker's firmware commands.

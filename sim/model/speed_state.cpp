@@ -11,6 +11,7 @@ constexpr uint8_t kCapabilitiesPage = 0x2A;
 constexpr uint8_t kAllPages = 0x3F;
 constexpr uint8_t kNoDiscMediumType = 0x70;  // door closed, no disc
 constexpr size_t kHeaderLength = 8;
+constexpr size_t kHeader6Length = 4;
 constexpr size_t kPageLength = 0x18;  // page bytes after the first two
 
 void Put16(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
@@ -128,6 +129,7 @@ SpeedReply SpeedState::Execute(const uint8_t* cdb, size_t cdbLength, bool discPr
   switch (cdb[0]) {
     case kSetCdSpeed:
       return SetCdSpeed(cdb, cdbLength);
+    case kModeSense6:
     case kModeSense10:
       return ModeSense(cdb, cdbLength, discPresent);
     case kStartStopUnit:
@@ -159,29 +161,36 @@ SpeedReply SpeedState::SetCdSpeed(const uint8_t* cdb, size_t cdbLength) {
 }
 
 SpeedReply SpeedState::ModeSense(const uint8_t* cdb, size_t cdbLength, bool discPresent) {
-  if (cdbLength < 10) return Refuse(kInvalidField);
+  const bool six = cdb[0] == kModeSense6;
+  if (cdbLength < (six ? 6u : 10u)) return Refuse(kInvalidField);
   const uint8_t pageCode = cdb[2] & 0x3F;
   if (pageCode != kCapabilitiesPage && pageCode != kAllPages) return Refuse(kInvalidField);
   const uint8_t mediumType = discPresent ? setup_.mediumType : kNoDiscMediumType;
   const bool dvd = discPresent && (mediumType >> 4) == 4;
 
+  // The same page after either header; no block descriptors.
+  const size_t header = six ? kHeader6Length : kHeaderLength;
   SpeedReply r;
-  r.in.assign(kHeaderLength + 2 + kPageLength, 0);
-  Put16(r.in, 0, static_cast<uint16_t>(r.in.size() - 2));  // mode data length
-  r.in[2] = mediumType;
-  // No block descriptors (bytes 6-7 stay zero).
-  uint8_t* page = &r.in[kHeaderLength];
+  r.in.assign(header + 2 + kPageLength, 0);
+  if (six) {
+    r.in[0] = static_cast<uint8_t>(r.in.size() - 1);  // mode data length
+    r.in[1] = mediumType;
+  } else {
+    Put16(r.in, 0, static_cast<uint16_t>(r.in.size() - 2));
+    r.in[2] = mediumType;
+  }
+  uint8_t* page = &r.in[header];
   page[0] = kCapabilitiesPage;
   page[1] = kPageLength;
   page[2] = 0x3F;  // reads CD-R, CD-RW, method 2, DVD-ROM, DVD-R, DVD-RAM
   page[4] = 0x71;  // audio play, mode 2 forms 1 and 2
   page[5] = 0x7F;  // CD-DA commands, accurate stream
   page[6] = 0x29;  // tray, eject, lock
-  Put16(r.in, kHeaderLength + 8, MaximumReadSpeed(dvd));
-  Put16(r.in, kHeaderLength + 10, 256);  // volume levels
-  Put16(r.in, kHeaderLength + 12, 512);  // buffer, KB
-  Put16(r.in, kHeaderLength + 14, CurrentReadSpeed(dvd));
-  const size_t allocation = static_cast<size_t>(cdb[7] << 8 | cdb[8]);
+  Put16(r.in, header + 8, MaximumReadSpeed(dvd));
+  Put16(r.in, header + 10, 256);  // volume levels
+  Put16(r.in, header + 12, 512);  // buffer, KB
+  Put16(r.in, header + 14, CurrentReadSpeed(dvd));
+  const size_t allocation = six ? cdb[4] : static_cast<size_t>(cdb[7] << 8 | cdb[8]);
   r.in.resize(std::min(r.in.size(), allocation));
   return r;
 }

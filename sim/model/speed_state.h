@@ -1,5 +1,6 @@
 // The read speed and drive mode of a simulated drive: what SET CD SPEED,
-// MODE SENSE(10) of the CD capabilities page and START STOP UNIT see and do.
+// MODE SENSE(10) (or (6), as the Linux sr driver asks) of the CD capabilities
+// page and START STOP UNIT see and do.
 //
 // The drive has two modes. In the performance mode its maximum read speed is
 // the configured one; in the quiet mode it is the quiet maximum (below 7040
@@ -20,6 +21,7 @@ namespace kestrel::sim {
 // The commands SpeedState answers.
 namespace speed_op {
 constexpr uint8_t kSetCdSpeed = 0xBB;
+constexpr uint8_t kModeSense6 = 0x1A;
 constexpr uint8_t kModeSense10 = 0x5A;
 constexpr uint8_t kStartStopUnit = 0x1B;
 }  // namespace speed_op

@@ -17,37 +17,16 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <iostream>
-#include <sstream>
 #include <string>
 
 #include "sim/model/sim_config.h"
-#include "sim/model/sim_state.h"
+#include "sim/model/state_file.h"
 #include "sim/passthrough/device_server.h"
 
 namespace {
 
 volatile sig_atomic_t stopRequested = 0;
 void OnSignal(int) { stopRequested = 1; }
-
-bool ReadWholeFile(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream all;
-  all << in.rdbuf();
-  text = all.str();
-  return true;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& text) {
-  const std::string temp = path + ".new";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!(out << text)) return false;
-  }
-  // Replaced in one step, so that a crash never leaves half a state file.
-  return std::rename(temp.c_str(), path.c_str()) == 0;
-}
 
 }  // namespace
 
@@ -74,7 +53,7 @@ int main(int argc, char** argv) {
   };
 
   std::string text;
-  const bool haveConfig = ReadWholeFile(dir + "/kestrel-sim.ini", text);
+  const bool haveConfig = kestrel::sim::ReadWholeFile(dir + "/kestrel-sim.ini", text);
   kestrel::sim::SimConfig config = kestrel::sim::ParseSimConfig(haveConfig ? text : std::string());
   if (config.letters.empty() && argc > 3 && argv[3][0]) {
     config.letters.push_back({argv[3][0], 0, 0});
@@ -84,15 +63,8 @@ int main(int argc, char** argv) {
   writeTrace(haveConfig ? "start server config=kestrel-sim.ini" : "start server config=built-in");
   for (const std::string& error : config.errors) writeTrace("config-error " + error);
 
-  const std::string statePath = dir + "/kestrel-sim.state";
-  if (ReadWholeFile(statePath, text)) kestrel::sim::LoadSimState(text, bus);
-  auto flashGenerations = [&bus] {
-    std::string all;
-    for (kestrel::sim::Drive* d : bus.AllDrives())
-      all += std::to_string(d->FlashGeneration()) + ",";
-    return all;
-  };
-  std::string savedGenerations = flashGenerations();
+  kestrel::sim::StateFile state(bus, dir + "/kestrel-sim.state");
+  state.Load();
 
   const auto start = std::chrono::steady_clock::now();
   kestrel::sim::DeviceServer server(bus, [start] {
@@ -102,11 +74,7 @@ int main(int argc, char** argv) {
   });
   server.SetTraceSink(writeTrace);
   server.SetAfterChange([&] {
-    std::string now = flashGenerations();
-    if (now == savedGenerations) return;
-    savedGenerations = now;
-    if (!WriteWholeFile(statePath, kestrel::sim::SaveSimState(bus)))
-      writeTrace("state-error not saved");
+    if (!state.SaveIfChanged()) writeTrace("state-error not saved");
   });
 
   std::string ready = "ready";

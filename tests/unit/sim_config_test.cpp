@@ -83,12 +83,15 @@ TEST(SimConfig, CommandFaultsReachTheirDrive) {
       "fault=refuse_block 1\n"
       "fault=fail opcode=3C id=80 nth=2 sense=03/11/00\n"
       "fault=short opcode=12 bytes=8\n"
+      "fault=hold opcode=00 ms=1500 nth=2\n"
+      "fault=never_answer opcode=3C id=80\n"
+      "fault=blank opcode=43\n"
       "fault=refuse_request nth=5 status=80 count=2\n"
       "fault=support_info e4\n");
   ASSERT_TRUE(c.errors.empty()) << c.errors[0];
   ASSERT_EQ(c.adapters.size(), 1u);
   ASSERT_EQ(c.adapters[0].targets.size(), 1u);
-  ASSERT_EQ(c.adapters[0].targets[0].drive.faults.size(), 3u);
+  ASSERT_EQ(c.adapters[0].targets[0].drive.faults.size(), 6u);
   const CommandFault& block = c.adapters[0].targets[0].drive.faults[0];
   EXPECT_EQ(block.bufferId, 0xFF);
   EXPECT_EQ(block.nth, 2);
@@ -104,7 +107,21 @@ TEST(SimConfig, CommandFaultsReachTheirDrive) {
   uint8_t inquiry[6] = {0x12, 0, 0, 0, 0x60, 0};
   uint8_t reply[96] = {};
   ASSERT_NE(bus.DriveAt(0, 0), nullptr);
-  EXPECT_EQ(bus.DriveAt(0, 0)->Execute(inquiry, 6, DataDirection::In, reply, 96).transferred, 8u);
+  Drive& d = *bus.DriveAt(0, 0);
+  EXPECT_EQ(d.Execute(inquiry, 6, DataDirection::In, reply, 96).transferred, 8u);
+  // Held and never answered: the command runs, its end moves.
+  uint8_t tur[6] = {};
+  d.SetNowMs(100);
+  EXPECT_EQ(d.Execute(tur, 6, DataDirection::None, nullptr, 0).completesAtMs, 100u);
+  EXPECT_EQ(d.Execute(tur, 6, DataDirection::None, nullptr, 0).completesAtMs, 1600u);
+  uint8_t readBuffer[10] = {0x3C, 0x01, 0x80, 0, 0, 0, 0, 0, 32, 0};
+  CommandResult never = d.Execute(readBuffer, 10, DataDirection::In, reply, 32);
+  EXPECT_TRUE(never.good());
+  EXPECT_EQ(never.completesAtMs, kNever);
+  uint8_t toc[10] = {0x43, 0, 0, 0, 0, 0, 0, 0, 20, 0};
+  std::memset(reply, 0xEE, sizeof reply);
+  EXPECT_EQ(d.Execute(toc, 10, DataDirection::In, reply, 20).transferred, 20u);
+  EXPECT_EQ(reply[3], 0);  // last track, blanked
 }
 
 TEST(SimConfig, BadLinesAreReportedWithTheirNumberAndSkipped) {
@@ -117,10 +134,11 @@ TEST(SimConfig, BadLinesAreReportedWithTheirNumberAndSkipped) {
       "fault=fail opcode=zz\n"           // 6
       "colour=blue\n"                    // 7
       "just words\n"                     // 8
+      "fault=hold opcode=00\n"           // 9: no ms=
       "target=1 kestrel rev=2.00\n");
-  ASSERT_EQ(c.errors.size(), 7u);
+  ASSERT_EQ(c.errors.size(), 8u);
   EXPECT_EQ(c.errors[0].rfind("line 1:", 0), 0u);
-  EXPECT_EQ(c.errors[6].rfind("line 8:", 0), 0u);
+  EXPECT_EQ(c.errors[7].rfind("line 9:", 0), 0u);
   ASSERT_EQ(c.adapters.size(), 1u);
   ASSERT_EQ(c.adapters[0].targets.size(), 1u);
   EXPECT_EQ(c.adapters[0].targets[0].target, 1);

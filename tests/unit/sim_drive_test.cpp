@@ -2,6 +2,7 @@
 // sense, readiness, and the maker's firmware download and programming.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -392,6 +393,110 @@ TEST(SimDriveTrace, EveryCommandIsRecordedWithItsOutcome) {
   EXPECT_EQ(d.GetTrace().CountCommands(0x3C, 0x80), 1u);
   EXPECT_EQ(FormatTraceLine(entries[0]),
             "cmd cdb=12 00 00 00 60 00 dir=in len=96 moved=96 status=good");
+}
+
+
+// What a host's own CD/DVD driver (Linux sr at attach and open) and Wine's
+// start send on their own: answered, with every reported byte filled.
+struct HostCommandRow {
+  const char* name;
+  std::vector<uint8_t> cdb;
+  bool disc;
+  Sense sense;  // kNoSense: good
+  uint32_t moved;
+  std::vector<std::pair<size_t, uint8_t>> bytes;  // reply bytes that must be so
+};
+
+void PrintTo(const HostCommandRow& row, std::ostream* os) { *os << row.name; }
+
+class SimDriveHostCommands : public ::testing::TestWithParam<HostCommandRow> {};
+
+TEST_P(SimDriveHostCommands, AnswerAsAnMmcDrive) {
+  const HostCommandRow& row = GetParam();
+  DriveConfig c = KestrelDrive("DRV-320");
+  c.discPresent = row.disc;
+  Drive d(c);
+  std::vector<uint8_t> reply(4096 + 8, 0xEE);
+  CommandResult r =
+      d.Execute(row.cdb.data(), row.cdb.size(), DataDirection::In, reply.data(), 4096);
+  EXPECT_EQ(r.sense, row.sense);
+  EXPECT_EQ(r.transferred, row.moved);
+  for (auto [at, value] : row.bytes) EXPECT_EQ(reply[at], value) << "byte " << at;
+  if (row.moved) {
+    EXPECT_NE(std::count(reply.begin(), reply.begin() + row.moved, 0xEE), row.moved);
+  }
+  EXPECT_EQ(reply[row.moved], 0xEE);  // nothing past what is reported
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SimDriveHostCommands,
+    ::testing::Values(
+        HostCommandRow{"InquirySpc3", {0x12, 0, 0, 0, 0x60, 0}, true, kNoSense, 96,
+                       {{2, 5}, {3, 0x32}}},
+        HostCommandRow{"VpdList", {0x12, 1, 0x00, 0, 0xFF, 0}, true, kNoSense, 7,
+                       {{0, 5}, {3, 3}, {4, 0x00}, {5, 0x80}, {6, 0x83}}},
+        HostCommandRow{"VpdSerial", {0x12, 1, 0x80, 0, 0xFF, 0}, true, kNoSense, 14,
+                       {{1, 0x80}, {3, 10}, {4, 'K'}, {13, '1'}}},
+        HostCommandRow{"VpdT10Id", {0x12, 1, 0x83, 0, 0xFF, 0}, true, kNoSense, 42,
+                       {{3, 38}, {4, 0x02}, {5, 0x01}, {7, 34}, {8, 'K'}, {41, '1'}}},
+        HostCommandRow{"VpdOther", {0x12, 1, 0xB0, 0, 0xFF, 0}, true, kInvalidField, 0, {}},
+        HostCommandRow{"EventsPolled", {0x4A, 1, 0, 0, 0x10, 0, 0, 0, 8, 0}, true, kNoSense, 8,
+                       {{1, 6}, {2, 0x04}, {3, 0x10}, {4, 0}, {5, 0x02}}},
+        HostCommandRow{"EventsNoDisc", {0x4A, 1, 0, 0, 0x10, 0, 0, 0, 8, 0}, false, kNoSense, 8,
+                       {{5, 0x00}}},
+        HostCommandRow{"EventsAsync", {0x4A, 0, 0, 0, 0x10, 0, 0, 0, 8, 0}, true, kInvalidField,
+                       0, {}},
+        HostCommandRow{"PreventNoDisc", {0x1E, 0, 0, 0, 1, 0}, false, kNoSense, 0, {}},
+        HostCommandRow{"Toc", {0x43, 0, 0, 0, 0, 0, 0, 0, 0x20, 0}, true, kNoSense, 20,
+                       {{1, 18}, {2, 1}, {3, 1}, {5, 0x14}, {6, 1}, {11, 0}, {14, 0xAA},
+                        {17, 0x23}, {18, 0x05}, {19, 0x40}}},
+        HostCommandRow{"TocMsf", {0x43, 2, 0, 0, 0, 0, 0, 0, 0x20, 0}, true, kNoSense, 20,
+                       {{9, 0}, {10, 2}, {11, 0}}},
+        HostCommandRow{"TocSession", {0x43, 0, 1, 0, 0, 0, 0, 0, 0x20, 0}, true, kNoSense, 12,
+                       {{1, 10}, {6, 1}}},
+        HostCommandRow{"TocNoDisc", {0x43, 0, 0, 0, 0, 0, 0, 0, 0x20, 0}, false, kNoMedium, 0, {}},
+        HostCommandRow{"Capacity", {0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}, true, kNoSense, 8,
+                       {{1, 0x23}, {2, 0x05}, {3, 0x3F}, {6, 0x08}, {7, 0}}},
+        HostCommandRow{"Read10", {0x28, 0, 0, 0, 0, 0x10, 0, 0, 2, 0}, true, kNoSense, 4096,
+                       {{0, 0}, {4095, 0}}},
+        HostCommandRow{"Read10PastEnd", {0x28, 0, 0, 0x23, 0x05, 0x40, 0, 0, 1, 0}, true,
+                       kLbaOutOfRange, 0, {}},
+        HostCommandRow{"Read10NoDisc", {0x28, 0, 0, 0, 0, 0x10, 0, 0, 1, 0}, false, kNoMedium, 0,
+                       {}},
+        HostCommandRow{"Configuration", {0x46, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0}, true, kNoSense, 32,
+                       {{3, 28}, {6, 0x00}, {7, 0x10}, {13, 0x10}, {14, 0x01}, {21, 0x01},
+                        {27, 2}}},
+        HostCommandRow{"ConfigurationNoDisc", {0x46, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0}, false, kNoSense,
+                       32, {{7, 0x00}, {14, 0x00}}},
+        HostCommandRow{"ConfigurationOne", {0x46, 2, 0, 1, 0, 0, 0, 0, 0xFF, 0}, true, kNoSense, 20,
+                       {{9, 0x01}}},
+        HostCommandRow{"ModeSense6", {0x1A, 0, 0x2A, 0, 0xFF, 0}, true, kNoSense, 30,
+                       {{0, 29}, {3, 0}, {4, 0x2A}, {5, 0x18}, {6, 0x3F}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+TEST(SimDriveHostCommands, EventPollingReportsANewDiscOnceAndLeavesTheAttention) {
+  Drive d(KestrelDrive("DRV-320"));
+  d.InsertDisc();
+  uint8_t poll[10] = {0x4A, 1, 0, 0, 0x10, 0, 0, 0, 8, 0};
+  uint8_t reply[8];
+  ASSERT_TRUE(d.Execute(poll, 10, DataDirection::In, reply, 8).good());
+  EXPECT_EQ(reply[4], 2);  // new media
+  ASSERT_TRUE(d.Execute(poll, 10, DataDirection::In, reply, 8).good());
+  EXPECT_EQ(reply[4], 0);
+  uint8_t tur[6] = {};
+  EXPECT_EQ(d.Execute(tur, 6, DataDirection::None, nullptr, 0).sense, kMediumChanged);
+}
+
+TEST(SimDriveHostCommands, ModeSense6CarriesTheSamePageAsModeSense10) {
+  Drive d(KestrelDrive("DRV-320"));
+  uint8_t six[6] = {0x1A, 0, 0x2A, 0, 0xFF, 0}, ten[10] = {0x5A, 0, 0x2A, 0, 0, 0, 0, 0, 0xFF, 0};
+  std::vector<uint8_t> a(255), b(255);
+  d.Execute(six, 6, DataDirection::In, a.data(), 255);
+  d.Execute(ten, 10, DataDirection::In, b.data(), 255);
+  EXPECT_EQ(std::vector<uint8_t>(a.begin() + 4, a.begin() + 30),
+            std::vector<uint8_t>(b.begin() + 8, b.begin() + 34));
 }
 
 }  // namespace

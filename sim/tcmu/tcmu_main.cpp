@@ -1,0 +1,132 @@
+// kestrel-tcmu: the simulated drive of kestrel-sim.ini behind a TCMU
+// backstore of the Linux SCSI target (LIO), so that the kernel's own drivers
+// (sr, sg over tcm_loop) see it as a real device.
+//
+//   kestrel-tcmu DIR [--uio /dev/uioN] [--target ADAPTER:TARGET]
+//
+// DIR holds kestrel-sim.ini, kestrel-sim.state and kestrel-sim.trace, as for
+// kestrel-sim-server. Without --uio it serves the first /sys/class/uio/uio*
+// whose name starts with "tcm-user"; --target picks the bus's drive (0:0).
+// Prints "ready uioN" once it serves; errors go to stderr with exit status 1.
+// Ends on SIGTERM, SIGINT or SIGHUP, saving the state if it changed.
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "sim/model/sim_config.h"
+#include "sim/model/state_file.h"
+#include "sim/tcmu/tcmu_ring.h"
+#include "sim/tcmu/uio_device.h"
+
+namespace {
+
+constexpr int kIdleWaitMs = 200;
+
+volatile sig_atomic_t stopRequested = 0;
+void OnSignal(int) { stopRequested = 1; }
+
+int Fail(const std::string& why) {
+  std::fprintf(stderr, "kestrel-tcmu: %s\n", why.c_str());
+  return 1;
+}
+
+bool ParseTarget(const std::string& text, unsigned& adapter, unsigned& target) {
+  char end = 0;
+  return std::sscanf(text.c_str(), "%u:%u%c", &adapter, &target, &end) == 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string dir, node;
+  unsigned adapter = 0, target = 0;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--uio" && i + 1 < argc) {
+      node = argv[++i];
+    } else if (arg == "--target" && i + 1 < argc && ParseTarget(argv[i + 1], adapter, target)) {
+      ++i;
+    } else if (dir.empty() && !arg.empty() && arg[0] != '-') {
+      dir = arg;
+    } else {
+      dir.clear();
+      break;
+    }
+  }
+  if (dir.empty()) {
+    std::fprintf(stderr, "usage: %s DIR [--uio /dev/uioN] [--target ADAPTER:TARGET]\n", argv[0]);
+    return 1;
+  }
+  struct sigaction action {};
+  action.sa_handler = OnSignal;  // no SA_RESTART: the wait ends at once
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+
+  std::string text;
+  const bool haveConfig = kestrel::sim::ReadWholeFile(dir + "/kestrel-sim.ini", text);
+  kestrel::sim::SimConfig config = kestrel::sim::ParseSimConfig(haveConfig ? text : std::string());
+  kestrel::sim::Bus bus;
+  kestrel::sim::BuildBus(config, bus);
+  kestrel::sim::Drive* drive = bus.DriveAt(adapter, target);
+  if (!drive) {
+    return Fail("no drive at " + std::to_string(adapter) + ":" + std::to_string(target) + " in " +
+                dir + "/kestrel-sim.ini");
+  }
+  kestrel::sim::UioDevice uio;
+  std::string why;
+  if (!uio.Open(node, why)) return Fail(why);
+  kestrel::sim::TcmuRing ring(uio.Map(), uio.Size(), bus, *drive);
+  if (!ring.Check(why)) return Fail(uio.Name() + ": " + why);
+  ring.SetKernelTimeoutMs(uio.CommandTimeoutMs());
+
+  std::ofstream trace(dir + "/kestrel-sim.trace", std::ios::app | std::ios::binary);
+  auto writeTrace = [&trace](const std::string& line) {
+    trace << line << "\r\n";
+    trace.flush();
+  };
+  ring.SetTraceSink(writeTrace);
+  writeTrace(haveConfig ? "start tcmu config=kestrel-sim.ini" : "start tcmu config=built-in");
+  for (const std::string& error : config.errors) writeTrace("config-error " + error);
+  kestrel::sim::StateFile state(bus, dir + "/kestrel-sim.state");
+  state.Load();
+
+  std::printf("ready %s\n", uio.Name().c_str());
+  std::fflush(stdout);
+
+  const auto start = std::chrono::steady_clock::now();
+  auto nowMs = [start] {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now() - start)
+                                     .count());
+  };
+  int status = 0;
+  while (!stopRequested) {
+    const uint64_t now = nowMs();
+    if (ring.Serve(now)) uio.Kick();
+    if (ring.Broken()) {
+      status = Fail(uio.Name() + ": " + ring.BrokenWhy());
+      break;
+    }
+    // Programming the drive finishes on its own.
+    bus.SetNowMs(now);
+    bus.Update();
+    if (!state.SaveIfChanged()) writeTrace("state-error not saved");
+    const uint64_t due = ring.NextDueMs();
+    int waitMs = kIdleWaitMs;
+    if (due != kestrel::sim::kNever)
+      waitMs = due <= now ? 0 : static_cast<int>(std::min<uint64_t>(due - now, kIdleWaitMs));
+    if (!uio.Wait(waitMs)) {
+      status = Fail(uio.Name() + " has gone");
+      break;
+    }
+  }
+  if (!state.SaveIfChanged()) writeTrace("state-error not saved");
+  writeTrace("stop tcmu");
+  return status;
+}
