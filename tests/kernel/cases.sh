@@ -122,6 +122,7 @@ case_qemu_speed() { speed_agrees "QEMU's page 2Ah"; }
 
 case_list() {
   local out
+  trace_mark
   out=$(kestrel list --json) || fail "list: $(err)"
   expect_eq "list" "KESTREL DVD-ROM DRV-320 1.10 true 6" "$(jq -r --arg d "$DRIVE_SR" \
     '.drives[] | select(.device == $d) | "\(.vendor) \(.product) \(.revision) \(.supported) \(.generation)"' <<<"$out")"

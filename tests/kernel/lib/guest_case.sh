@@ -55,7 +55,7 @@ scsi_traced() {
 # ---- the simulated drive's own trace --------------------------------------
 trace_mark() { TRACE_MARK=$(wc -l <"$CASE_DIR/kestrel-sim.trace" 2>/dev/null || echo 0); }
 # trace_since: the command lines after the mark, without the CR.
-trace_since() { tail -n +$((TRACE_MARK + 1)) "$CASE_DIR/kestrel-sim.trace" | tr -d '\r' | grep '^cmd'; }
+trace_since() { tail -n +$((${TRACE_MARK:-0} + 1)) "$CASE_DIR/kestrel-sim.trace" | tr -d '\r' | grep '^cmd'; }
 # trace_count PATTERN: how many of those lines hold the pattern (grep -E).
 trace_count() { trace_since | grep -cE "$1"; }
 
