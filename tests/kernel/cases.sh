@@ -36,10 +36,10 @@ rights-rawio        rights_rawio     sim  sr 200 -
 rights-sg-read-only rights_read_only sim  sg 200 -
 hold-short          hold_short       sim  sr 200 programming_ms=20000
 never-answered      never_answered   sim  sg 10  fault=never_answer opcode=5a
-short-reply         short_reply      sim  sg 200 fault=short opcode=5a bytes=12 nth=2
+short-reply         short_reply      sim  sg 200 fault=short opcode=5a bytes=12
 busy-sigint         busy_signal      sim  sr 200 programming_ms=4000
 busy-sigterm        busy_signal      sim  sg 200 programming_ms=4000
-reply-fields        reply_fields     sim  sg 200 fault=short opcode=3c id=80 bytes=100 count=100
+reply-fields        reply_fields     sim  sg 10  fault=short opcode=3c id=80 bytes=100 count=100|fault=never_answer opcode=5a
 '
 # never-answered: the kernel gives up on the 2 s MODE SENSE and aborts it;
 # TCMU settles the abort at its cmd_time_out, so 10 s keeps the case short
@@ -136,9 +136,10 @@ case_peer_inquiry() {
   inq=$(sg_inq "$DEV") || fail "sg_inq failed"
   out=$(kestrel list --json) || fail "list: $(err)"
   local vendor product revision
-  vendor=$(sed -n 's/^ *Vendor identification: *//p' <<<"$inq")
-  product=$(sed -n 's/^ *Product identification: *//p' <<<"$inq")
-  revision=$(sed -n 's/^ *Product revision level: *//p' <<<"$inq")
+  # sg_inq shows the fields as the drive pads them; kestrel trims them.
+  vendor=$(sed -n 's/^ *Vendor identification: *//p' <<<"$inq" | xargs)
+  product=$(sed -n 's/^ *Product identification: *//p' <<<"$inq" | xargs)
+  revision=$(sed -n 's/^ *Product revision level: *//p' <<<"$inq" | xargs)
   expect_eq "kestrel list against sg_inq" "$vendor|$product|$revision" "$(jq -r --arg d "$DRIVE_SR" \
     '.drives[] | select(.device == $d) | "\(.vendor)|\(.product)|\(.revision)"' <<<"$out")"
 }
@@ -152,16 +153,19 @@ case_info() {
   [ "$(trace_count 'cdb=3b ')" = 0 ] || fail "info wrote to the drive: $(trace_since | grep 'cdb=3b' | head -n 1)"
 }
 
-# flash_reads: the bytes the drive's READ BUFFER 80h lines moved, in total.
-flash_reads() { trace_since | grep -E 'cdb=3c [0-9a-f]{2} 80 .*status=good' | sed 's/.* moved=\([0-9]*\).*/\1/' |
-  awk '{ s += $1 } END { print s + 0 }'; }
+# flash_blocks: the 8000h blocks of the flash (READ BUFFER 80h) the drive
+# sent whole, by offset, each once.
+flash_blocks() {
+  trace_since | grep -E 'cdb=3c [0-9a-f]{2} 80 .* len=32768 moved=32768 status=good' |
+    sed 's/.*cdb=3c .. 80 \(.. .. ..\).*/\1/' | sort -u | tr -d ' ' | tr '\n' ' '
+}
 
 case_backup() {
   local out
   trace_mark
   out=$(kestrel firmware backup "$DEV" flash.bin --json) || fail "backup: $(err)"
   expect_eq "backup" "true 131072 131072" "$(json '"\(.ok) \(.bytes)"' "$out") $(stat -c %s flash.bin)"
-  expect_eq "READ BUFFER bytes the drive sent" 131072 "$(flash_reads)"
+  expect_eq "READ BUFFER blocks the drive sent" "000000 008000 010000 018000 " "$(flash_blocks)"
   [ "$(trace_count 'cdb=3b ')" = 0 ] || fail "backup wrote to the drive"
 }
 
@@ -194,9 +198,9 @@ case_update() {
     "$(trace_count 'cdb=3b [0-9a-f]{2} 30 .*status=good') $(trace_count 'cdb=3b [0-9a-f]{2} ff .*status=good') $(trace_count 'cdb=3b [0-9a-f]{2} 42 .*status=good')"
   [ "$(trace_since | grep -nE 'cdb=3c [0-9a-f]{2} 80 ' | tail -n 1 | cut -d: -f1)" -gt \
     "$(trace_since | grep -nE 'cdb=3b [0-9a-f]{2} 42 ' | cut -d: -f1)" ] || fail "no read-back after the programming"
-  out=$(kestrel list --json)
-  expect_eq "list after the update" "1.20 2003/07/15" "$(jq -r --arg d "$DRIVE_SR" \
-    '.drives[] | select(.device == $d) | "\(.revision) \(.firmwareDate)"' <<<"$out")"
+  # Not list: it opens every drive, and a row beside this one holds its own.
+  out=$(kestrel firmware info new.hex --device "$DEV" --json)
+  expect_eq "the drive after the update" "1.20 2003/07/15" "$(json '"\(.drive.revision) \(.drive.firmwareDate)"' "$out")"
   kestrel firmware backup "$DEV" after.bin >/dev/null || fail "backup after the update: $(err)"
   expect_eq "the flash against the image (first differing offset)" "" "$(image_differs new.hex after.bin)"
 }
@@ -229,7 +233,10 @@ case_mode() {
   trace_mark
   out=$(kestrel mode "$DEV" quiet --yes --json) || fail "mode: $(err)"
   expect_eq "mode" "true quiet" "$(json '"\(.ok) \(.mode)"' "$out")"
-  [ "$(trace_since | grep -vcE 'status=good')" = 0 ] || fail "mode: a command failed: $(trace_since | grep -v status=good | head -n 1)"
+  # The spindle stops, then SET CD SPEED's mode byte switches (the sr
+  # driver's own commands at the open are not the tool's).
+  expect_eq "START STOP UNIT, SET CD SPEED (good)" "1 1" \
+    "$(trace_count 'cdb=1b .*status=good') $(trace_count 'cdb=bb .*status=good')"
   speed_agrees "after the mode"
   expect_eq "quiet mode's speeds" "quiet 4234" "$(json '"\(.mode) \(.maximumSpeed)"' "$SPEED_JSON")"
 }
@@ -239,6 +246,7 @@ case_mode() {
 regionset_region() {
   local out line regions
   out=$(printf 'n\n' | regionset "$DRIVE_SR" 2>&1)
+  echo "$out" >>regionset.log
   line=$(grep 'Drive plays discs from this region' <<<"$out") || { echo "?($(tail -n 2 <<<"$out"))"; return; }
   regions=$(sed 's/.*region(s)://; s/(bitmask.*//' <<<"$line" | xargs)
   echo "${regions:-none}"
@@ -256,9 +264,10 @@ case_peer_read_buffer() {
   kestrel firmware backup "$DEV" flash.bin >/dev/null || fail "backup: $(err)"
   local at
   : >raw.bin
-  for at in 00 80 01 81; do  # four 8000h READ BUFFERs of the flash (id 80h), as sg_raw sends them
-    sg_raw -r 32768 -o part.bin "$DEV" 3c 02 80 0${at:0:1} ${at:1:1}0 00 00 80 00 00 >/dev/null 2>&1 ||
-      fail "sg_raw READ BUFFER at ${at}00h failed"
+  for at in "00 00" "00 80" "01 00" "01 80"; do  # four 8000h READ BUFFERs of the flash (id 80h)
+    # shellcheck disable=SC2086
+    sg_raw -r 32768 -o part.bin "$DEV" 3c 01 80 $at 00 00 80 00 00 >sg_raw.log 2>&1 ||
+      fail "sg_raw READ BUFFER at ${at// /}00h failed: $(tail -n 3 sg_raw.log)"
     cat part.bin >>raw.bin
   done
   cmp -s raw.bin flash.bin || fail "sg_raw's flash differs from the backup: $(cmp raw.bin flash.bin)"
@@ -283,7 +292,7 @@ case_rights_read_only() {
   setpriv --reuid=65534 --regid=65534 --clear-groups \
     "$KESTREL" firmware update "$DEV" new.hex --yes --programming-wait 1 </dev/null 2>err || status=$?
   expect_eq "update by a user who may only read $DEV: exit" 2 $status
-  expect_has "the missing right is named" "write" "$(err)"
+  expect_has "the missing right is named" "CAP_SYS_RAWIO" "$(err)"
   expect_eq "WRITE BUFFERs that reached the drive" 0 "$(trace_count 'cdb=3b ')"
 }
 
@@ -315,20 +324,22 @@ case_hold_long() {
 case_never_answered() {
   local out status=0 begin=$SECONDS
   out=$(kestrel speed "$DEV" --json) || status=$?
+  local said took=$((SECONDS - begin))
+  said=$(err)
   expect_eq "MODE SENSE never answered: exit" 1 $status
-  expect_has "the tool reports it" "timed out" "$(err)"
-  [ $((SECONDS - begin)) -lt 60 ] || fail "the tool waited $((SECONDS - begin))s"
+  [ $took -lt 60 ] || fail "the tool waited ${took}s"
   out=$(kestrel speed "$DEV" --json) || fail "speed afterwards: $(err)"
   expect_eq "the drive answers afterwards" "7056 7056" "$(json '"\(.currentSpeed) \(.maximumSpeed)"' "$out")"
+  expect_has "the tool reports the time-out" "timed out" "$said"
 }
 
 case_short_reply() {
-  speed_agrees "a full page"
   local out status=0
   out=$(kestrel speed "$DEV" --json) || status=$?
+  expect_eq "the short reply" 1 "$(trace_count 'cdb=5a .* moved=12 ')"
   expect_eq "page 2Ah cut to 12 bytes: exit" 1 $status
   expect_eq "no speed from bytes the drive did not send" "null null" "$(json '"\(.currentSpeed) \(.maximumSpeed)"' "$out")"
-  expect_eq "the short reply" 1 "$(trace_count 'cdb=5a .* moved=12 ')"
+  speed_agrees "the next, whole page"
 }
 
 # busy_signal: an update through DEV gets SIGINT (sr row) or SIGTERM (sg row)
@@ -361,29 +372,31 @@ case_busy_signal() {
 REPLY_PROBES=(
   "2000 none 0 32 00 00 00 00 00 00"
   "2000 in 96 32 12 00 00 00 60 00"
-  "5000 in 512 32 3c 02 80 00 00 00 00 02 00 00"
+  "5000 in 512 32 3c 01 80 00 00 00 00 02 00 00"
   "2000 in 16 32 99 00 00 00 10 00"
   "2000 in 16 8 99 00 00 00 10 00"
   "2000 in 16 0 99 00 00 00 10 00"
+  "2000 in 34 32 5a 08 2a 00 00 00 00 00 22 00"
 )
 
 case_reply_fields() {
-  local preload=$CASE_DIR/preload probe kernel ours differences=()
-  mkdir -p "$preload/sim" "$preload/sock"
+  local preload=$CASE_DIR/preload probe kernel ours differences=() sock
+  sock=$(mktemp -d /tmp/sock.XXXXXX)  # a socket's path has room for 107 bytes
+  mkdir -p "$preload/sim"
   { cat kestrel-sim.ini; echo "letter=E 0 0"; } >"$preload/sim/kestrel-sim.ini"
   : >"$preload/sr0"
-  "$KERNEL_NATIVE_BUILD/sim/passthrough/kestrel-sim-server" "$preload/sim" "$preload/sock" >"$preload/ready" &
+  "$KERNEL_NATIVE_BUILD/sim/passthrough/kestrel-sim-server" "$preload/sim" "$sock" >"$preload/ready" &
   local server=$! i
   for i in $(seq 50); do grep -q '^ready' "$preload/ready" && break; sleep 0.1; done
   for probe in "${REPLY_PROBES[@]}"; do
     # shellcheck disable=SC2086
-    kernel=$("$SG_HEADER" "$DEV" $probe | sed 's/ duration=.*//')
+    kernel=$("$SG_HEADER" "$DEV" $probe)
     # shellcheck disable=SC2086
-    ours=$(KESTREL_SIM_DEVICES="$preload/sr0=$preload/sock/E.sock" \
+    ours=$(KESTREL_SIM_DEVICES="$preload/sr0=$sock/E.sock" \
       LD_PRELOAD="$KERNEL_NATIVE_BUILD/sim/passthrough/lib/x86_64-linux-gnu/libkestrel-sg.so" \
-      "$SG_HEADER" "$preload/sr0" $probe | sed 's/ duration=.*//')
+      "$SG_HEADER" "$preload/sr0" $probe)
     echo "$probe"$'\n'"  kernel:  $kernel"$'\n'"  preload: $ours" >>reply-fields.txt
-    [ "$kernel" = "$ours" ] || differences+=("[${probe#* }] kernel: $kernel; preload: $ours")
+    [ "${kernel% duration=*}" = "${ours% duration=*}" ] || differences+=("[${probe#* }] kernel: $kernel; preload: $ours")
   done
   kill $server
   [ ${#differences[@]} = 0 ] || fail "$(IFS='|'; echo "${differences[*]}")"
