@@ -39,7 +39,8 @@ never-answered      never_answered   sim  sg 10  fault=never_answer opcode=5a
 short-reply         short_reply      sim  sg 200 fault=short opcode=5a bytes=12
 busy-sigint         busy_signal      sim  sr 200 programming_ms=4000
 busy-sigterm        busy_signal      sim  sg 200 programming_ms=4000
-reply-fields        reply_fields     sim  sg 10  fault=short opcode=3c id=80 bytes=100 count=100|fault=never_answer opcode=5a
+reply-fields-sr     reply_fields     sim  sr 10  fault=short opcode=3c id=80 bytes=100 count=100|fault=never_answer opcode=5a
+reply-fields-sg     reply_fields     sim  sg 10  fault=short opcode=3c id=80 bytes=100 count=100|fault=never_answer opcode=5a
 '
 # never-answered: the kernel gives up on the 2 s MODE SENSE and aborts it;
 # TCMU settles the abort at its cmd_time_out, so 10 s keeps the case short
@@ -244,12 +245,14 @@ case_mode() {
 # regionset_region: the region regionset reads through the kernel's DVD
 # ioctls ("none" when none is set).
 regionset_region() {
-  local out line regions
+  local out mask n regions=
   out=$(printf 'n\n' | regionset "$DRIVE_SR" 2>&1)
   echo "$out" >>regionset.log
-  line=$(grep 'Drive plays discs from this region' <<<"$out") || { echo "?($(tail -n 2 <<<"$out"))"; return; }
-  regions=$(sed 's/.*region(s)://; s/(bitmask.*//' <<<"$line" | xargs)
-  echo "${regions:-none}"
+  mask=$(sed -n 's/.*RPC Status:.*(bitmask=0x\([0-9A-Fa-f]*\)).*/\1/p' <<<"$out")
+  [ -n "$mask" ] || { echo "?($(tail -n 2 <<<"$out"))"; return; }
+  # A clear bit n-1 is region n.
+  for n in 1 2 3 4 5 6 7 8; do (((0x$mask >> (n - 1)) & 1)) || regions+=" $n"; done
+  echo "${regions:- none}" | xargs
 }
 
 case_peer_region() {

@@ -55,6 +55,8 @@ int main(int argc, char** argv) {
   for (unsigned i = 0; i < h.sb_len_wr && i < sizeof sense; ++i) printf("%02x", sense[i]);
   printf(" data=");
   for (unsigned i = 0; i < length && i < 64; ++i) printf("%02x", data[i]);
+  printf(" end=");  /* the last bytes: A5h where a short reply sent nothing */
+  for (unsigned i = length > 8 ? length - 8 : 0; i < length; ++i) printf("%02x", data[i]);
   printf(" duration=%u\n", h.duration);
   return 0;
 }
