@@ -315,6 +315,7 @@ case_hold_short() {
     "$UPDATE_STATUS $(json '"\(.outcome) \(.verified)"' "$UPDATE_JSON")"
   [ "$UPDATE_SECONDS" -ge 20 ] || fail "the update ended after ${UPDATE_SECONDS}s, before the drive answered"
   [[ $(err) != *"failed or timed out"* ]] || fail "a command answered in time was taken for a time-out: $(err)"
+  ! grep -q '^tmr' kestrel-sim.trace || fail "the kernel aborted a command held less than its time-out"
 }
 
 case_hold_long() {
@@ -322,6 +323,8 @@ case_hold_long() {
   expect_has "held 190 s, longer than the 180 s time-out" "failed or timed out" "$(err)"
   expect_eq "the read-back decides" "0 updated true" "$UPDATE_STATUS $(json '"\(.outcome) \(.verified)"' "$UPDATE_JSON")"
   [ "$UPDATE_SECONDS" -ge 180 ] || fail "the tool gave up after ${UPDATE_SECONDS}s"
+  # The handler's record of the kernel's task management: the abort came.
+  grep -q '^tmr abort_task' kestrel-sim.trace || fail "the kernel never aborted the held command"
 }
 
 case_never_answered() {
@@ -365,6 +368,7 @@ case_busy_signal() {
   status=0
   wait $pid || status=$?
   expect_eq "update after SIG$signal: exit" 0 $status
+  expect_has "the signal came during the flash" "the flash is being written and the update will finish" "$(cat update.err)"
   expect_eq "update after SIG$signal" "updated true" "$(jq -r '"\(.outcome) \(.verified)"' update.json)"
 }
 

@@ -12,10 +12,10 @@ cut -d' ' -f1 /proc/uptime >"$work/boot-seconds"
 export KERNEL_TESTS KERNEL_NATIVE_BUILD KERNEL_BUILD_TOOLS
 
 CASE_TIMEOUT=250
-record() {  # STATUS NAME WHY SECONDS
+record() {  # STATUS NAME WHY SECONDS SETUP-SECONDS
   local line="$1 $2${3:+: $3}"
   echo "$line" >>"$work/results"
-  echo "$line (${4:-0}s)"
+  echo "$line (${4:-0}s, drive ready after ${5:-0}s)"
 }
 
 # run_one NAME: the case on its own drive, then its line.
@@ -33,17 +33,19 @@ run_one() {
     drive_down "$name"
     return
   fi
+  local ready
+  ready=$(awk -v b="$begin" '{ printf "%.1f", $1 - b }' /proc/uptime)
   DRIVE_SR=$DRIVE_SR DRIVE_SG=$DRIVE_SG CASE_DIR=$dir \
     timeout -k 5 "$CASE_TIMEOUT" bash "$KERNEL_TESTS/lib/guest_case.sh" "$name" >"$dir/case.log" 2>&1
   rc=$?
   local took
   took=$(awk -v b="$begin" '{ printf "%.0f", $1 - b }' /proc/uptime)
   if [ $rc -eq 0 ]; then
-    record PASS "$name" "" "$took"
+    record PASS "$name" "" "$took" "$ready"
   elif [ $rc -ge 124 ] && [ ! -s "$dir/why" ]; then
-    record FAIL "$name" "did not end within ${CASE_TIMEOUT}s" "$took"
+    record FAIL "$name" "did not end within ${CASE_TIMEOUT}s" "$took" "$ready"
   else
-    record FAIL "$name" "$(cat "$dir/why" 2>/dev/null || echo "exit $rc")" "$took"
+    record FAIL "$name" "$(cat "$dir/why" 2>/dev/null || echo "exit $rc")" "$took" "$ready"
   fi
   [ "$drive" = qemu ] || drive_down "$name"
 }
