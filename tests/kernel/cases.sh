@@ -5,11 +5,14 @@
 # the drive, and the simulated drive's settings (kestrel-sim.ini lines with
 # '|' between them, added to the default machine below).
 #
-# cmd_time_out: TCMU fails a command its handler has held that long, and an
-# abort from the initiator waits that long too. 200 s is more than the tool's
-# longest time-out (180 s, the programming command), so the kernel's own
-# SG_IO time-out decides when a held command is given up, as with a real
-# drive. Rows with a shorter one say why.
+# cmd_time_out: TCMU fails a command its handler has held that long
+# (CHECK CONDITION, LOGICAL UNIT COMMUNICATION FAILURE), something a real
+# drive never says; an abort from the initiator waits up to that long unless
+# the handler lets the command go first (kestrel-tcmu does, at the abort's
+# notice). 200 s is more than the tool's longest time-out (180 s, the
+# programming command), so the kernel's own SG_IO time-out decides when a
+# held command is given up, as with a real drive. Rows with a shorter one say
+# why.
 KERNEL_CASES='
 qemu-list           qemu_list        qemu sr -   -
 qemu-refusals-sr    qemu_refusals    qemu sr -   -
@@ -42,9 +45,8 @@ busy-sigterm        busy_signal      sim  sg 200 programming_ms=4000
 reply-fields-sr     reply_fields     sim  sr 10  fault=short opcode=3c id=80 bytes=100 count=100|fault=never_answer opcode=5a
 reply-fields-sg     reply_fields     sim  sg 10  fault=short opcode=3c id=80 bytes=100 count=100|fault=never_answer opcode=5a
 '
-# never-answered: the kernel gives up on the 2 s MODE SENSE and aborts it;
-# TCMU settles the abort at its cmd_time_out, so 10 s keeps the case short
-# (a real drive answers an abort at once).
+# never-answered, reply-fields: the kernel gives up on a 2 s MODE SENSE the
+# drive never answers and aborts it; 10 s bounds how long that abort can wait.
 
 case_names() { awk 'NF { print $1 }' <<<"$KERNEL_CASES"; }
 case_row() { awk -v n="$1" '$1 == n' <<<"$KERNEL_CASES"; }
