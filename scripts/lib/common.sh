@@ -13,6 +13,9 @@ as_root() {
 
 # Debian packages the builds and the tests need. wine32:i386 is the 32-bit
 # Wine that runs our i686 programs; fp-utils brings chmcmd for the help files.
+# The kernel stage boots Debian's kernel in QEMU with a busybox initramfs
+# (cpio, kmod's depmod and modprobe), and checks kestrel against sg3-utils,
+# regionset and setpriv (util-linux); jq reads kestrel's JSON.
 KESTREL_PACKAGES=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -20,6 +23,7 @@ KESTREL_PACKAGES=(
   mingw-w64 g++-mingw-w64-i686 gcc-multilib
   wine wine32:i386 fonts-wine
   xvfb x11-utils imagemagick fonts-ipafont-gothic locales fp-utils zip unzip
+  qemu-system-x86 busybox-static cpio kmod sg3-utils regionset jq util-linux
 )
 
 # The suite's version and its programs, in the order the launcher names them;
@@ -98,6 +102,13 @@ build_letter_sim() {
   ninja -C "$KESTREL_BUILD/native" -t targets all 2>/dev/null | grep -q '^kestrel_sg32:' &&
     targets+=(kestrel_sg32)
   kestrel_ninja "$KESTREL_BUILD/native" "${targets[@]}"
+}
+
+# What the kernel stage runs in its guest: kestrel, the firmware file maker
+# and the TCMU handler of the simulated drive.
+build_kernel_tools() {
+  kestrel_configure "$KESTREL_BUILD/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo || return 1
+  kestrel_ninja "$KESTREL_BUILD/native" kestrel kestrel_make_firmware kestrel-tcmu
 }
 
 build_cross() {
