@@ -29,8 +29,11 @@ class DriveHost {
   // After a failed command: the right whose absence made the kernel refuse
   // it, as a sentence; empty when that was not the cause.
   virtual std::string Refusal() const = 0;
+  // Since the last open: the first command that failed on the way to the
+  // drive (timed out, not delivered), as a phrase; empty when none did.
+  virtual std::string TransportFault() const { return {}; }
   // Before anything is written to flash: empty, or why it cannot be.
-  virtual std::string FirmwareWriteBlocker() = 0;
+  virtual std::string FirmwareWriteBlocker(const std::string& device) = 0;
   // The end of a command: a simulated machine keeps its state.
   virtual bool Finish(std::string& why) = 0;
 };

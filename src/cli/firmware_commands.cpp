@@ -310,7 +310,7 @@ int UpdateFirmwareCommand(Session& session, const std::string& device, const std
   FirmwareLoader loader(context, image, view, log, files, kTarn9xFirmwareTraits);
   int status = kExitOk;
   if (!LoadFile(session, context, loader, log, hexPath, status)) return status;
-  const std::string blocker = session.host.FirmwareWriteBlocker();
+  const std::string blocker = session.host.FirmwareWriteBlocker(device);
   if (!blocker.empty() && !choices.dryRun) return session.Fail(kExitUsage, blocker);
   if (!choices.dryRun) {
     if (const int busy = session.Reserve(device)) return busy;

@@ -197,6 +197,11 @@ int RunKestrel(const std::vector<std::string>& args, Environment& environment) {
   if (!host) return EndEarly(terminal, request.json, kExitUsage, why);
   Session session{terminal, *host, prompter, request.json};
   int status = request.run(session);
+  // A failure whose cause never reached the drive says what it was.
+  const std::string fault = host->TransportFault();
+  if (status != kExitOk && !session.error.empty() && !fault.empty()) {
+    session.error += " (" + fault + ")";
+  }
   if (environment.afterCommand) environment.afterCommand(*host);
   if (!host->Finish(why) && status == kExitOk) status = session.Fail(kExitUsage, why);
   Print(session, status);

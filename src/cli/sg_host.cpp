@@ -1,6 +1,7 @@
 #include "cli/sg_host.h"
 
 #include <errno.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <utility>
@@ -73,7 +74,22 @@ std::string SgHost::Refusal() const {
   return {};
 }
 
-std::string SgHost::FirmwareWriteBlocker() {
+std::string SgHost::FirmwareWriteBlocker(const std::string& device) {
+  struct stat node {};
+  // The sg driver passes WRITE BUFFER to whoever opened its node read-write;
+  // the block layer (/dev/srN) only to a process with CAP_SYS_RAWIO.
+  if (::stat(device.c_str(), &node) == 0 && S_ISCHR(node.st_mode)) {
+    int error = 0;
+    const int fd = port_.Open(device, true, error);
+    if (fd >= 0) {
+      port_.Close(fd);
+      return {};
+    }
+    if (error != EACCES && error != EPERM && error != EROFS) return {};  // the open says why
+    return "firmware update through " + device + " needs write access to it (" +
+           std::strerror(error) + "; its group with write permission, or root); nothing was "
+           "written";
+  }
   if (port_.HasRawIo()) return {};
   return "firmware update needs CAP_SYS_RAWIO: the kernel passes WRITE BUFFER only to a process "
          "that holds it (run kestrel as root); nothing was written";

@@ -23,7 +23,8 @@ class SgHost final : public DriveHost {
   int Reserve(const std::string& device, std::string& why) override;
   TimerPort& Timer() override { return timer_; }
   std::string Refusal() const override;
-  std::string FirmwareWriteBlocker() override;
+  std::string FirmwareWriteBlocker(const std::string& device) override;
+  std::string TransportFault() const override { return transport_.TransportFault(); }
   bool Finish(std::string&) override { return true; }
 
  private:

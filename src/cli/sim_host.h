@@ -31,7 +31,7 @@ class SimHost final : public DriveHost {
   int Reserve(const std::string&, std::string&) override { return 0; }
   TimerPort& Timer() override { return timer_; }
   std::string Refusal() const override { return {}; }
-  std::string FirmwareWriteBlocker() override { return {}; }
+  std::string FirmwareWriteBlocker(const std::string&) override { return {}; }
   bool Finish(std::string& why) override;
 
   sim::Bus& GetBus() { return bus_; }

@@ -3,6 +3,7 @@
 #include <errno.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace kestrel::linux_sg {
@@ -47,6 +48,7 @@ int32_t SgTransport::ReleaseDriveAccess() {
 int SgTransport::OpenDevice(const std::string& path) {
   CloseDevice();
   refusal_ = MissingRight::None;
+  fault_.clear();
   pendingSenseLength_ = 0;
   int error = 0;
   fd_ = port_.Open(path, true, error);
@@ -119,6 +121,17 @@ int32_t SgTransport::Execute(const ScsiCommand& command) {
   }
   const MissingRight right = RightFor(last_.failure, opcode, openForWrite_);
   if (right != MissingRight::None) refusal_ = right;
+  const bool onTheWay = last_.failure == SgFailure::TimedOut ||
+                        last_.failure == SgFailure::HostError ||
+                        last_.failure == SgFailure::DriverError ||
+                        last_.failure == SgFailure::DeviceGone ||
+                        last_.failure == SgFailure::CallFailed;
+  if (onTheWay && fault_.empty()) {
+    char code[8];
+    std::snprintf(code, sizeof code, "%02Xh", opcode);
+    fault_ = std::string("command ") + code + ": " + SgFailureText(last_.failure);
+    if (last_.osError != 0) fault_ += std::string(" (") + std::strerror(last_.osError) + ")";
+  }
   return last_.result;
 }
 

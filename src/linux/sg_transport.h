@@ -49,6 +49,10 @@ class SgTransport final : public CommandTransport {
   // Set by a command the kernel refused for a missing right; stays until
   // the next device is opened.
   MissingRight Refusal() const { return refusal_; }
+  // The first command since the device was opened that failed on the way
+  // (timed out, undelivered, the device gone) rather than by the drive's
+  // answer, as "command 5Ah: the command timed out"; empty if none.
+  const std::string& TransportFault() const { return fault_; }
 
  private:
   SgPort& port_;
@@ -59,6 +63,7 @@ class SgTransport final : public CommandTransport {
   SgOutcome last_;
   uint32_t received_ = 0;
   MissingRight refusal_ = MissingRight::None;
+  std::string fault_;
   // The sense that came with the last CHECK CONDITION. The kernel fetched it
   // from the drive already, so a REQUEST SENSE right after is answered from
   // here: the drive itself would report no sense any more.

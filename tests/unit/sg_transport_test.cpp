@@ -193,6 +193,7 @@ TEST_F(SgTransportTest, TheProgrammingCommandOutlastsTheFlashAndItsFailureIsNotT
   EXPECT_GE(port_.seen[0].timeout, 120000u);
   EXPECT_LT(port_.seen[0].timeout, 600000u);
   EXPECT_NE(err.str().find("Do not switch the machine off"), std::string::npos) << err.str();
+  EXPECT_EQ(transport_.TransportFault(), "command 3Bh: the command timed out");
 }
 
 TEST_F(SgTransportTest, GivesEveryCommandItsTimeoutInMilliseconds) {
@@ -337,6 +338,11 @@ TEST(SgHostRights, SaysWhichRightARefusedCommandLacked) {
   writeBuffer.cdbLength = 10;
   EXPECT_NE(host.Transport().Execute(writeBuffer), 0);
   EXPECT_NE(host.Refusal().find("CAP_SYS_RAWIO"), std::string::npos) << host.Refusal();
+  // A character device (an sg node) needs a read-write open, not CAP_SYS_RAWIO.
+  port.rawIo = false;
+  EXPECT_NE(host.FirmwareWriteBlocker("/dev/null").find("needs write access"), std::string::npos);
+  port.refuseWrite = false;
+  EXPECT_EQ(host.FirmwareWriteBlocker("/dev/null"), "");
 }
 
 // ---- one kestrel on a drive that is being changed ---------------------------
