@@ -29,6 +29,9 @@ int CheckDevice(Session& session, const std::string& device, DeviceNeed need,
   if (!identity.Optical()) {
     return session.Fail(kExitRefused, named + " is not a CD/DVD drive; nothing was changed");
   }
+  if (need == DeviceNeed::MakerDvd && !identity.makerDvd) {
+    return session.Fail(kExitRefused, named + " is not a Kestrel DVD drive; nothing was changed");
+  }
   if (need == DeviceNeed::KestrelDrive && !identity.supported) {
     return session.Fail(kExitRefused,
                         named + " is not a supported Kestrel drive; nothing was changed");

@@ -11,6 +11,7 @@ namespace kestrel::cli {
 
 enum class DeviceNeed {
   OpticalDrive,  // a CD/DVD device (peripheral type 5, a full INQUIRY reply)
+  MakerDvd,      // one of the maker's DVD drives, as the region utility lists them
   KestrelDrive,  // a model of the supported-model table
 };
 

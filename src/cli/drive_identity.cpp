@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "drive/command_set.h"
+#include "drive/discovery.h"
 #include "drive/supported_drive.h"
 
 namespace kestrel::cli {
@@ -35,6 +36,7 @@ DriveIdentity ReadDriveIdentity(DriveContext& context) {
   identity.product = Field(data, 16, 16);
   identity.revision = Field(data, 32, 4);
   const bool maker = identity.vendor == "KESTREL";
+  identity.makerDvd = IsMakerDvd(data, kInquiryMinimumLength);
   // The maker's drives keep their firmware date after the revision.
   if (maker) identity.firmwareDate = Field(data, 37, 10);
   // The check asks INQUIRY again: the reply above is already read.

@@ -11,6 +11,7 @@ struct DriveIdentity {
   bool answered = false;  // INQUIRY succeeded
   uint8_t peripheralType = 0x1F;
   std::string vendor, product, revision, firmwareDate;
+  bool makerDvd = false;   // the maker's DVD drive, as the region utility lists them
   bool supported = false;  // a model of the supported-model table
   int generation = 0;      // with supported
   bool Optical() const { return peripheralType == 5; }

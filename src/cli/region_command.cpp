@@ -145,7 +145,7 @@ int SetRegion(Session& session, const std::string& device, int region, bool perm
   }
   if (const int busy = session.Reserve(device)) return busy;
   DriveIdentity identity;
-  if (const int refused = CheckDevice(session, device, DeviceNeed::OpticalDrive, identity)) {
+  if (const int refused = CheckDevice(session, device, DeviceNeed::MakerDvd, identity)) {
     return refused;
   }
   const std::string named = NamedDevice(device, identity);

@@ -585,6 +585,7 @@ TEST_F(KestrelCliTest, ChangesReachOnlyTheDevicesTheyAreFor) {
       {"mode", "/dev/sr1", "quiet", "/dev/sr1 (PIONEER DVD-ROM DVD-106) is not a supported Kestrel"},
       {"mode", "/dev/sr2", "quiet", "/dev/sr2 (ATA WDC WD10EZEX) is not a CD/DVD drive"},
       {"region", "set", "/dev/sr2", "2", "/dev/sr2 (ATA WDC WD10EZEX) is not a CD/DVD drive"},
+      {"region", "set", "/dev/sr1", "2", "/dev/sr1 (PIONEER DVD-ROM DVD-106) is not a Kestrel DVD"},
       {"speed", "set", "/dev/sr2", "8X", "is not a CD/DVD drive"},
       {"region", "set", "/dev/sr0", "2", "/dev/sr0 gave no full INQUIRY reply"}};
   for (std::vector<std::string> args : rows) {
