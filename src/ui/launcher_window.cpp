@@ -98,8 +98,7 @@ void LauncherWindow::ShowMessageBox(const std::string& text, const std::string& 
 
 bool LauncherWindow::AskOkCancel(const std::string& text, const std::string& caption,
                                  BoxIcon icon) {
-  const UINT style = MB_OKCANCEL | (icon == BoxIcon::Exclamation ? MB_ICONEXCLAMATION : 0);
-  return MessageBoxW(window_, Wide(text).c_str(), Wide(caption).c_str(), style) == IDOK;
+  return shell_.AskOkCancel(window_, text, caption, icon);
 }
 
 void LauncherWindow::SetInformationText(const std::string& text) {

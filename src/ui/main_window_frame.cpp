@@ -84,8 +84,7 @@ void MainWindowFrame::ShowBox(const std::string& text, const std::string& captio
 }
 
 bool MainWindowFrame::AskBox(const std::string& text, const std::string& caption, BoxIcon icon) {
-  const UINT style = MB_OKCANCEL | (icon == BoxIcon::Exclamation ? MB_ICONEXCLAMATION : 0);
-  return MessageBoxW(window_, Wide(text).c_str(), Wide(caption).c_str(), style) == IDOK;
+  return shell_.AskOkCancel(window_, text, caption, icon);
 }
 
 void MainWindowFrame::PumpMessages() { win32::PumpWithoutInput(); }

@@ -1,31 +1,31 @@
-// BECK2K: the speed control utility through SCSI pass-through on the drive
-// letters. Each operation opens the selected drive and closes it at its end.
+// BECK9X: the speed control utility over the ASPI manager (WNASPI32.DLL).
 #include <windows.h>
 // after <windows.h>
 #include <commctrl.h>
 
 #include "apps/program_table.h"
-#include "apps/speed_program.h"
-#include "drive/letter_discovery.h"
-#include "drive/passthrough_transport.h"
+#include "apps/speed/speed_program.h"
+#include "drive/aspi_discovery.h"
+#include "drive/aspi_transport.h"
 #include "ui/speed_window.h"
 #include "ui/speed_window_texts.h"
 #include "win32/program_start.h"
-#include "win32/win32_passthrough_port.h"
+#include "win32/win32_aspi_port.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace kestrel;
   win32::StartProgram();
-  const ProgramRow& row = kBeck2kProgram;
+  const ProgramRow& row = kBeck9xProgram;
 
-  win32::Win32PassThroughPort passThroughPort;
-  PassThroughTransport transport(passThroughPort);
-  // A failure here shows itself in drive discovery.
+  win32::Win32AspiPort aspiPort;
+  AspiTransport transport(aspiPort);
+  // Not examined: a manager that is missing or finds no adapter shows itself
+  // as "No ATAPI I/F found." in the drive discovery.
   transport.InitDriveAccess();
 
   DriveContext context(transport, *row.drive);
-  LetterDiscovery discovery(context, transport);
-  LetterDriveSelector selector(transport);
+  AspiDiscovery discovery(context, transport);
+  AspiDriveSelector selector(transport);
 
   SpeedWindow window(instance, {row.shell, row.mainTemplateId, row.progressTemplateId,
                                 IDC_SPEED_DRIVE_LIST, SpeedWindowControlTexts()});
