@@ -5,8 +5,10 @@
 #     in program_table.h is checked against by the unit tests),
 #   - programs.txt in the cross build, read by scripts/ and the e2e cases.
 #
-# kestrel_program_family(FOLDER LIBRARIES...): the libraries the programs of
-#   src/apps/FOLDER link besides the shared window pieces and Win32 ports.
+# kestrel_program_family(FOLDER WINDOW sources... LIBRARIES libraries...): the
+#   programs of src/apps/FOLDER show the windows of the src/ui sources named
+#   (the library kestrel_ui_FOLDER) and link, besides them and the shared
+#   window pieces and Win32 ports, only the libraries named.
 # kestrel_program_row(NAME FOLDER TEMPLATE TRANSPORT HELP-TOPIC): NAME.EXE,
 #   built from src/apps/FOLDER/<name>_main.cpp (and any other .cpp there that
 #   is not an entry point) with the windows of src/ui/TEMPLATE; TRANSPORT is
@@ -17,10 +19,15 @@ include_guard(GLOBAL)
 set(KESTREL_PROGRAM_FAMILIES)
 set(KESTREL_PROGRAM_NAMES)
 
-macro(kestrel_program_family folder)
-  list(APPEND KESTREL_PROGRAM_FAMILIES ${folder})
-  set(KESTREL_FAMILY_${folder}_LIBRARIES ${ARGN})
-endmacro()
+function(kestrel_program_family folder)
+  cmake_parse_arguments(FAMILY "" "" "WINDOW;LIBRARIES" ${ARGN})
+  if(NOT FAMILY_WINDOW)
+    message(FATAL_ERROR "family ${folder}: no WINDOW sources")
+  endif()
+  set(KESTREL_PROGRAM_FAMILIES ${KESTREL_PROGRAM_FAMILIES} ${folder} PARENT_SCOPE)
+  set(KESTREL_FAMILY_${folder}_WINDOW ${FAMILY_WINDOW} PARENT_SCOPE)
+  set(KESTREL_FAMILY_${folder}_LIBRARIES ${FAMILY_LIBRARIES} PARENT_SCOPE)
+endfunction()
 
 macro(kestrel_program_row name folder template transport topic)
   if(NOT "${transport}" MATCHES "^(aspi|passthrough|none)$")
@@ -36,11 +43,16 @@ macro(kestrel_program_row name folder template transport topic)
   set(KESTREL_PROGRAM_${name}_HELP ${topic})
 endmacro()
 
-kestrel_program_family(firmware kestrel_ui_firmware kestrel_firmware kestrel_drive comdlg32)
-kestrel_program_family(region kestrel_ui_region kestrel_region kestrel_drive)
-kestrel_program_family(speed kestrel_ui_speed kestrel_speed kestrel_drive)
+# FirmwareUpdateWindow and its confirmation window.
+kestrel_program_family(firmware
+  WINDOW confirm_update_dialog.cpp firmware_update_window.cpp firmware_window_texts.cpp
+  LIBRARIES kestrel_firmware kestrel_drive comdlg32)
+kestrel_program_family(region
+  WINDOW region_window.cpp region_window_texts.cpp LIBRARIES kestrel_region kestrel_drive)
+kestrel_program_family(speed
+  WINDOW speed_window.cpp speed_window_texts.cpp LIBRARIES kestrel_speed kestrel_drive)
 # The launcher links no drive code.
-kestrel_program_family(launcher kestrel_ui_launcher kestrel_launcher)
+kestrel_program_family(launcher WINDOW launcher_window.cpp LIBRARIES kestrel_launcher)
 
 #                  NAME    FOLDER   TEMPLATE   TRANSPORT   HELP-TOPIC
 kestrel_program_row(TARN9X firmware tarn9x.rc  aspi        UpdateUtility.htm)
