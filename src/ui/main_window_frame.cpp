@@ -53,7 +53,7 @@ void MainWindowFrame::OnCommandMessage(WORD id, WORD code) {
     return;
   }
   if (id == IDCANCEL) {  // the close command of the caption or the system menu, or Escape
-    EndDialog(window_, IDCANCEL);
+    OnCloseRequest();
     return;
   }
   OnCommand(id, code);  // Enter (IDOK) closes nothing unless the window says so
@@ -77,6 +77,10 @@ void MainWindowFrame::EndOperation() {
 
 void MainWindowFrame::RequestClose() { SendMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
+void MainWindowFrame::EndWindow() { EndDialog(window_, IDCANCEL); }
+
+void MainWindowFrame::ShowHelp() { shell_.ShowHelp(window_); }
+
 void MainWindowFrame::PostClose() { PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 void MainWindowFrame::ShowBox(const std::string& text, const std::string& caption) {
@@ -84,7 +88,8 @@ void MainWindowFrame::ShowBox(const std::string& text, const std::string& captio
 }
 
 bool MainWindowFrame::AskBox(const std::string& text, const std::string& caption, BoxIcon icon) {
-  return shell_.AskOkCancel(window_, text, caption, icon);
+  const UINT style = MB_OKCANCEL | (icon == BoxIcon::Exclamation ? MB_ICONEXCLAMATION : 0);
+  return MessageBoxW(window_, Wide(text).c_str(), Wide(caption).c_str(), style) == IDOK;
 }
 
 void MainWindowFrame::PumpMessages() { win32::PumpWithoutInput(); }

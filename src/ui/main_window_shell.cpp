@@ -94,10 +94,4 @@ void MainWindowShell::ShowMessage(HWND owner, const std::string& text, const std
   MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), MB_OK);
 }
 
-bool MainWindowShell::AskOkCancel(HWND owner, const std::string& text, const std::string& caption,
-                                  BoxIcon icon) {
-  const UINT style = MB_OKCANCEL | (icon == BoxIcon::Exclamation ? MB_ICONEXCLAMATION : 0);
-  return MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), style) == IDOK;
-}
-
 }  // namespace kestrel

@@ -9,7 +9,6 @@
 #include "shell/control_text.h"
 #include "shell/language.h"
 #include "shell/shell_catalog.h"
-#include "shell/views.h"
 
 namespace kestrel {
 
@@ -34,8 +33,6 @@ class MainWindowShell {
   void ShowHelp(HWND window);
 
   void ShowMessage(HWND owner, const std::string& text, const std::string& caption);
-  // The OK/Cancel question box: true for OK.
-  bool AskOkCancel(HWND owner, const std::string& text, const std::string& caption, BoxIcon icon);
 
   Language language() const { return language_; }
   const ShellTraits& traits() const { return traits_; }
