@@ -2,10 +2,7 @@
 // that the build, the scripts and the e2e cases are made from.
 #include <gtest/gtest.h>
 
-#include <iterator>
-
 #include "apps/program_table.h"
-#include "fakes/program_rows.h"
 #include "program_list.h"
 
 namespace kestrel {
@@ -13,45 +10,30 @@ namespace {
 
 enum class ListTransport { Aspi, PassThrough, None };
 
-struct ListEntry {
-  Program program;
-  const char* name;
-  ListTransport transport;
-  const char* helpTopic;
-};
-
-#define KESTREL_LIST_ENTRY(id, name, transport, topic) \
-  {Program::id, name, ListTransport::transport, topic},
-const ListEntry kList[] = {KESTREL_PROGRAM_LIST(KESTREL_LIST_ENTRY)};
-#undef KESTREL_LIST_ENTRY
+void ExpectRow(const ProgramRow& row, Program program, const char* name, ListTransport transport,
+               const char* helpTopic) {
+  SCOPED_TRACE(name);
+  EXPECT_EQ(row.program, program);
+  EXPECT_EQ(row.shell.program, program);
+  EXPECT_STREQ(row.shell.name, name);
+  EXPECT_STREQ(row.shell.helpTopic, helpTopic);
+  if (transport == ListTransport::None) {
+    EXPECT_EQ(row.drive, nullptr);
+    EXPECT_EQ(row.maxTimerPeriodMs, 0u);
+    return;
+  }
+  ASSERT_NE(row.drive, nullptr);
+  EXPECT_EQ(row.drive->program, program);
+  EXPECT_STREQ(row.drive->name, name);
+  EXPECT_EQ(row.maxTimerPeriodMs, transport == ListTransport::Aspi ? kAspiTimerPeriodMs
+                                                                    : kPassThroughTimerPeriodMs);
+}
 
 TEST(ProgramTable, EveryRowIsTheProgramOfItsListEntry) {
-  ASSERT_EQ(std::size(kList), std::size(testing::kAllProgramRows));
-  for (size_t i = 0; i < std::size(kList); ++i) {
-    const ListEntry& entry = kList[i];
-    const ProgramRow& row = *testing::kAllProgramRows[i];
-    SCOPED_TRACE(entry.name);
-    EXPECT_EQ(row.program, entry.program);
-    EXPECT_EQ(row.shell.program, entry.program);
-    EXPECT_STREQ(row.shell.name, entry.name);
-    EXPECT_STREQ(row.shell.helpTopic, entry.helpTopic);
-    switch (entry.transport) {
-      case ListTransport::Aspi:
-      case ListTransport::PassThrough:
-        ASSERT_NE(row.drive, nullptr);
-        EXPECT_EQ(row.drive->program, entry.program);
-        EXPECT_STREQ(row.drive->name, entry.name);
-        EXPECT_EQ(row.maxTimerPeriodMs, entry.transport == ListTransport::Aspi
-                                            ? kAspiTimerPeriodMs
-                                            : kPassThroughTimerPeriodMs);
-        break;
-      case ListTransport::None:
-        EXPECT_EQ(row.drive, nullptr);
-        EXPECT_EQ(row.firmware, nullptr);
-        EXPECT_EQ(row.maxTimerPeriodMs, 0u);
-        break;
-    }
-  }
+#define KESTREL_EXPECT_ROW(id, name, transport, topic) \
+  ExpectRow(k##id##Program, Program::id, name, ListTransport::transport, topic);
+  KESTREL_PROGRAM_LIST(KESTREL_EXPECT_ROW)
+#undef KESTREL_EXPECT_ROW
 }
 
 }  // namespace
