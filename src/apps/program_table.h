@@ -14,7 +14,9 @@
 //     template, transport, help topic).                                  1
 //  2. src/apps/new/: new9x_main.cpp and new2k_main.cpp, the entry points:
 //     the transport and its discovery and drive access, the window, the
-//     operations (copy a pair of the same transports, e.g. speed/).       2
+//     operations (copy a pair of the same transports, e.g. speed/); a
+//     window that takes its operations as one object gets a header here
+//     binding them (speed/speed_program.h), one file more.                2
 //  3. This file: the rows kNew9xProgram and kNew2kProgram.                 1
 //  4. Their shell rows (name, menu items, About, help) in
 //     shell/shell_catalog.h and .cpp, and their drive profiles (sense
