@@ -26,10 +26,18 @@ KESTREL_PACKAGES=(
   qemu-system-x86 busybox-static cpio kmod sg3-utils regionset jq util-linux
 )
 
-# The suite's version and its programs, in the order the launcher names them;
-# scripts/run and scripts/dist take whichever of them are built.
+# The suite's version.
 KESTREL_VERSION=1.03
-KESTREL_PROGRAMS=(TARN9X.EXE TARN2K.EXE MERE9X.EXE MERE2K.EXE BECK9X.EXE BECK2K.EXE FELL32.EXE)
+
+# kestrel_programs [CROSS-BUILD-DIR]: the suite's programs (NAME.EXE), one a
+# line, in the order the launcher names them: the rows of
+# src/apps/programs.cmake, as the configured cross build lists them in its
+# programs.txt; nothing while it is not configured. scripts/run and
+# scripts/dist take whichever of them are built.
+kestrel_programs() {
+  local list=${1:-$KESTREL_BUILD/win32}/programs.txt
+  [ -f "$list" ] && cut -d ' ' -f 1 "$list"
+}
 
 package_installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'

@@ -1,11 +1,43 @@
 // The program table: everything that differs between the programs of the
 // suite, one row per program. An entry point takes its row and builds its
-// transport, window and operations from it; a new program adds its row here
-// (and, where it differs from every other, its shell traits, drive profile
-// and discovery rule in their layers).
+// transport, window and operations from it. The list of the programs itself
+// is src/apps/programs.cmake; the unit tests check these rows against it
+// (ProgramTable in tests/unit/program_table_test.cpp).
 //
 // Each row is its own object, so a program links only what its row names:
 // the launcher's row names no drive code.
+//
+// Adding a two-build drive program, NEW9X over ASPI and NEW2K over
+// pass-through, with its own window (the files each step touches):
+//  1. src/apps/programs.cmake: its family line (FOLDER new, its WINDOW
+//     sources, the LIBRARIES of its layer) and its two rows (folder,
+//     template, transport, help topic).                                  1
+//  2. src/apps/new/: new9x_main.cpp and new2k_main.cpp, the entry points:
+//     the transport and its discovery and drive access, the window, the
+//     operations (copy a pair of the same transports, e.g. speed/); a
+//     window that takes its operations as one object gets a header here
+//     binding them (speed/speed_program.h), one file more.                2
+//  3. This file: the rows kNew9xProgram and kNew2kProgram.                 1
+//  4. Their shell rows (name, menu items, About, help) in
+//     shell/shell_catalog.h and .cpp, and their drive profiles (sense
+//     length, identification, model table, discovery rule) in
+//     drive/program_profile.h and .cpp.                                   4
+//  5. Its window: ui/new_window.h and .cpp on DriveWindow<View> (the
+//     main-window base: drive list, progress, boxes, OK/Cancel questions,
+//     the busy rule), the sources named in step 1.                        2
+//  6. Its two templates ui/new9x.rc and ui/new2k.rc, and their control ids
+//     in ui/resource_ids.h (the e2e cases read them by name).             3
+//  7. Its help pages: help/en and help/ja, the topic page of step 1 and its
+//     entries in the contents (.hhc) and the index (.hhk).                 6
+//                                                              in all:   19
+// Nothing else names the programs: the build targets and their size flags,
+// the Program values, scripts/run, scripts/dist and the e2e cases' program
+// list follow the rows of step 1. Besides these: the operations in their
+// layer (src/new/, added to the top CMakeLists.txt) with their tests; its
+// e2e cases and a row in tests/e2e/cases/15_help_and_version.sh; a
+// discovery rule of its own, if none of drive/discovery.h fits; and, for
+// the launcher to start it, a row of launcher/utility_launcher.cpp with a
+// button in ui/fell32.rc.
 #pragma once
 #include <cstdint>
 

@@ -1,9 +1,7 @@
 #include "ui/launcher_window.h"
 
 #include "shell/control_text.h"
-#include "ui/dialog_thunk.h"
 #include "ui/resource_ids.h"
-#include "win32/message_pump.h"
 #include "win32/wide_text.h"
 
 namespace kestrel {
@@ -22,94 +20,45 @@ constexpr const char* kJapaneseTitle = "DVD-ROMユーティリティ[Windows版]
 }  // namespace
 
 LauncherWindow::LauncherWindow(HINSTANCE instance, const ShellTraits& traits)
-    : instance_(instance), shell_(instance, traits) {}
+    : MainWindow(instance, {traits, IDD_LAUNCHER, 0, 0,
+                            {kJapaneseTexts, sizeof kJapaneseTexts / sizeof kJapaneseTexts[0]}}) {}
 
 INT_PTR LauncherWindow::Run(UtilityLauncher& launcher) {
   launcher_ = &launcher;
-  return DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_LAUNCHER), nullptr,
-                         DialogThunk<LauncherWindow>, reinterpret_cast<LPARAM>(this));
+  return RunModal();
 }
 
-INT_PTR LauncherWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG:
-      window_ = window;
-      return OnInitDialog();
-    case WM_COMMAND:
-      OnCommand(LOWORD(wParam));
-      return TRUE;
-    case WM_CLOSE:
-      OnClose();
-      return TRUE;
-    case WM_SYSCOMMAND:
-      // While the close procedure waits, neither About nor Help opens.
-      if (closing_ && ClassifySysCommand(static_cast<uint32_t>(wParam)) != ShellCommand::Other) {
-        return TRUE;
-      }
-      if (!closing_ && shell_.HandleSysCommand(window, wParam)) {
-        SetWindowLongPtrW(window, DWLP_MSGRESULT, 0);
-        return TRUE;
-      }
-      return FALSE;
-    case WM_PAINT:
-      return shell_.PaintMinimized(window) ? TRUE : FALSE;
-    case WM_QUERYDRAGICON:
-      SetWindowLongPtrW(window, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(shell_.Icon()));
-      return TRUE;
-  }
-  return FALSE;
+void LauncherWindow::OnSetUp() {
+  if (language().Japanese()) SetWindowTextW(window(), Wide(kJapaneseTitle).c_str());
+  launcher_->OnWindowSetUp(language());
 }
 
-BOOL LauncherWindow::OnInitDialog() {
-  const Language language =
-      shell_.SetUp(window_, {kJapaneseTexts, sizeof kJapaneseTexts / sizeof kJapaneseTexts[0]});
-  if (language.Japanese()) SetWindowTextW(window_, Wide(kJapaneseTitle).c_str());
-  launcher_->OnWindowSetUp(language);
-  return TRUE;
-}
-
-void LauncherWindow::OnCommand(WORD id) {
-  if (closing_) return;
+void LauncherWindow::OnCommand(int id, int) {
   if (const UtilityRow* row = UtilityRowForButton(id)) {
     launcher_->LaunchUtility(row->utility);
     return;
   }
   switch (id) {
     case IDC_HELP_INDEX:
-      shell_.ShowHelp(window_);
+      ShowHelp();
       break;
     case IDC_LAUNCHER_EXIT:
-    case IDCANCEL:  // Esc: a close request like the others
-      SendMessageW(window_, WM_CLOSE, 0, 0);
+      RequestClose();
       break;
   }
 }
 
-void LauncherWindow::OnClose() {
+void LauncherWindow::OnCloseRequest() {
   if (closing_) return;
   closing_ = true;
-  launcher_->Close();
-  EndDialog(window_, 0);
-}
-
-void LauncherWindow::ShowMessageBox(const std::string& text, const std::string& caption) {
-  shell_.ShowMessage(window_, text, caption);
-}
-
-bool LauncherWindow::AskOkCancel(const std::string& text, const std::string& caption,
-                                 BoxIcon icon) {
-  const UINT style = MB_OKCANCEL | (icon == BoxIcon::Exclamation ? MB_ICONEXCLAMATION : 0);
-  return MessageBoxW(window_, Wide(text).c_str(), Wide(caption).c_str(), style) == IDOK;
+  // Waits for the utilities still running; meanwhile the window paints and
+  // acts on nothing.
+  RunOperation([this] { launcher_->Close(); });
+  EndWindow();
 }
 
 void LauncherWindow::SetInformationText(const std::string& text) {
-  SetDlgItemTextW(window_, IDC_OS_INFORMATION, Wide(text).c_str());
-}
-
-void LauncherWindow::Pump() {
-  // Painting and posted messages are handled; the user's keys and clicks are
-  // dropped, and a close or command that arrives is ignored while closing_.
-  win32::PumpWithoutInput();
+  SetDlgItemTextW(window(), IDC_OS_INFORMATION, Wide(text).c_str());
 }
 
 }  // namespace kestrel

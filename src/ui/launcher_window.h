@@ -1,42 +1,35 @@
 // LauncherWindow, template 102 of FELL32: the platform information, the
-// three launch buttons, the help index and Exit. It moves data between its
-// controls and the UtilityLauncher and does nothing else.
+// three launch buttons, the help index and Exit, on the main-window base. It
+// moves data between its controls and the UtilityLauncher and does nothing
+// else; a close runs the launcher's close procedure under the busy rule.
 #pragma once
 #include <windows.h>
 
 #include "launcher/launcher_view.h"
 #include "launcher/utility_launcher.h"
-#include "shell/language.h"
 #include "shell/shell_catalog.h"
-#include "ui/main_window_shell.h"
+#include "ui/main_window.h"
 
 namespace kestrel {
 
-class LauncherWindow final : public LauncherView {
+class LauncherWindow final : public MainWindow<LauncherView> {
  public:
   LauncherWindow(HINSTANCE instance, const ShellTraits& traits);
 
   // Runs the window as a modal dialog until it is closed.
   INT_PTR Run(UtilityLauncher& launcher);
-  INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-  // MessageBoxView
-  void ShowMessageBox(const std::string& text, const std::string& caption) override;
-  bool AskOkCancel(const std::string& text, const std::string& caption, BoxIcon icon) override;
   // LauncherView
   void SetInformationText(const std::string& text) override;
-  void Pump() override;
+  void Pump() override { PumpMessages(); }
 
  private:
-  BOOL OnInitDialog();
-  void OnCommand(WORD id);
-  void OnClose();
+  void OnSetUp() override;
+  void OnCommand(int id, int code) override;
+  void OnCloseRequest() override;
 
-  HINSTANCE instance_;
-  MainWindowShell shell_;
   UtilityLauncher* launcher_ = nullptr;
-  HWND window_ = nullptr;
-  // Set once the close procedure has begun: nothing else is acted on.
+  // Set once the close procedure has begun: it runs once.
   bool closing_ = false;
 };
 

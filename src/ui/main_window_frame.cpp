@@ -53,7 +53,7 @@ void MainWindowFrame::OnCommandMessage(WORD id, WORD code) {
     return;
   }
   if (id == IDCANCEL) {  // the close command of the caption or the system menu, or Escape
-    EndDialog(window_, IDCANCEL);
+    OnCloseRequest();
     return;
   }
   OnCommand(id, code);  // Enter (IDOK) closes nothing unless the window says so
@@ -76,6 +76,10 @@ void MainWindowFrame::EndOperation() {
 }
 
 void MainWindowFrame::RequestClose() { SendMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+void MainWindowFrame::EndWindow() { EndDialog(window_, IDCANCEL); }
+
+void MainWindowFrame::ShowHelp() { shell_.ShowHelp(window_); }
 
 void MainWindowFrame::PostClose() { PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0); }
 

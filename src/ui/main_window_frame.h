@@ -53,6 +53,10 @@ class MainWindowFrame {
   virtual void OnCommand(int id, int code) = 0;
   // Any other message; FALSE for not handled.
   virtual INT_PTR OnOtherMessage(UINT, WPARAM, LPARAM) { return FALSE; }
+  // A close (the Exit buttons, the close box, Escape) while no operation
+  // runs: ends the window. A window with a close procedure of its own runs
+  // it first, as an operation, then calls EndWindow.
+  virtual void OnCloseRequest() { EndWindow(); }
 
   // Runs one operation to its end under the busy rule.
   template <class Operation>
@@ -63,6 +67,9 @@ class MainWindowFrame {
   }
   // The system close command, as the Exit buttons send it.
   void RequestClose();
+  void EndWindow();
+  // The program's help topic, or the box that says the file is missing.
+  void ShowHelp();
 
   // --- what the view implementations use ----------------------------------
   void ShowBox(const std::string& text, const std::string& caption);

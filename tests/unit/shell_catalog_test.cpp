@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 #include <string>
 #include <utility>
 
+#include "fakes/program_rows.h"
 #include "shell/printf_specifiers.h"
 #include "shell/utf8.h"
 #include "ui/firmware_window_texts.h"
@@ -13,8 +15,12 @@
 namespace kestrel {
 namespace {
 
-const ShellTraits* const kAllPrograms[] = {&kTarn9xShell, &kTarn2kShell, &kMere9xShell,
-                                           &kMere2kShell, &kBeck9xShell, &kFell32Shell};
+// The shell row of every program of the program table.
+const auto kAllPrograms = [] {
+  std::array<const ShellTraits*, std::size(testing::kAllProgramRows)> shells{};
+  for (size_t i = 0; i < shells.size(); ++i) shells[i] = &testing::kAllProgramRows[i]->shell;
+  return shells;
+}();
 
 constexpr Language kEnglish{437};
 constexpr Language kJapanese{932};

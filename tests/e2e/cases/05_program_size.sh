@@ -1,11 +1,8 @@
-# Every program is one stripped 32-bit EXE of at most 400 KB.
-e2e_require TARN9X.EXE TARN2K.EXE BECK9X.EXE BECK2K.EXE
+# Every program of the program list is one stripped 32-bit EXE of at most 400 KB.
+mapfile -t programs < <(e2e_programs)
+check_ok "the program list names the programs" test ${#programs[@]} -gt 0
+e2e_require "${programs[@]}"
 
-programs=(TARN9X.EXE TARN2K.EXE BECK9X.EXE BECK2K.EXE)
-[ -n "$(e2e_artifact FELL32.EXE)" ] && programs+=(FELL32.EXE)
-for exe in MERE9X.EXE MERE2K.EXE; do
-  [ -n "$(e2e_artifact "$exe")" ] && programs+=("$exe")
-done
 for exe in "${programs[@]}"; do
   path=$(e2e_artifact "$exe")
   size=$(stat -c %s "$path")

@@ -23,8 +23,8 @@ for lang in en ja; do
   : >"$(e2e_dir)/kestrel-sim.trace"
   e2e_start TARN9X.EXE
   check_ok "$lang: window appears" probe wait-window "$T" 20000
-  check_eq "$lang: the entries, in discovery order" "${expected}x" "$(probe combo-items "$T" 1000; printf x)"
-  check_eq "$lang: the first entry is selected" "${expected%%$'\n'*}" "$(ptext "$T" 1000)"
+  check_eq "$lang: the entries, in discovery order" "${expected}x" "$(probe combo-items "$T" "$IDC_DRIVE_LIST"; printf x)"
+  check_eq "$lang: the first entry is selected" "${expected%%$'\n'*}" "$(ptext "$T" "$IDC_DRIVE_LIST")"
   trace=$(e2e_trace)
   check_has "$lang: target 1 of the IDE adapter is asked" "cmd a=1 t=1 cdb=12" "$trace"
   check_lacks "$lang: target 2 of an IDE adapter is never asked" "a=0 t=2" "$trace"
@@ -32,9 +32,9 @@ for lang in en ja; do
   e2e_shot "tarn9x-drive-list-$lang"
 
   # The other maker's drive is in the list but the update refuses it.
-  probe click "$T" 1011
+  probe click "$T" "$IDC_UPDATE"
   probe sync "$T"
-  pget log text "$T" 1012
+  pget log text "$T" "$IDC_STATUS"
   if [ "$lang" = en ]; then
     check_eq "en: unsupported drive refused" "Selected drive is not supported by this program." "$log"
   else
@@ -42,6 +42,6 @@ for lang in en ja; do
   fi
   check_lacks "$lang: nothing written to any drive" "cdb=3b" "$(e2e_trace)"
 
-  probe click "$T" 1009
+  probe click "$T" "$IDC_EXIT"
   check_ok "$lang: Exit ends the program" probe wait-exit TARN9X.EXE 15000
 done

@@ -2,17 +2,17 @@
 # Japanese) in the current directory, and shows "Help file is not found." while
 # the file is missing; and the version resource of each program says what its
 # About box says. A program joins with one row:
-#   EXE|title|Japanese title (= same)|topic|probe action after the title|About title|About version control[|crlf]
+#   EXE|title|Japanese title (= same)|topic|probe action after the title|About title|About version control id[|crlf]
 # (crlf: the program's "Help file is not found." ends with a line break, as BECK9X's does)
 HELP_ROWS=(
-  "TARN9X.EXE|Firmware Version-Up Utility for Windows9x/Me|=|UpdateUtility.htm|syscommand 0x20|TARN9Xのﾊﾞｰｼﾞｮﾝ情報|1000"
-  "TARN2K.EXE|Firmware Update Utility for Win2000/XP|=|UpdateUtility.htm|syscommand 0x20|About TARN2K|1000"
-  "MERE9X.EXE|Region Utility for Windows9x/Me|=|RegionUtility.htm|syscommand 0x20|About MERE9X|1025"
-  "MERE2K.EXE|Region Utility for Windows2000|=|RegionUtility.htm|syscommand 0x20|About MERE2K|1023"
-  "BECK9X.EXE|Speed Control Utility|=|SpeedControl.htm|syscommand 0x20|About Speed Control Utility|1002|crlf"
-  "BECK2K.EXE|Speed Control Utility|=|SpeedControl.htm|syscommand 0x20|About Speed Control Utility|1002|crlf"
-  "FELL32.EXE|DVD-ROM Utilities for Windows|DVD-ROMユーティリティ[Windows版]|HELPINDEX.htm|click 5|About DVD-ROM Utilities Launcher|1002"
-  "FELL32.EXE|DVD-ROM Utilities for Windows|DVD-ROMユーティリティ[Windows版]|HELPINDEX.htm|syscommand 0x20|About DVD-ROM Utilities Launcher|1002"
+  "TARN9X.EXE|Firmware Version-Up Utility for Windows9x/Me|=|UpdateUtility.htm|syscommand 0x20|TARN9Xのﾊﾞｰｼﾞｮﾝ情報|$IDC_ABOUT_VERSION"
+  "TARN2K.EXE|Firmware Update Utility for Win2000/XP|=|UpdateUtility.htm|syscommand 0x20|About TARN2K|$IDC_ABOUT_VERSION"
+  "MERE9X.EXE|Region Utility for Windows9x/Me|=|RegionUtility.htm|syscommand 0x20|About MERE9X|$IDC_MERE9X_ABOUT_VERSION"
+  "MERE2K.EXE|Region Utility for Windows2000|=|RegionUtility.htm|syscommand 0x20|About MERE2K|$IDC_MERE2K_ABOUT_VERSION"
+  "BECK9X.EXE|Speed Control Utility|=|SpeedControl.htm|syscommand 0x20|About Speed Control Utility|$IDC_SPEED_ABOUT_VERSION|crlf"
+  "BECK2K.EXE|Speed Control Utility|=|SpeedControl.htm|syscommand 0x20|About Speed Control Utility|$IDC_SPEED_ABOUT_VERSION|crlf"
+  "FELL32.EXE|DVD-ROM Utilities for Windows|DVD-ROMユーティリティ[Windows版]|HELPINDEX.htm|click $IDC_HELP_INDEX|About DVD-ROM Utilities Launcher|$IDC_LAUNCHER_ABOUT_VERSION"
+  "FELL32.EXE|DVD-ROM Utilities for Windows|DVD-ROMユーティリティ[Windows版]|HELPINDEX.htm|syscommand 0x20|About DVD-ROM Utilities Launcher|$IDC_LAUNCHER_ABOUT_VERSION"
 )
 e2e_require opthelp.chm opthelpj.chm WNASPI32.DLL
 e2e_install WNASPI32.DLL
@@ -82,7 +82,7 @@ for row in "${HELP_ROWS[@]}"; do
       check_has "$exe: product" $'\nProductName=DVD-ROM Utilities\n' "$resource"
       check_has "$exe: original file name" $'\n'"OriginalFilename=$exe"$'\n' "$resource"
     fi
-    probe click "$about" 1
+    probe click "$about" "$IDOK"
     check_ok "$exe $lang: About box closes" probe wait-gone "$about" 15000
     probe syscommand "$T" 0xF060 >/dev/null
     check_ok "$exe $lang: closes" probe wait-exit "$exe" 30000

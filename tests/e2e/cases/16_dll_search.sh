@@ -29,9 +29,9 @@ check_ok "the planted library received nothing" test ! -e "$DIR/kestrel-sim.trac
 cp "$DIR/WNASPI32.DLL" "$DIR/kestrel-sim.ini" "$DIR/bin/"
 e2e_start 'bin\TARN9X.EXE'
 check_ok "beside the program: the window appears" probe wait-window "$T" 30000
-check_has "with the simulated drive" "KESTREL DVD-ROM DRV-320" "$(probe combo-items "$T" 1000)"
+check_has "with the simulated drive" "KESTREL DVD-ROM DRV-320" "$(probe combo-items "$T" "$IDC_DRIVE_LIST")"
 check_ok "the library beside the program answered" test -s "$DIR/bin/kestrel-sim.trace"
-probe click "$T" 1009
+probe click "$T" "$IDC_EXIT"
 check_ok "Exit ends it" probe wait-exit TARN9X.EXE 15000
 
 # A planted WINMM.DLL (any library: it has none of the timer's entry points)
@@ -40,7 +40,7 @@ check_ok "Exit ends it" probe wait-exit TARN9X.EXE 15000
 cp "$DIR/WNASPI32.DLL" "$DIR/bin/WINMM.DLL"
 WINEDEBUG=+loaddll E2E_DLL_OVERRIDES="$WINEDLLOVERRIDES;winmm=n,b" e2e_start 'bin\TARN9X.EXE'
 check_ok "a WINMM.DLL beside the program: the window appears" probe wait-window "$T" 30000
-probe click "$T" 1009
+probe click "$T" "$IDC_EXIT"
 check_ok "Exit ends it" probe wait-exit TARN9X.EXE 15000
 check_has "the loader was traced" "Loaded" "$(grep -a 'loaddll' "$DIR/wine.log")"
 check_eq "the planted WINMM.DLL was never loaded" "" "$(grep -ai 'loaddll.*bin\\*winmm' "$DIR/wine.log")"

@@ -27,17 +27,17 @@ E2E_CASE_DIR=$PKG
 T="DVD-ROM Utilities for Windows"
 e2e_start FELL32.EXE
 check_ok "FELL32 starts from the unpacked folder" probe wait-window "$T" 30000
-probe click "$T" 5
+probe click "$T" "$IDC_HELP_INDEX"
 check_ok "its help index opens" probe wait-window "Kestrel DVD-ROM Utilities Help" 15000
 probe close "Kestrel DVD-ROM Utilities Help" 10000
 e2e_shot package-fell32-en
 E2E_STARTED+=(TARN2K.EXE)
-probe click "$T" 3
+probe click "$T" "$IDC_LAUNCH_UPDATE"
 # No drive here: the utility starts, finds none and says so.
 check_eq "Update Utility starts TARN2K of the folder" \
   $'Initialize Error\nSupported drive was not found.' "$(probe msgbox ok 30000)"
 check_ok "TARN2K ends" probe wait-exit TARN2K.EXE 15000
-probe click "$T" 6
+probe click "$T" "$IDC_LAUNCHER_EXIT"
 check_ok "FELL32 closes" probe wait-exit FELL32.EXE 15000
 
 # The demo, as its note says: the ASPI program beside the simulated drive.
@@ -49,8 +49,8 @@ if [ -f "$PKG/TARN9X.EXE" ]; then
   T9="Firmware Version-Up Utility for Windows9x/Me"
   e2e_start TARN9X.EXE
   check_ok "demo: TARN9X appears" probe wait-window "$T9" 30000
-  check_has "demo: it lists the simulated drive" "KESTREL DVD-ROM DRV-320" "$(probe combo-items "$T9" 1000)"
-  probe click "$T9" 1009
+  check_has "demo: it lists the simulated drive" "KESTREL DVD-ROM DRV-320" "$(probe combo-items "$T9" "$IDC_DRIVE_LIST")"
+  probe click "$T9" "$IDC_EXIT"
   check_ok "demo: TARN9X ends" probe wait-exit TARN9X.EXE 15000
 fi
 E2E_CASE_DIR=$DIR

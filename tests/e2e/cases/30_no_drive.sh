@@ -9,7 +9,7 @@ check_eq "no adapter box, captioned with the program's name" $'TARN9X\nNo ATAPI 
 e2e_shot tarn9x-no-adapter-en
 probe msgbox ok >/dev/null
 check_eq "not-found box" $'Supported drive did not found\nSupported drive was not found.' "$(probe msgbox none 10000)"
-check_eq "the list holds the no-adapter entry" "No I/F adapter" "$(probe combo-items "$T9" 1000)"
+check_eq "the list holds the no-adapter entry" "No I/F adapter" "$(probe combo-items "$T9" "$IDC_DRIVE_LIST")"
 probe msgbox ok >/dev/null
 check_ok "TARN9X ends" probe wait-exit TARN9X.EXE 15000
 

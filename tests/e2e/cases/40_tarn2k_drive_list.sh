@@ -15,8 +15,8 @@ T="Firmware Update Utility for Win2000/XP"
 e2e_start TARN2K.EXE
 check_ok "window appears" probe wait-window "$T" 30000
 check_eq "only the Kestrel DVD drive is listed" "F: KESTREL DVD-ROM DRV-320  1.10" \
-  "$(probe combo-items "$T" 1000)"
-check_eq "and selected" "F: KESTREL DVD-ROM DRV-320  1.10" "$(ptext "$T" 1000)"
+  "$(probe combo-items "$T" "$IDC_DRIVE_LIST")"
+check_eq "and selected" "F: KESTREL DVD-ROM DRV-320  1.10" "$(ptext "$T" "$IDC_DRIVE_LIST")"
 trace=$(e2e_trace)
 for letter in D F H; do
   check_has "INQUIRY of $letter: with 2 s and 18 sense bytes" \
@@ -24,5 +24,5 @@ for letter in D F H; do
 done
 check_eq "one INQUIRY per letter, nothing else" 3 "$(grep -c '^cmd ' <<<"$trace")"
 e2e_shot tarn2k-drive-list-en
-probe click "$T" 1009
+probe click "$T" "$IDC_EXIT"
 check_ok "Exit ends the program" probe wait-exit TARN2K.EXE 15000

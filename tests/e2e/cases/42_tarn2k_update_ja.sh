@@ -14,21 +14,21 @@ PROGRESS="Now processing..."
 e2e_lang ja
 e2e_start TARN2K.EXE
 check_ok "window appears" probe wait-window "$T" 30000
-probe click "$T" 1010
+probe click "$T" "$IDC_FILE"
 probe open-file "$hex"
 probe sync "$T"
-probe click "$T" 1011
+probe click "$T" "$IDC_UPDATE"
 check_ok "confirmation window" probe wait-window "$CONFIRM" 15000
-check_eq "Japanese question" "選択したドライブのファームウェアをバージョンアップしますか？" "$(ptext "$CONFIRM" 1009)"
-probe click "$CONFIRM" 1
-label=$(probe wait-text "$PROGRESS" 1009 "バージョンアップが完了するまで残り約2" 30000)
+check_eq "Japanese question" "選択したドライブのファームウェアをバージョンアップしますか？" "$(ptext "$CONFIRM" "$IDC_CONFIRM_MESSAGE")"
+probe click "$CONFIRM" "$IDOK"
+label=$(probe wait-text "$PROGRESS" "$IDC_PROGRESS_LABEL" "バージョンアップが完了するまで残り約2" 30000)
 check_has "Japanese countdown" "バージョンアップが完了するまで残り約2" "$label"
 e2e_shot tarn2k-progress-ja
-pget log wait-text "$T" 1012 "アップデート操作" 60000
+pget log wait-text "$T" "$IDC_STATUS" "アップデート操作" 60000
 check_has "Japanese success lines" \
   $'バージョンアップを開始しました。\r\nファームウェアのベリファイは成功しました。\r\nアップデート操作は正常に終了しました。\r\n' "$log"
 check_eq "the list is rebuilt with the new revision" "E: KESTREL DVD-ROM DRV-320  1.20" \
-  "$(probe combo-items "$T" 1000)"
+  "$(probe combo-items "$T" "$IDC_DRIVE_LIST")"
 e2e_shot tarn2k-updated-ja
-probe click "$T" 1009
+probe click "$T" "$IDC_EXIT"
 check_ok "Exit ends the program" probe wait-exit TARN2K.EXE 15000

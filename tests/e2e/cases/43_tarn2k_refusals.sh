@@ -17,26 +17,26 @@ CONFIRM="Confirmation of update"
 e2e_start TARN2K.EXE
 check_ok "window appears" probe wait-window "$T" 30000
 # First a file placed by extended linear addresses: refused, nothing written.
-probe click "$T" 1010
+probe click "$T" "$IDC_FILE"
 probe open-file "$linear"
 probe sync "$T"
-check_has "the linear-address file is refused" "Unsupported extended linear address in line 4098." "$(ptext "$T" 1012)"
-probe click "$T" 1011
+check_has "the linear-address file is refused" "Unsupported extended linear address in line 4098." "$(ptext "$T" "$IDC_STATUS")"
+probe click "$T" "$IDC_UPDATE"
 probe sync "$T"
-check_has "Update refuses it" "This file is not available." "$(ptext "$T" 1012)"
+check_has "Update refuses it" "This file is not available." "$(ptext "$T" "$IDC_STATUS")"
 check_ok "no confirmation window for it" probe wait-gone "$CONFIRM" 1000
 check_eq "nothing was written for it" "" "$(e2e_trace | grep 'cdb=3b')"
-probe click "$T" 1010
+probe click "$T" "$IDC_FILE"
 probe open-file "$hex"
 probe sync "$T"
-probe click "$T" 1011
+probe click "$T" "$IDC_UPDATE"
 check_ok "confirmation window" probe wait-window "$CONFIRM" 15000
-probe click "$CONFIRM" 1
+probe click "$CONFIRM" "$IDOK"
 check_eq "the sense box" $'TARN2K\nSense Code : 05-24-00' "$(probe msgbox ok 30000)"
 probe sync "$T"
-pget log text "$T" 1012
+pget log text "$T" "$IDC_STATUS"
 check_eq "the log ends with the start line" $'Start update !\r\n' "${log: -16}"
-check_eq "the list is rebuilt" "E: KESTREL DVD-ROM DRV-320  1.10" "$(probe combo-items "$T" 1000)"
+check_eq "the list is rebuilt" "E: KESTREL DVD-ROM DRV-320  1.10" "$(probe combo-items "$T" "$IDC_DRIVE_LIST")"
 trace=$(e2e_trace)
 refusal=$(grep -n 'cdb=3b 01 ff 01 00 00 00 80 00 00 .*status=check sense=05/24/00' <<<"$trace" | cut -d: -f1)
 check_ok "the third block was refused" test -n "$refusal"
@@ -47,7 +47,7 @@ check_eq "no block and no programming command after the refusal" "" \
   "$(tail -n +2 <<<"$after" | grep 'cdb=3b')"
 check_has "the list was rebuilt by INQUIRY" "cdb=12 00 00 00 60 00" "$after"
 e2e_shot tarn2k-refused-block-en
-probe click "$T" 1009
+probe click "$T" "$IDC_EXIT"
 check_ok "Exit ends the program" probe wait-exit TARN2K.EXE 15000
 e2e_stop_all
 
@@ -59,16 +59,16 @@ e2e_sim_ini "adapter=atapi" \
 check_ok "letter E set up again" e2e_drive_letters E
 e2e_start TARN2K.EXE
 check_ok "window appears again" probe wait-window "$T" 30000
-probe click "$T" 1010
+probe click "$T" "$IDC_FILE"
 probe open-file "$hex"
 probe sync "$T"
-probe click "$T" 1011
+probe click "$T" "$IDC_UPDATE"
 check_ok "confirmation window" probe wait-window "$CONFIRM" 15000
-probe click "$CONFIRM" 1
-pget log wait-text "$T" 1012 "Update operation" 70000
+probe click "$CONFIRM" "$IDOK"
+pget log wait-text "$T" "$IDC_STATUS" "Update operation" 70000
 check_has "the difference is reported" \
   $'Start update !\r\nFailed to verify new firmware.\r\nUpdate operation failed.\r\n' "$log"
 check_has "the image was read back" "cdb=3c 01 80 00 00 00 00 80 00 00" "$(e2e_trace)"
 e2e_shot tarn2k-readback-en
-probe click "$T" 1009
+probe click "$T" "$IDC_EXIT"
 check_ok "Exit ends the program" probe wait-exit TARN2K.EXE 15000

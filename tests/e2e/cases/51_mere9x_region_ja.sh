@@ -11,37 +11,37 @@ states() { probe buttons "$T" "$@" | tr '\n' ' '; }
 e2e_lang ja
 e2e_start MERE9X.EXE
 check_ok "window appears" probe wait-window "$T" 20000
-pget log wait-text "$T" 1006 "許可" 15000
+pget log wait-text "$T" "$IDC_REGION_LOG" "許可" 15000
 check_eq "Japanese start-up report" \
   $'ドライブのリージョンコードは未設定です.\r\nこのディスクは地域 1での視聴が許可されています。\r\n' "$log"
-check_eq "Japanese count label" "リージョンコードはあと5回変更可能です。" "$(ptext "$T" 1022)"
-check_eq "Japanese group" "DVD-ROMドライブのリージョンコード" "$(ptext "$T" 1003)"
-check_eq "Japanese region 2 text names only the countries" "日本、西ヨーロッパ、南アフリカ" "$(ptext "$T" 1008)"
-check_eq "Japanese Set Region" "リージョン設定" "$(ptext "$T" 1019)"
-check_eq "the heading stays English" "DVD-ROM Region Utility for Windows9x/Me" "$(ptext "$T" 1001)"
+check_eq "Japanese count label" "リージョンコードはあと5回変更可能です。" "$(ptext "$T" "$IDC_REGION_COUNT")"
+check_eq "Japanese group" "DVD-ROMドライブのリージョンコード" "$(ptext "$T" "$IDC_REGION_GROUP")"
+check_eq "Japanese region 2 text names only the countries" "日本、西ヨーロッパ、南アフリカ" "$(ptext "$T" "$IDC_REGION_2")"
+check_eq "Japanese Set Region" "リージョン設定" "$(ptext "$T" "$IDC_SET_REGION")"
+check_eq "the heading stays English" "DVD-ROM Region Utility for Windows9x/Me" "$(ptext "$T" "$IDC_REGION_HEADING")"
 check_eq "disc box 1 only" "1007 11 1013 00 1014 00 1015 00 1016 00 1017 00 " \
-  "$(states 1007 1013 1014 1015 1016 1017)"
+  "$(states "$IDC_DISC_REGION_1" "$IDC_DISC_REGION_2" "$IDC_DISC_REGION_3" "$IDC_DISC_REGION_4" "$IDC_DISC_REGION_5" "$IDC_DISC_REGION_6")"
 e2e_shot mere9x-start-ja
 
-probe click "$T" 1008
-probe click "$T" 1019
-pget log wait-text "$T" 1006 "２です" 15000
+probe click "$T" "$IDC_REGION_2"
+probe click "$T" "$IDC_SET_REGION"
+pget log wait-text "$T" "$IDC_REGION_LOG" "２です" 15000
 check_has "Japanese success, then region 2" \
   $'リージョンの設定は成功しました。\r\nドライブのリージョンコードは２です.\r\n' "$log"
-check_eq "one change fewer" "リージョンコードはあと4回変更可能です。" "$(ptext "$T" 1022)"
+check_eq "one change fewer" "リージョンコードはあと4回変更可能です。" "$(ptext "$T" "$IDC_REGION_COUNT")"
 check_eq "region 2 checked, region 1 allowed by the disc" \
-  "1002 10 1008 11 1009 00 1010 00 1011 00 1012 00 " "$(states 1002 1008 1009 1010 1011 1012)"
+  "1002 10 1008 11 1009 00 1010 00 1011 00 1012 00 " "$(states "$IDC_REGION_1" "$IDC_REGION_2" "$IDC_REGION_3" "$IDC_REGION_4" "$IDC_REGION_5" "$IDC_REGION_6")"
 e2e_shot mere9x-changed-ja
-probe click "$T" 1020
+probe click "$T" "$IDC_REGION_EXIT"
 check_ok "Exit ends MERE9X" probe wait-exit MERE9X.EXE 15000
 
 e2e_sim_ini "adapter=atapi" "$drive" "disc=none"
 e2e_start MERE9X.EXE
 check_ok "window appears again" probe wait-window "$T" 20000
-pget log wait-text "$T" 1006 "取得に失敗" 15000
+pget log wait-text "$T" "$IDC_REGION_LOG" "取得に失敗" 15000
 check_eq "region 2 kept over the restart" \
   $'ドライブのリージョンコードは２です.\r\nディスクのリージョンコードの取得に失敗しました。\r\n' "$log"
-probe click "$T" 1020
+probe click "$T" "$IDC_REGION_EXIT"
 check_ok "Exit ends MERE9X" probe wait-exit MERE9X.EXE 15000
 
 # A drive that has no region but has spent a change, and no disc.
@@ -49,15 +49,15 @@ rm -f "$(e2e_dir)/kestrel-sim.state"
 e2e_sim_ini "adapter=atapi" "$drive" "disc=none" "rpc_changes=4"
 e2e_start MERE9X.EXE
 check_ok "window appears a third time" probe wait-window "$T" 20000
-pget log wait-text "$T" 1006 "取得に失敗" 15000
-probe click "$T" 1008
-probe click "$T" 1019
+pget log wait-text "$T" "$IDC_REGION_LOG" "取得に失敗" 15000
+probe click "$T" "$IDC_REGION_2"
+probe click "$T" "$IDC_SET_REGION"
 check_eq "Japanese Attention box" \
   $'注意\nディスクがありません\r\n適切なディスクを挿入してください。' "$(probe msgbox cancel 15000)"
-pget log wait-text "$T" 1006 "中断" 15000
+pget log wait-text "$T" "$IDC_REGION_LOG" "中断" 15000
 check_has "Japanese cancel line, then the report" \
   $'処理は中断されました。\r\nドライブのリージョンコードは未設定です.\r\n' "$log"
 check_eq "still one SEND KEY in all" 1 "$(e2e_trace | grep -c 'cdb=a3 ')"
 e2e_shot mere9x-canceled-ja
-probe click "$T" 1020
+probe click "$T" "$IDC_REGION_EXIT"
 check_ok "Exit ends MERE9X" probe wait-exit MERE9X.EXE 15000

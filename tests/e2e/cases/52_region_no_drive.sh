@@ -13,11 +13,11 @@ check_ok "MERE9X ends after its box" probe wait-exit MERE9X.EXE 15000
 T="Region Utility for Windows2000"
 e2e_start MERE2K.EXE
 check_ok "MERE2K's window stays open" probe wait-window "$T" 30000
-check_eq "empty list" "" "$(probe combo-items "$T" 1005)"
-check_eq "the template's count label" "Regional code can can be changed 5 times" "$(ptext "$T" 1022)"
-probe click "$T" 1021
-pget log wait-text "$T" 1006 "valid item" 10000
+check_eq "empty list" "" "$(probe combo-items "$T" "$IDC_REGION_DRIVE_LIST")"
+check_eq "the template's count label" "Regional code can can be changed 5 times" "$(ptext "$T" "$IDC_REGION_COUNT")"
+probe click "$T" "$IDC_GET_REGION"
+pget log wait-text "$T" "$IDC_REGION_LOG" "valid item" 10000
 check_eq "Get Region with nothing selected" "Don't select the valid item." "$log"
 e2e_shot mere2k-no-drive-en
-probe click "$T" 1020
+probe click "$T" "$IDC_REGION_EXIT"
 check_ok "Exit ends MERE2K" probe wait-exit MERE2K.EXE 15000

@@ -15,10 +15,10 @@ opens() { e2e_trace | grep -c '^address L=E'; }
 
 e2e_start MERE2K.EXE
 check_ok "window appears" probe wait-window "$T" 30000
-pget log wait-text "$T" 1006 "This disc" 15000
+pget log wait-text "$T" "$IDC_REGION_LOG" "This disc" 15000
 check_eq "start-up report" $'Drive has no region.\r\nThis disc is allowed region 1 4\r\n' "$log"
-check_eq "the letter is listed and selected" "E: KESTREL DVD-ROM DRV-320 " "$(ptext "$T" 1005)"
-check_eq "count label" "Regional code can be changed 5time(s)" "$(ptext "$T" 1022)"
+check_eq "the letter is listed and selected" "E: KESTREL DVD-ROM DRV-320 " "$(ptext "$T" "$IDC_REGION_DRIVE_LIST")"
+check_eq "count label" "Regional code can be changed 5time(s)" "$(ptext "$T" "$IDC_REGION_COUNT")"
 trace=$(e2e_trace)
 check_has "REPORT KEY with 5 s and 18 sense bytes" \
   "cdb=a4 00 00 00 00 00 00 00 00 08 08 00 dir=in len=8 moved=8 status=good timeout=5s sense_len=18" "$trace"
@@ -27,42 +27,42 @@ e2e_shot mere2k-start-en
 
 probe syscommand "$T" 16
 check_ok "About box" probe wait-window "About MERE2K" 10000
-check_eq "About's version line" "Region Setting Utility Version 1.03" "$(ptext "About MERE2K" 1023)"
-probe click "About MERE2K" 1
+check_eq "About's version line" "Region Setting Utility Version 1.03" "$(ptext "About MERE2K" "$IDC_MERE2K_ABOUT_VERSION")"
+probe click "About MERE2K" "$IDOK"
 probe wait-gone "About MERE2K" 10000
 
-probe click "$T" 1010
-probe click "$T" 1019
-pget log wait-text "$T" 1006 $'region is 4.\r\nThis disc' 15000
+probe click "$T" "$IDC_REGION_4"
+probe click "$T" "$IDC_SET_REGION"
+pget log wait-text "$T" "$IDC_REGION_LOG" $'region is 4.\r\nThis disc' 15000
 check_has "change on a never-set drive" \
   $'Success to set regional code.\r\nDrive\'s region is 4.\r\nThis disc is allowed region 1 4\r\n' "$log"
-check_eq "one change fewer" "Regional code can be changed 4time(s)" "$(ptext "$T" 1022)"
+check_eq "one change fewer" "Regional code can be changed 4time(s)" "$(ptext "$T" "$IDC_REGION_COUNT")"
 trace=$(e2e_trace)
 check_has "SEND KEY with 5 s" "cdb=a3 00 00 00 00 00 00 00 00 08 06 00 dir=out len=8 moved=8 status=good timeout=5s sense_len=18" "$trace"
 check_lacks "no readiness test for a never-set drive" "cdb=00 00 00 00 00 00" "$trace"
 check_eq "the change and its report each opened E" 4 "$(opens)"
 
-probe click "$T" 1019
-pget log wait-text "$T" 1006 $'changed.\r\nDrive\'s region is 4.\r\nThis disc' 15000
+probe click "$T" "$IDC_SET_REGION"
+pget log wait-text "$T" "$IDC_REGION_LOG" $'changed.\r\nDrive\'s region is 4.\r\nThis disc' 15000
 check_has "the drive's own region: our line, then the report" \
   $'Drive\'s region is already 4. Regional code is not changed.\r\nDrive\'s region is 4.\r\nThis disc is allowed region 1 4\r\n' "$log"
-check_eq "the count unchanged" "Regional code can be changed 4time(s)" "$(ptext "$T" 1022)"
+check_eq "the count unchanged" "Regional code can be changed 4time(s)" "$(ptext "$T" "$IDC_REGION_COUNT")"
 trace=$(e2e_trace)
 check_eq "no second SEND KEY" 1 "$(grep -c 'cdb=a3 ' <<<"$trace")"
 check_lacks "and no readiness test" "cdb=00 00 00 00 00 00" "$trace"
 check_eq "the attempt and its report each opened E" 6 "$(opens)"
 e2e_shot mere2k-already-en
 
-probe click "$T" 1002
-probe click "$T" 1019
-pget log wait-text "$T" 1006 $'region is 1.\r\nThis disc' 15000
+probe click "$T" "$IDC_REGION_1"
+probe click "$T" "$IDC_SET_REGION"
+pget log wait-text "$T" "$IDC_REGION_LOG" $'region is 1.\r\nThis disc' 15000
 check_has "another region still changes" \
   $'Success to set regional code.\r\nDrive\'s region is 1.\r\nThis disc is allowed region 1 4\r\n' "$log"
-check_eq "one change fewer again" "Regional code can be changed 3time(s)" "$(ptext "$T" 1022)"
+check_eq "one change fewer again" "Regional code can be changed 3time(s)" "$(ptext "$T" "$IDC_REGION_COUNT")"
 trace=$(e2e_trace)
 check_has "TEST UNIT READY with 2 s" "cdb=00 00 00 00 00 00 dir=none" "$trace"
 check_has "TEST UNIT READY's time-out" "timeout=2s sense_len=18" "$(grep 'cdb=00 00 00 00 00 00' <<<"$trace")"
 check_eq "a second SEND KEY" 2 "$(grep -c 'cdb=a3 ' <<<"$trace")"
 check_eq "the change and its report each opened E" 8 "$(opens)"
-probe click "$T" 1020
+probe click "$T" "$IDC_REGION_EXIT"
 check_ok "Exit ends MERE2K" probe wait-exit MERE2K.EXE 15000

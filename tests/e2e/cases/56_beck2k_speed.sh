@@ -28,13 +28,13 @@ opened_e() {
 e2e_start BECK2K.EXE
 check_ok "window appears" probe wait-window "$T" 30000
 check_has "the drive of letter E is listed and selected" "E: KESTREL DVD-ROM DRV-320" \
-  "$(ptext "$T" 1001)"
+  "$(ptext "$T" "$IDC_SPEED_DRIVE_LIST")"
 check_eq "discovery closed the drive again" 0 "$(opened_e)"
 e2e_shot beck2k-en
 
 : >"$(e2e_dir)/kestrel-sim.trace"
-probe click "$T" 1008
-pget log wait-text "$T" 1012 "Maximum Speed =" 20000
+probe click "$T" "$IDC_DRIVE_INFORMATION"
+pget log wait-text "$T" "$IDC_SPEED_LOG" "Maximum Speed =" 20000
 check_has "Drive Information: the mode line and both speed lines" \
   $'Now drive is the performance mode.\r\n\r\nCurrent Speed = ' "$log"
 check_has "MODE SENSE went to letter E" "L=E cdb=5a" "$(e2e_trace)"
@@ -42,9 +42,9 @@ probe sync "$T"
 check_eq "closed after Drive Information" 0 "$(opened_e)"
 check_eq "Drive Information opened the drive once" 1 "$(e2e_trace | grep -c '^address L=E')"
 
-probe combo-select "$T" 1010 2
-probe click "$T" 1003
-pget log wait-text "$T" 1012 "(8X)" 20000
+probe combo-select "$T" "$IDC_SPEED_LIST" 2
+probe click "$T" "$IDC_SET_SPEED"
+pget log wait-text "$T" "$IDC_SPEED_LOG" "(8X)" 20000
 check_has "Set speed with 8X" \
   $'CD-DA extraction speed is changed successfully.\r\nSpeed : 1408kbytes/s (8X).\r\n' "$log"
 check_has "SET CD SPEED went to letter E" "L=E cdb=bb 00 05 80" "$(e2e_trace)"
@@ -52,8 +52,8 @@ probe sync "$T"
 check_eq "closed after Set speed" 0 "$(opened_e)"
 check_eq "Set speed opened the drive once" 2 "$(e2e_trace | grep -c '^address L=E')"
 
-probe combo-select "$T" 1013 3
-probe click "$T" 1004 &
+probe combo-select "$T" "$IDC_MODE_LIST" 3
+probe click "$T" "$IDC_SET_MODE" &
 clicked=$!
 pget box msgbox none 20000
 check_eq "safety question" $'Attention\nFor safety, the spindle is stoped.' "$box"
@@ -61,17 +61,17 @@ check_ok "the drive is open while Set mode runs" test "$(opened_e)" -ge 1
 probe msgbox ok >/dev/null
 check_ok "the window answers while the spindle stops" probe sync "$T"
 e2e_shot beck2k-spindown-en
-probe click "$T" 1008
-pget log wait-text "$T" 1012 "quiet mode" 30000
+probe click "$T" "$IDC_DRIVE_INFORMATION"
+pget log wait-text "$T" "$IDC_SPEED_LOG" "quiet mode" 30000
 wait "$clicked"
 check_has "the mode change is logged" $'Drive mode is changed to the quiet mode.\r\n' "$log"
 probe sync "$T"
 check_lacks "Drive Information pressed during the stop did nothing" \
-  "Now drive is the quiet mode." "$(ptext "$T" 1012)"
+  "Now drive is the quiet mode." "$(ptext "$T" "$IDC_SPEED_LOG")"
 check_has "START STOP UNIT went to letter E" "L=E cdb=1b" "$(e2e_trace)"
 probe sync "$T"
 check_eq "closed after Set mode" 0 "$(opened_e)"
 check_eq "Set mode opened the drive once" 3 "$(e2e_trace | grep -c '^address L=E')"
 e2e_shot beck2k-log-en
-probe click "$T" 1009
+probe click "$T" "$IDC_SPEED_EXIT"
 check_ok "Exit ends the program" probe wait-exit BECK2K.EXE 15000

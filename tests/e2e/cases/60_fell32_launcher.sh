@@ -39,51 +39,51 @@ started() {
 fell32_version winxp
 e2e_start FELL32.EXE
 check_ok "window appears" probe wait-window "$T" 20000
-pget info text "$T" 1004
+pget info text "$T" "$IDC_OS_INFORMATION"
 check_eq "XP: header and platform line with the service pack" \
   $'[OS information]\r\nWindows XP (Build 5.1.2600)\r\nService Pack 3\r\n' "$info"
-check_eq "button 3" "Update Utility" "$(ptext "$T" 3)"
-check_eq "button 4" "Region Information Utility" "$(ptext "$T" 4)"
-check_eq "button 7" "Speed Control Utility" "$(ptext "$T" 7)"
-check_eq "button 5" "About DVD-ROM Utility Launcher" "$(ptext "$T" 5)"
-check_eq "button 6" "Exit" "$(ptext "$T" 6)"
+check_eq "button 3" "Update Utility" "$(ptext "$T" "$IDC_LAUNCH_UPDATE")"
+check_eq "button 4" "Region Information Utility" "$(ptext "$T" "$IDC_LAUNCH_REGION")"
+check_eq "button 7" "Speed Control Utility" "$(ptext "$T" "$IDC_LAUNCH_SPEED")"
+check_eq "button 5" "About DVD-ROM Utility Launcher" "$(ptext "$T" "$IDC_HELP_INDEX")"
+check_eq "button 6" "Exit" "$(ptext "$T" "$IDC_LAUNCHER_EXIT")"
 check_has "system menu: Help then About" \
   $'SEP\n0020\t&Help (Utility Launcher)\nSEP\n0010\t&About GILL32...\n' "$(probe sysmenu "$T"; printf x)"
 e2e_shot fell32-xp-en
 
-probe click "$T" 5
+probe click "$T" "$IDC_HELP_INDEX"
 check_eq "the help-index button without a help file" $'Error\nHelp file is not found.' "$(probe msgbox ok)"
 probe syscommand "$T" 0x20
 check_eq "system-menu Help without a help file" $'Error\nHelp file is not found.' "$(probe msgbox ok)"
 ABOUT="About DVD-ROM Utilities Launcher"
 probe syscommand "$T" 0x10
 check_ok "About box opens" probe wait-window "$ABOUT" 10000
-check_eq "About text" "DVD-ROM Utility Launcher Version 1.03" "$(ptext "$ABOUT" 1002)"
-probe click "$ABOUT" 1
+check_eq "About text" "DVD-ROM Utility Launcher Version 1.03" "$(ptext "$ABOUT" "$IDC_LAUNCHER_ABOUT_VERSION")"
+probe click "$ABOUT" "$IDOK"
 check_ok "About box closes" probe wait-gone "$ABOUT" 10000
 
-probe click "$T" 3
+probe click "$T" "$IDC_LAUNCH_UPDATE"
 started TARN2K.EXE
-probe click "$T" 4
+probe click "$T" "$IDC_LAUNCH_REGION"
 started MERE2K.EXE
-probe click "$T" 7
+probe click "$T" "$IDC_LAUNCH_SPEED"
 started BECK2K.EXE
 e2e_shot fell32-xp-three-running
 
-probe click "$T" 3
+probe click "$T" "$IDC_LAUNCH_UPDATE"
 check_eq "second press while it runs" $'Caution\nThis program is already running.' "$(probe msgbox ok)"
 check_eq "one TARN2K only" 1 "$(probe processes | grep -c 'TARN2K.EXE')"
 probe close "Stand-in TARN2K.EXE" 10000
 probe wait-exit TARN2K.EXE 10000
-probe click "$T" 3
+probe click "$T" "$IDC_LAUNCH_UPDATE"
 started TARN2K.EXE
 probe close "Stand-in MERE2K.EXE" 10000
 probe close "Stand-in BECK2K.EXE" 10000
 
-probe click "$T" 6
+probe click "$T" "$IDC_LAUNCHER_EXIT"
 check_eq "Exit while TARN2K runs" $'Caution\nPlease terminate the running utilities.' "$(probe msgbox ok)"
-check_ok "the launcher keeps answering while it waits" probe wait-text "$T" 1004 "Windows XP" 5000 >/dev/null
-probe click "$T" 4
+check_ok "the launcher keeps answering while it waits" probe wait-text "$T" "$IDC_OS_INFORMATION" "Windows XP" 5000 >/dev/null
+probe click "$T" "$IDC_LAUNCH_REGION"
 no_msgbox() { ! probe msgbox none 2000 >/dev/null; }
 check_ok "a button pressed while it waits starts nothing and shows nothing" no_msgbox
 check_eq "no MERE2K was started meanwhile" 0 "$(probe processes | grep -c 'MERE2K.EXE')"
@@ -95,22 +95,22 @@ check_ok "the launcher ends once TARN2K was closed" probe wait-exit FELL32.EXE 1
 e2e_lang ja
 e2e_start FELL32.EXE
 check_ok "Japanese window appears with its title" probe wait-window "$TJ" 20000
-pget info text "$TJ" 1004
+pget info text "$TJ" "$IDC_OS_INFORMATION"
 check_eq "Japanese header, same platform line" \
   $'[オペレーティングシステム情報]\r\nWindows XP (Build 5.1.2600)\r\nService Pack 3\r\n' "$info"
-check_eq "Japanese 3" "ファームウェアバージョンアップ" "$(ptext "$TJ" 3)"
-check_eq "Japanese 4" "リージョンコード設定" "$(ptext "$TJ" 4)"
-check_eq "Japanese 7" "スピードコントロール" "$(ptext "$TJ" 7)"
-check_eq "Japanese 5" "DVD-ROMユーティリティについて" "$(ptext "$TJ" 5)"
-check_eq "Japanese 6" "終了" "$(ptext "$TJ" 6)"
+check_eq "Japanese 3" "ファームウェアバージョンアップ" "$(ptext "$TJ" "$IDC_LAUNCH_UPDATE")"
+check_eq "Japanese 4" "リージョンコード設定" "$(ptext "$TJ" "$IDC_LAUNCH_REGION")"
+check_eq "Japanese 7" "スピードコントロール" "$(ptext "$TJ" "$IDC_LAUNCH_SPEED")"
+check_eq "Japanese 5" "DVD-ROMユーティリティについて" "$(ptext "$TJ" "$IDC_HELP_INDEX")"
+check_eq "Japanese 6" "終了" "$(ptext "$TJ" "$IDC_LAUNCHER_EXIT")"
 check_has "Japanese system menu" \
   $'SEP\n0020\tヘルプ （&H）\nSEP\n0010\tGILL32について(&A)\n' "$(probe sysmenu "$TJ"; printf x)"
 e2e_shot fell32-xp-ja
-probe click "$TJ" 7
+probe click "$TJ" "$IDC_LAUNCH_SPEED"
 started BECK2K.EXE
-probe click "$TJ" 7
+probe click "$TJ" "$IDC_LAUNCH_SPEED"
 check_eq "Japanese second press" $'警告\nこのプログラムはすでに起動されています。' "$(probe msgbox ok)"
-probe click "$TJ" 6
+probe click "$TJ" "$IDC_LAUNCHER_EXIT"
 check_eq "Japanese close while BECK2K runs" $'警告\n起動しているUtilityを全て終了してください。' "$(probe msgbox ok)"
 probe close "Stand-in BECK2K.EXE" 10000
 check_ok "Japanese: the launcher ends after BECK2K" probe wait-exit FELL32.EXE 15000
@@ -120,19 +120,19 @@ e2e_lang en
 fell32_version win98
 e2e_start FELL32.EXE
 check_ok "98: window appears" probe wait-window "$T" 20000
-pget info text "$T" 1004
+pget info text "$T" "$IDC_OS_INFORMATION"
 check_eq "98: the Second Edition line, build from the low 16 bits" \
   $'[OS information]\r\nWindows 98 Second Edition (Build 4.10.2222)\r\n' "$info"
-probe click "$T" 3
+probe click "$T" "$IDC_LAUNCH_UPDATE"
 started TARN9X.EXE
-probe click "$T" 4
+probe click "$T" "$IDC_LAUNCH_REGION"
 started MERE9X.EXE
-probe click "$T" 7
+probe click "$T" "$IDC_LAUNCH_SPEED"
 started BECK9X.EXE
 check_eq "98: no NT program was started" 0 "$(probe processes | grep -c '2K.EXE')"
 for name in TARN9X MERE9X BECK9X; do probe close "Stand-in $name.EXE" 10000; done
 probe wait-exit BECK9X.EXE 10000
-probe click "$T" 6
+probe click "$T" "$IDC_LAUNCHER_EXIT"
 check_ok "98: with every utility ended Exit closes at once" probe wait-exit FELL32.EXE 15000
 
 # --- the prefix's own Windows (7 or later) ---------------------------------------
@@ -140,18 +140,18 @@ fell32_version default
 rm "$(e2e_dir)/BECK2K.EXE"
 e2e_start FELL32.EXE
 check_ok "later Windows: window appears" probe wait-window "$T" 20000
-pget info text "$T" 1004
+pget info text "$T" "$IDC_OS_INFORMATION"
 check_eq "later Windows: the header alone" $'[OS information]\r\n' "$info"
-probe click "$T" 4
+probe click "$T" "$IDC_LAUNCH_REGION"
 started MERE2K.EXE
-probe click "$T" 7
+probe click "$T" "$IDC_LAUNCH_SPEED"
 box=$(probe msgbox ok)
 
 check_eq "a missing BECK2K.EXE: the system's text, captioned FELL32" "FELL32" "${box%%$'\n'*}"
 check_has "the system's text for a missing file" "File not found." "${box#*$'\n'}"
 probe close "Stand-in MERE2K.EXE" 10000
 probe wait-exit MERE2K.EXE 10000
-probe click "$T" 6
+probe click "$T" "$IDC_LAUNCHER_EXIT"
 check_ok "later Windows: Exit closes at once" probe wait-exit FELL32.EXE 15000
 
 # A launcher in another folder, beside a program of the same name, still
@@ -160,9 +160,9 @@ mkdir -p "$(e2e_dir)/bin"
 cp "$(e2e_dir)/FELL32.EXE" "$(e2e_dir)/MERE2K.EXE" "$(e2e_dir)/bin/"
 e2e_start 'bin\FELL32.EXE'
 check_ok "launcher from bin\\ appears" probe wait-window "$T" 20000
-probe click "$T" 4
+probe click "$T" "$IDC_LAUNCH_REGION"
 started MERE2K.EXE
 probe close "Stand-in MERE2K.EXE" 10000
 probe wait-exit MERE2K.EXE 10000
-probe click "$T" 6
+probe click "$T" "$IDC_LAUNCHER_EXIT"
 check_ok "launcher from bin\\ closes" probe wait-exit FELL32.EXE 15000

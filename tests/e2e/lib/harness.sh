@@ -29,6 +29,17 @@ e2e_artifact() {
   find "$E2E_WIN32_BUILD" -path '*/CMakeFiles' -prune -o -type f -iname "$1" -print 2>/dev/null | head -n 1
 }
 
+# The suite's programs (NAME.EXE), one a line, in the program list's order:
+# the cross build's programs.txt, made from src/apps/programs.cmake.
+e2e_programs() { cut -d ' ' -f 1 "$E2E_WIN32_BUILD/programs.txt" 2>/dev/null; }
+
+# The control ids by name (IDC_EXIT=1009 ...): the cross build's
+# resource_ids.sh, made from src/ui/resource_ids.h. The cases click and read
+# controls by these names.
+E2E_RESOURCE_IDS=$E2E_WIN32_BUILD/resource_ids.sh
+# shellcheck source=/dev/null
+[ -f "$E2E_RESOURCE_IDS" ] && source "$E2E_RESOURCE_IDS"
+
 # ---- run set-up and tear-down ----------------------------------------------
 
 # The Japanese locale for Wine: compiled once into the build tree unless the
@@ -131,6 +142,7 @@ e2e_setup() {
   mkdir -p "$E2E_OUTPUT"
   E2E_RUN=$(mktemp -d "${TMPDIR:-/tmp}/kestrel-e2e.XXXXXX")
   export E2E_RUN
+  [ -f "$E2E_RESOURCE_IDS" ] || { e2e_log "$E2E_RESOURCE_IDS is missing: configure the cross build"; return 1; }
   E2E_PROBE=$(e2e_artifact probe.exe)
   [ -n "$E2E_PROBE" ] || { e2e_log "probe.exe is not built in $E2E_WIN32_BUILD"; return 1; }
   E2E_PROBE_DIR=$E2E_RUN/probe

@@ -1,14 +1,16 @@
-// The drive profile of a program, looked up in the program table.
+// Every row of the program table, in the order of the program list, and the
+// drive profile of a program looked up in it.
 #pragma once
 #include <stdexcept>
 
 #include "apps/program_table.h"
+#include "program_list.h"
 
 namespace kestrel::testing {
 
-inline const ProgramRow* const kAllProgramRows[] = {&kTarn9xProgram, &kTarn2kProgram,
-                                                    &kMere9xProgram, &kMere2kProgram,
-                                                    &kBeck9xProgram, &kBeck2kProgram, &kFell32Program};
+#define KESTREL_PROGRAM_ROW(id, name, transport, topic) &k##id##Program,
+inline const ProgramRow* const kAllProgramRows[] = {KESTREL_PROGRAM_LIST(KESTREL_PROGRAM_ROW)};
+#undef KESTREL_PROGRAM_ROW
 
 inline const ProgramProfile& ProfileOf(Program program) {
   for (const ProgramRow* row : kAllProgramRows) {

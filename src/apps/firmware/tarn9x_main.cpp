@@ -1,37 +1,37 @@
-// TARN2K: firmware update through SCSI pass-through on the drive letters.
+// TARN9X: firmware update over the ASPI manager (WNASPI32.DLL).
 #include <windows.h>
 
-#include "apps/firmware_program.h"
+#include "apps/firmware/firmware_program.h"
 #include "apps/program_table.h"
-#include "drive/letter_discovery.h"
-#include "drive/letter_drive_access.h"
+#include "drive/aspi_discovery.h"
+#include "drive/aspi_drive_access.h"
+#include "drive/aspi_transport.h"
 #include "drive/ms_timer.h"
-#include "drive/passthrough_transport.h"
 #include "firmware/programming_wait.h"
 #include "ui/firmware_update_window.h"
 #include "ui/firmware_window_texts.h"
 #include "win32/program_start.h"
+#include "win32/win32_aspi_port.h"
 #include "win32/win32_file_system.h"
-#include "win32/win32_passthrough_port.h"
 #include "win32/win32_timer_port.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace kestrel;
   win32::StartProgram();
-  const ProgramRow& row = kTarn2kProgram;
+  const ProgramRow& row = kTarn9xProgram;
 
-  win32::Win32PassThroughPort passThroughPort;
-  PassThroughTransport transport(passThroughPort);
+  win32::Win32AspiPort aspiPort;
+  AspiTransport transport(aspiPort);
   // A failure here shows itself in drive discovery.
   transport.InitDriveAccess();
 
   DriveContext context(transport, *row.drive);
-  LetterDiscovery discovery(context, transport);
-  LetterDriveAccess access(transport);
+  AspiDiscovery discovery(context, transport);
+  AspiDriveAccess access(transport);
   win32::Win32TimerPort timerPort;
   MsTimer timer(timerPort, row.maxTimerPeriodMs);
-  ContinuousProgrammingWait wait;
-  CloseAndRediscover afterUpdate(transport, discovery);
+  PolledProgrammingWait wait(transport);
+  NoAfterUpdateAction afterUpdate;
   win32::Win32FileSystem files;
 
   FirmwareUpdateWindow window(instance,

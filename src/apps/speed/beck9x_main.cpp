@@ -4,7 +4,7 @@
 #include <commctrl.h>
 
 #include "apps/program_table.h"
-#include "apps/speed_program.h"
+#include "apps/speed/speed_program.h"
 #include "drive/aspi_discovery.h"
 #include "drive/aspi_drive_access.h"
 #include "drive/aspi_transport.h"

@@ -1,37 +1,37 @@
-// TARN9X: firmware update over the ASPI manager (WNASPI32.DLL).
+// TARN2K: firmware update through SCSI pass-through on the drive letters.
 #include <windows.h>
 
-#include "apps/firmware_program.h"
+#include "apps/firmware/firmware_program.h"
 #include "apps/program_table.h"
-#include "drive/aspi_discovery.h"
-#include "drive/aspi_drive_access.h"
-#include "drive/aspi_transport.h"
+#include "drive/letter_discovery.h"
+#include "drive/letter_drive_access.h"
 #include "drive/ms_timer.h"
+#include "drive/passthrough_transport.h"
 #include "firmware/programming_wait.h"
 #include "ui/firmware_update_window.h"
 #include "ui/firmware_window_texts.h"
 #include "win32/program_start.h"
-#include "win32/win32_aspi_port.h"
 #include "win32/win32_file_system.h"
+#include "win32/win32_passthrough_port.h"
 #include "win32/win32_timer_port.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace kestrel;
   win32::StartProgram();
-  const ProgramRow& row = kTarn9xProgram;
+  const ProgramRow& row = kTarn2kProgram;
 
-  win32::Win32AspiPort aspiPort;
-  AspiTransport transport(aspiPort);
+  win32::Win32PassThroughPort passThroughPort;
+  PassThroughTransport transport(passThroughPort);
   // A failure here shows itself in drive discovery.
   transport.InitDriveAccess();
 
   DriveContext context(transport, *row.drive);
-  AspiDiscovery discovery(context, transport);
-  AspiDriveAccess access(transport);
+  LetterDiscovery discovery(context, transport);
+  LetterDriveAccess access(transport);
   win32::Win32TimerPort timerPort;
   MsTimer timer(timerPort, row.maxTimerPeriodMs);
-  PolledProgrammingWait wait(transport);
-  NoAfterUpdateAction afterUpdate;
+  ContinuousProgrammingWait wait;
+  CloseAndRediscover afterUpdate(transport, discovery);
   win32::Win32FileSystem files;
 
   FirmwareUpdateWindow window(instance,

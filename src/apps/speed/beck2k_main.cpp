@@ -5,7 +5,7 @@
 #include <commctrl.h>
 
 #include "apps/program_table.h"
-#include "apps/speed_program.h"
+#include "apps/speed/speed_program.h"
 #include "drive/letter_discovery.h"
 #include "drive/letter_drive_access.h"
 #include "drive/passthrough_transport.h"
