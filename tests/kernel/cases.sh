@@ -40,10 +40,16 @@ short-reply         short_reply      sim  sg 200 fault=short opcode=5a bytes=12
 busy-sigint         busy_signal      sim  sr 200 programming_ms=4000
 busy-sigterm        busy_signal      sim  sg 200 programming_ms=4000
 reply-fields        reply_fields     sim  sg 10  fault=short opcode=3c id=80 bytes=100 count=100|fault=never_answer opcode=5a
+wine-tarn2k-update  wine_tarn2k      sim  sr 200 programming_ms=3000
+wine-mere2k-region  wine_mere2k      sim  sr 200 -
+wine-beck2k-speed   wine_beck2k      sim  sr 200 -
 '
 # never-answered: the kernel gives up on the 2 s MODE SENSE and aborts it;
 # TCMU settles the abort at its cmd_time_out, so 10 s keeps the case short
 # (a real drive answers an abort at once).
+
+# The NT programs under Wine: lib/wine_cases.sh.
+source "$(dirname "${BASH_SOURCE[0]}")/lib/wine_cases.sh"
 
 case_names() { awk 'NF { print $1 }' <<<"$KERNEL_CASES"; }
 case_row() { awk -v n="$1" '$1 == n' <<<"$KERNEL_CASES"; }

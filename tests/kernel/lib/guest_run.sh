@@ -34,14 +34,14 @@ run_one() {
     return
   fi
   DRIVE_SR=$DRIVE_SR DRIVE_SG=$DRIVE_SG CASE_DIR=$dir \
-    timeout -k 5 "$CASE_TIMEOUT" bash "$KERNEL_TESTS/lib/guest_case.sh" "$name" >"$dir/case.log" 2>&1
+    timeout -k 5 "$(case_timeout "$name" "$CASE_TIMEOUT")" bash "$KERNEL_TESTS/lib/guest_case.sh" "$name" >"$dir/case.log" 2>&1
   rc=$?
   local took
   took=$(awk -v b="$begin" '{ printf "%.0f", $1 - b }' /proc/uptime)
   if [ $rc -eq 0 ]; then
     record PASS "$name" "" "$took"
   elif [ $rc -ge 124 ] && [ ! -s "$dir/why" ]; then
-    record FAIL "$name" "did not end within ${CASE_TIMEOUT}s" "$took"
+    record FAIL "$name" "did not end within $(case_timeout "$name" "$CASE_TIMEOUT")s" "$took"
   else
     record FAIL "$name" "$(cat "$dir/why" 2>/dev/null || echo "exit $rc")" "$took"
   fi
