@@ -51,7 +51,11 @@ wine_host_setup() {
     [ -n "$found" ] || { echo "$file is not built in $win32"; return 1; }
     cp "$found" "$dir/win32/"
   done
-  wine_prefix_make "$dir"
+  wine_prefix_make "$dir" || return 1
+  # KERNEL_WINE_STRACE=1: the programs' ioctls (SG_IO in full) in each Wine
+  # row's folder, sg_io.strace.
+  rm -f "$dir/strace"
+  [ -z "${KERNEL_WINE_STRACE:-}" ] || : >"$dir/strace"
 }
 
 # wine_prefix_make DIR: DIR/prefix, remade when Wine or this recipe changes.
@@ -93,67 +97,97 @@ wine_prefix_slim() {
   done < <(find "$1" -type f -print0)
 }
 
-# ---- in the guest: one Wine session per case --------------------------------
+# ---- in the guest: one Wine session for the rows -----------------------------
+# Starting Wine's services cold takes 2-3 minutes under TCG, so the first
+# Wine row's session (Xvfb, the prefix, the server, one desktop and one
+# serving probe) is kept for the next rows after a row that passed; each
+# row points letter E at its own drive's sr node and starts its program.
+WINE_SESSION=/tmp/kestrel-wine
+WINE_DESKTOP=kestrel
 
-# wine_session: Xvfb, the prefix copied into the tmpfs with letter E on the
-# case's sr node, the e2e harness's state, and the kernel's SCSI trace of
-# the drive running until the case ends (CASE_DIR/scsi.trace).
+# wine_session: the session, letter E on $DEV, the e2e harness's state, and
+# the kernel's SCSI trace of the drive until the case ends (scsi.trace).
 wine_session() {
   local wine=$KERNEL_BUILD_TOOLS/wine
   source "$WINE_TESTS/../e2e/lib/harness.sh"
   probe() { wine_probe "$@"; }
   E2E_WIN32_BUILD=$wine/win32 E2E_OUTPUT=$CASE_DIR E2E_JA_LOCPATH=
-  E2E_RUN=$(mktemp -d /tmp/kestrel-wine.XXXXXX)
-  E2E_PROBE_DIR=$E2E_RUN/probe
-  mkdir -p "$E2E_PROBE_DIR"
-  cp "$wine/win32/probe.exe" "$wine/win32/kprobehook.dll" "$E2E_PROBE_DIR/"
+  E2E_RUN=$WINE_SESSION E2E_PROBE_DIR=$WINE_SESSION/probe
   # The programs run from the tmpfs: from the 9p work folder TARN2K.EXE's
   # image faulted on a write to its own first page.
-  E2E_CASE=$(basename "$CASE_DIR") E2E_CASE_DIR=$E2E_RUN/case E2E_FAILED=0 E2E_STARTS=0
-  E2E_STARTED=() E2E_EXPLORER_PIDS=()
-  mkdir -p "$E2E_CASE_DIR"
+  E2E_CASE=$(basename "$CASE_DIR") E2E_CASE_DIR=$WINE_SESSION/cases/$(basename "$CASE_DIR")
+  E2E_FAILED=0 E2E_STARTS=0 E2E_STARTED=() E2E_EXPLORER_PIDS=()
   e2e_lang en
-  # The probe's own waits (the desktop's appearance, a click handled): the
-  # first program's start brings up Wine's services, cold.
+  # The probe's own waits (the desktop's appearance, a click handled).
   export KPROBE_TIMEOUT=180000
-  trap wine_session_end EXIT
+  trap wine_case_end EXIT
   trap 'exit 1' TERM
-  wine_step "session"
-  e2e_start_display || fail "Xvfb did not start"
-  wine_step "display $DISPLAY"
-  tar -C "$E2E_RUN" -xf "$wine/prefix.tar" || fail "the prefix could not be unpacked"
-  export WINEPREFIX=$E2E_RUN/prefix WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
-  export WINEDLLOVERRIDES="mscoree,mshtml=;wnaspi32=n"
-  mkdir -p "$WINEPREFIX/kestrel-letters/e"
-  ln -s "$DEV" "$WINEPREFIX/dosdevices/e::"
-  ln -s "$WINEPREFIX/kestrel-letters/e" "$WINEPREFIX/dosdevices/e:"
+  wine_step "case"
+  if [ -f "$WINE_SESSION/settings" ] && kill -0 "$(cat "$WINE_SESSION/probe.pid" 2>/dev/null)" 2>/dev/null; then
+    source "$WINE_SESSION/settings"
+    export DISPLAY WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES
+  else
+    rm -rf "$WINE_SESSION"
+    mkdir -p "$E2E_PROBE_DIR"
+    cp "$wine/win32/probe.exe" "$wine/win32/kprobehook.dll" "$E2E_PROBE_DIR/"
+    e2e_start_display || fail "Xvfb did not start"
+    tar -C "$WINE_SESSION" -xf "$wine/prefix.tar" || fail "the prefix could not be unpacked"
+    export WINEPREFIX=$WINE_SESSION/prefix WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
+    export WINEDLLOVERRIDES="mscoree,mshtml=;wnaspi32=n;winemenubuilder.exe=d"
+    mkdir -p "$WINEPREFIX/kestrel-letters/e"
+    ln -s "$WINEPREFIX/kestrel-letters/e" "$WINEPREFIX/dosdevices/e:"
+    local var
+    for var in DISPLAY WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES E2E_XVFB_PID; do
+      printf '%s=%q\n' "$var" "${!var}"
+    done >"$WINE_SESSION/settings"
+    wine_step "new session: display $DISPLAY, prefix"
+  fi
+  mkdir -p "$E2E_CASE_DIR"
+  # Opened by path at each CreateFile of \\.\E:.
+  ln -sfn "$DEV" "$WINEPREFIX/dosdevices/e::"
   scsi_trace_start
-  wine_step "prefix and letter E on $DEV"
 }
 
-# The prefix's server ends every Wine process of the case (a probe per
-# program, as e2e_stop_all does, costs a Wine start each under TCG).
-wine_session_end() {
-  # What was on the desktop when a check failed.
+# The row's programs end through the probe; a row that failed ends the
+# whole session (the prefix's server ends every Wine process).
+wine_case_end() {
+  local rc=$? exe
   [ "$E2E_FAILED" = 0 ] || [ -z "${PROBE_IN:-}" ] ||
     { WINE_PROBE_WAIT=30 probe windows; WINE_PROBE_WAIT=30 probe processes; } >"$CASE_DIR/windows.txt" 2>&1
   scsi_trace_stop
   cp "$E2E_CASE_DIR"/*.log "$CASE_DIR/" 2>/dev/null
+  if [ $rc = 0 ] && [ "$E2E_FAILED" = 0 ]; then
+    for exe in "${E2E_STARTED[@]}"; do WINE_PROBE_WAIT=60 probe kill "$exe" >/dev/null; done
+    return
+  fi
   wineserver -k 2>/dev/null
   timeout 10 wineserver -w 2>/dev/null
   [ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null
-  rm -rf "$E2E_RUN"
+  rm -rf "$WINE_SESSION"
 }
 
-# wine_start EXE: the program on its desktop (e2e_start), and one probe
-# serving every probe command of the case: under TCG each Wine process
-# takes 10 s or more to start.
+# wine_start EXE: the program on the session's desktop (e2e_start), and the
+# one probe serving every probe command: under TCG each Wine process takes
+# 10 s or more to start. Its stdin is opened read-write so that it never
+# sees an end while no row writes.
 wine_start() {
-  e2e_start "$1"
-  mkfifo "$E2E_RUN/probe.in" "$E2E_RUN/probe.out"
-  e2e_wine "$(winepath_of "$E2E_PROBE_DIR/probe.exe")" -d "$E2E_DESKTOP" serve \
-    <"$E2E_RUN/probe.in" >"$E2E_RUN/probe.out" 2>>"$E2E_CASE_DIR/probe.log" &
-  exec {PROBE_IN}<>"$E2E_RUN/probe.in" {PROBE_OUT}<"$E2E_RUN/probe.out"
+  if [ -f "$KERNEL_BUILD_TOOLS/wine/strace" ]; then
+    mkdir -p "$WINE_SESSION/strace"
+    printf '#!/bin/sh\nexec strace -f -qq --seccomp-bpf -e trace=ioctl -e signal=none -s 16 -o %q /usr/bin/wine "$@"\n' \
+      "$CASE_DIR/sg_io.strace" >"$WINE_SESSION/strace/wine"
+    chmod +x "$WINE_SESSION/strace/wine"
+    PATH=$WINE_SESSION/strace:$PATH e2e_start "$1" "$WINE_DESKTOP"
+  else
+    e2e_start "$1" "$WINE_DESKTOP"
+  fi
+  if ! kill -0 "$(cat "$WINE_SESSION/probe.pid" 2>/dev/null)" 2>/dev/null; then
+    rm -f "$WINE_SESSION/probe.in" "$WINE_SESSION/probe.out"
+    mkfifo "$WINE_SESSION/probe.in" "$WINE_SESSION/probe.out"
+    e2e_wine "$(winepath_of "$E2E_PROBE_DIR/probe.exe")" -d "$WINE_DESKTOP" serve \
+      <>"$WINE_SESSION/probe.in" >"$WINE_SESSION/probe.out" 2>>"$WINE_SESSION/probe.log" &
+    echo $! >"$WINE_SESSION/probe.pid"
+  fi
+  exec {PROBE_IN}>"$WINE_SESSION/probe.in" {PROBE_OUT}<"$WINE_SESSION/probe.out"
 }
 
 # wine_probe COMMAND ARGS...: the e2e harness's probe, through the serving
