@@ -6,8 +6,8 @@
 #
 # Wine under TCG is slow (a prefix takes a minute, each "wine reg" 25 s), so
 # the prefix is made once on the host with the same Wine, with letter E's
-# registry value in the same server session, and copied into the guest's
-# tmpfs by each case.
+# registry value in the same server session, and unpacked into the guest's
+# tmpfs by the first Wine row.
 
 WINE_FILES=(TARN2K.EXE MERE2K.EXE BECK2K.EXE probe.exe kprobehook.dll)
 WINE_TESTS=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
