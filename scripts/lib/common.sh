@@ -108,10 +108,7 @@ build_letter_sim() {
 # and the TCMU handler of the simulated drive.
 build_kernel_tools() {
   kestrel_configure "$KESTREL_BUILD/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo || return 1
-  local targets=(kestrel kestrel_make_firmware)
-  ninja -C "$KESTREL_BUILD/native" -t targets all 2>/dev/null | grep -q '^kestrel-tcmu:' &&
-    targets+=(kestrel-tcmu)
-  kestrel_ninja "$KESTREL_BUILD/native" "${targets[@]}"
+  kestrel_ninja "$KESTREL_BUILD/native" kestrel kestrel_make_firmware kestrel-tcmu
 }
 
 build_cross() {

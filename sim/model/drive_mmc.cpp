@@ -1,6 +1,7 @@
 // The MMC basics a host's own drivers send on their own (the Linux sr driver
 // at attach and at every open, Wine when it starts): medium events, medium
-// locking, the TOC, the capacity, sectors and the current profile. The disc is
+// locking, the TOC, disc and track information, the capacity, sectors and
+// the current profile. The disc is
 // blank: kDiscSectors sectors of zeros in one data track.
 #include <algorithm>
 #include <cstring>
@@ -57,6 +58,8 @@ Drive::Reply Drive::MmcCommand(const Request& request) {
   const Sense medium = MediumSense();
   if (medium != kNoSense) return Check(medium);
   if (cdb[0] == op::kReadToc) return ReadToc(request);
+  if (cdb[0] == op::kReadDiscInformation) return ReadDiscInformation(request);
+  if (cdb[0] == op::kReadTrackInformation) return ReadTrackInformation(request);
   Reply r;
   if (cdb[0] == op::kReadCapacity) {
     r.in.assign(8, 0);
@@ -105,6 +108,45 @@ Drive::Reply Drive::ReadToc(const Request& request) {
   Put16(r.in, 0, static_cast<uint32_t>(r.in.size() - 2));
   r.in[2] = 1;  // first track (format 1: first session)
   r.in[3] = 1;  // last track (last session)
+  r.in.resize(std::min<size_t>(r.in.size(), Be16(&cdb[7])));
+  return r;
+}
+
+// Standard disc information of a finished, read-only disc: one session,
+// one track.
+Drive::Reply Drive::ReadDiscInformation(const Request& request) {
+  const uint8_t* cdb = request.cdb;
+  if ((cdb[1] & 0x07) != 0) return Check(kInvalidField);  // other data types
+  Reply r;
+  r.in.assign(34, 0);
+  Put16(r.in, 0, 32);
+  r.in[2] = 0x0E;  // last session complete, disc complete, not erasable
+  r.in[3] = 1;     // first track
+  r.in[4] = 1;     // sessions
+  r.in[5] = 1;     // first and last track of the last session
+  r.in[6] = 1;
+  Put32(r.in, 16, 0xFFFFFFFF);  // no next lead-in: the disc is finished
+  Put32(r.in, 20, 0xFFFFFFFF);
+  r.in.resize(std::min<size_t>(r.in.size(), Be16(&cdb[7])));
+  return r;
+}
+
+// The one track, asked for by an address in it, its number or its session.
+Drive::Reply Drive::ReadTrackInformation(const Request& request) {
+  const uint8_t* cdb = request.cdb;
+  const uint32_t address = Be32(&cdb[2]);
+  const uint8_t type = cdb[1] & 0x03;
+  if (!(type == 0 ? address < kDiscSectors : (type == 1 || type == 2) && address == 1))
+    return Check(kInvalidField);
+  Reply r;
+  r.in.assign(36, 0);
+  Put16(r.in, 0, 34);
+  r.in[2] = 1;     // track
+  r.in[3] = 1;     // session
+  r.in[5] = 0x04;  // data, recorded uninterrupted
+  r.in[6] = 0x01;  // data mode 1
+  Put32(r.in, 24, kDiscSectors);      // track size
+  Put32(r.in, 28, kDiscSectors - 1);  // last recorded address
   r.in.resize(std::min<size_t>(r.in.size(), Be16(&cdb[7])));
   return r;
 }

@@ -218,6 +218,8 @@ class Drive {
   Reply VitalProductData(uint8_t page);
   Reply MmcCommand(const Request&);  // drive_mmc.cpp
   Reply ReadToc(const Request&);
+  Reply ReadDiscInformation(const Request&);
+  Reply ReadTrackInformation(const Request&);
   Reply GetConfiguration(const Request&);
   Reply GetEventStatus(const Request&);
   Sense MediumSense() const;  // kNoSense when the disc can be read

@@ -55,6 +55,8 @@ constexpr uint8_t kRead10 = 0x28;
 constexpr uint8_t kReadToc = 0x43;
 constexpr uint8_t kGetConfiguration = 0x46;
 constexpr uint8_t kGetEventStatus = 0x4A;
+constexpr uint8_t kReadDiscInformation = 0x51;
+constexpr uint8_t kReadTrackInformation = 0x52;
 }  // namespace op
 
 // READ/WRITE BUFFER ids of the maker's firmware commands.

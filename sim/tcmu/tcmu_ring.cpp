@@ -222,7 +222,7 @@ TcmuRing::Answer TcmuRing::Run(uint32_t offset, uint32_t length, uint64_t nowMs,
     inside = inside && cdbLength <= mapSize_ - cdbOff;
   }
   Answer answer;
-  if (!inside || cdbLength == 0 || total > UINT32_MAX) {
+  if (!inside || cdbLength == 0 || total > std::min<uint64_t>(mapSize_, UINT32_MAX)) {
     // Offsets outside the map: nothing is touched.
     answer = Answer{kCheckCondition, kInvalidField.key, kInvalidField.asc, kInvalidField.ascq};
     Trace("refused cmd_id=" + std::to_string(cmdId) + " why=outside_map");

@@ -45,8 +45,10 @@ class TcmuRing {
   // The kernel's time-out for a command in the ring (the backstore's
   // cmd_time_out); 0: it never gives up. 30 s unless told.
   void SetKernelTimeoutMs(uint64_t ms) { kernelTimeoutMs_ = ms; }
-  // Every command's trace line (the model's, with " cmd_id=N"), and the
-  // ring's own: "tmr abort_task cmd_ids=5", "dropped cmd_id=5 why=aborted".
+  // Every command's trace line (the model's, with " cmd_id=N" added), and the
+  // ring's own: "tmr abort_task cmd_ids=5" (a notice), "dropped cmd_id=5
+  // why=aborted|timed_out" (given back unanswered: CHECK CONDITION 0B/00/00
+  // that the kernel no longer delivers), "refused cmd_id=5 why=outside_map".
   void SetTraceSink(std::function<void(const std::string&)> sink) { sink_ = std::move(sink); }
 
  private:

@@ -3,8 +3,9 @@
  *
  *   sg_header DEVICE TIMEOUT_MS in|out|none LENGTH SENSE_MAX CDB-BYTE...
  *
- * The data buffer is filled with A5h first: a byte the device did not send
- * shows as a5. Prints "ioctl=errno" when SG_IO itself fails. */
+ * The data buffer is filled with A5h first: "beyond" shows what came back
+ * past the bytes the residual says were sent. Prints "ioctl=errno" when
+ * SG_IO itself fails. */
 #include <errno.h>
 #include <fcntl.h>
 #include <scsi/sg.h>
@@ -53,8 +54,17 @@ int main(int argc, char** argv) {
   printf("status=%02x masked=%02x host=%02x driver=%02x resid=%d sb_len_wr=%u info=%x sense=", h.status,
          h.masked_status, h.host_status, h.driver_status, h.resid, h.sb_len_wr, h.info);
   for (unsigned i = 0; i < h.sb_len_wr && i < sizeof sense; ++i) printf("%02x", sense[i]);
+  /* The bytes the device sent by the residual, when it succeeded; the rest
+   * of the buffer is not the device's (the kernel leaves zeros or bytes of an
+   * earlier command there), so it comes last, after the duration. */
+  unsigned valid = 0;
+  if (h.status == 0 && h.host_status == 0 && h.driver_status == 0 && h.resid >= 0 &&
+      (unsigned)h.resid <= length)
+    valid = length - (unsigned)h.resid;
   printf(" data=");
-  for (unsigned i = 0; i < length && i < 64; ++i) printf("%02x", data[i]);
-  printf(" duration=%u\n", h.duration);
+  for (unsigned i = 0; i < valid && i < 64; ++i) printf("%02x", data[i]);
+  printf(" duration=%u beyond=", h.duration);
+  for (unsigned i = valid; i < length && i < valid + 16; ++i) printf("%02x", data[i]);
+  printf("\n");
   return 0;
 }
