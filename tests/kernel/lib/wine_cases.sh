@@ -156,6 +156,7 @@ wine_case_end() {
     { WINE_PROBE_WAIT=30 probe windows; WINE_PROBE_WAIT=30 probe processes; } >"$CASE_DIR/windows.txt" 2>&1
   scsi_trace_stop
   cp "$E2E_CASE_DIR"/*.log "$CASE_DIR/" 2>/dev/null
+  [ -f "$WINE_SESSION/probe.log" ] && cp "$WINE_SESSION/probe.log" "$CASE_DIR/"
   if [ $rc = 0 ] && [ "$E2E_FAILED" = 0 ]; then
     for exe in "${E2E_STARTED[@]}"; do WINE_PROBE_WAIT=60 probe kill "$exe" >/dev/null; done
     return
