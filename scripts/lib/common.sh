@@ -23,7 +23,7 @@ KESTREL_PACKAGES=(
   mingw-w64 g++-mingw-w64-i686 gcc-multilib
   wine wine32:i386 fonts-wine
   xvfb x11-utils imagemagick fonts-ipafont-gothic locales fp-utils zip unzip
-  qemu-system-x86 busybox-static cpio kmod sg3-utils regionset jq util-linux
+  qemu-system-x86 busybox-static cpio kmod sg3-utils regionset jq util-linux strace
 )
 
 # The suite's version.

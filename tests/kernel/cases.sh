@@ -48,11 +48,18 @@ busy-sigint         busy_signal      sim  sr lane   200 programming_ms=4000
 busy-sigterm        busy_signal      sim  sg lane   200 programming_ms=4000
 reply-fields-sr     reply_fields     sim  sr lane   10  fault=short opcode=3c id=80 bytes=100 count=100|fault=never_answer opcode=5a
 reply-fields-sg     reply_fields     sim  sg lane   10  fault=short opcode=3c id=80 bytes=100 count=100|fault=never_answer opcode=5a
+wine-tarn2k-update  wine_tarn2k      sim  sr alone  200 programming_ms=3000
+wine-mere2k-region  wine_mere2k      sim  sr alone  200 -
+wine-beck2k-speed   wine_beck2k      sim  sr alone  200 -
 '
+# wine-*: alone, for the Wine rows share one session, its desktop and letter E.
 # hold-long: 50 s past the tool's 180 s, for a loaded machine's guest runs
 # its timers late; 250 s lets the kernel's abort, not TCMU, end the command.
 # never-answered, reply-fields: the kernel gives up on a 2 s MODE SENSE the
 # drive never answers and aborts it; 10 s bounds how long that abort can wait.
+
+# The NT programs under Wine: lib/wine_cases.sh.
+source "$(dirname "${BASH_SOURCE[0]}")/lib/wine_cases.sh"
 
 case_names() { awk 'NF { print $1 }' <<<"$KERNEL_CASES"; }
 case_row() { awk -v n="$1" '$1 == n' <<<"$KERNEL_CASES"; }

@@ -698,8 +698,47 @@ const CommandSetup kCommands[] = {
     {L"kill", 1, CmdKill, L"EXE                         terminate every process with the file name"},
 };
 
+// serve: the commands arrive on stdin, one after another, in this one process
+// (where Wine is slow a start costs seconds). A request is its words, each
+// ended by 1Fh, then 1Eh; the answer is the command's output, 1Eh, its exit
+// code and a line feed. Ends at the end of stdin.
+int Serve() {
+  HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+  for (;;) {
+    std::vector<std::string> words(1);
+    char byte = 0;
+    DWORD got = 0;
+    while (ReadFile(in, &byte, 1, &got, nullptr) && got == 1 && byte != '\x1e') {
+      if (byte == '\x1f')
+        words.emplace_back();
+      else
+        words.back() += byte;
+    }
+    if (got != 1) return 0;
+    words.pop_back();  // after the last 1Fh
+    int rc = 2;
+    if (!words.empty()) {
+      std::vector<std::wstring> wide;
+      for (const std::string& word : words) {
+        int size = MultiByteToWideChar(CP_UTF8, 0, word.data(), static_cast<int>(word.size()), nullptr, 0);
+        std::wstring text(size, L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, word.data(), static_cast<int>(word.size()), &text[0], size);
+        wide.push_back(text);
+      }
+      for (const auto& candidate : kCommands) {
+        if (wide[0] != candidate.name || wide.size() - 1 < candidate.minArgs) continue;
+        Command command;
+        command.args.assign(wide.begin() + 1, wide.end());
+        rc = candidate.run(command);
+        break;
+      }
+    }
+    Out(L"\x1e" + std::to_wstring(rc) + L"\n");
+  }
+}
+
 int Usage() {
-  std::wstring text = L"usage: probe.exe [-d DESKTOP] [-t TIMEOUT_MS] COMMAND [ARGS]\n";
+  std::wstring text = L"usage: probe.exe [-d DESKTOP] [-t TIMEOUT_MS] COMMAND [ARGS] | serve\n";
   for (const auto& setup : kCommands) text += L"  " + std::wstring(setup.name) + L" " + setup.help + L"\n";
   WriteHandle(STD_ERROR_HANDLE, ToUtf8(text));
   return 2;
@@ -722,17 +761,18 @@ int wmain(int argc, wchar_t** argv) {
       return Usage();
   }
   if (i >= argc) return Usage();
+  const bool serve = wcscmp(argv[i], L"serve") == 0 && i + 1 == argc;
   const CommandSetup* setup = nullptr;
   for (const auto& candidate : kCommands)
     if (wcscmp(candidate.name, argv[i]) == 0) setup = &candidate;
-  if (!setup) return Usage();
+  if (!setup && !serve) return Usage();
   Command command;
   for (int k = i + 1; k < argc; ++k) command.args.push_back(argv[k]);
-  if (command.args.size() < setup->minArgs) return Usage();
+  if (setup && command.args.size() < setup->minArgs) return Usage();
 
   // Windows of a program started on a named desktop are seen only from it.
   if (!desktop.empty() && !SwitchDesktop(desktop, g_timeoutMs))
     return Fail(L"desktop '" + desktop + L"' did not appear");
   if (!CreateReplyWindow()) return Fail(L"cannot create the reply window");
-  return setup->run(command);
+  return serve ? Serve() : setup->run(command);
 }

@@ -36,14 +36,14 @@ run_one() {
   local ready
   ready=$(awk -v b="$begin" '{ printf "%.1f", $1 - b }' /proc/uptime)
   DRIVE_SR=$DRIVE_SR DRIVE_SG=$DRIVE_SG CASE_DIR=$dir \
-    timeout -k 5 "$CASE_TIMEOUT" bash "$KERNEL_TESTS/lib/guest_case.sh" "$name" >"$dir/case.log" 2>&1
+    timeout -k 5 "$(case_timeout "$name" "$CASE_TIMEOUT")" bash "$KERNEL_TESTS/lib/guest_case.sh" "$name" >"$dir/case.log" 2>&1
   rc=$?
   local took
   took=$(awk -v b="$begin" '{ printf "%.0f", $1 - b }' /proc/uptime)
   if [ $rc -eq 0 ]; then
     record PASS "$name" "" "$took" "$ready"
   elif [ $rc -ge 124 ] && [ ! -s "$dir/why" ]; then
-    record FAIL "$name" "did not end within ${CASE_TIMEOUT}s" "$took" "$ready"
+    record FAIL "$name" "did not end within $(case_timeout "$name" "$CASE_TIMEOUT")s" "$took" "$ready"
   else
     record FAIL "$name" "$(cat "$dir/why" 2>/dev/null || echo "exit $rc")" "$took" "$ready"
   fi
