@@ -1,11 +1,13 @@
 // The SG_IO preload library against the drive-letter server: what a caller of
 // ioctl(SG_IO) sees for good status, CHECK CONDITION with sense, a short
-// transfer, a command that outlives its time-out, a device without a server,
-// and a file that is not mapped at all.
+// transfer, a command that outlives its time-out, the kernel's size limit and
+// command filter, a device without a server, and a file that is not mapped.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <scsi/sg.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -31,8 +33,8 @@ using FstatFn = int (*)(int, struct stat*);
 constexpr unsigned long kGetIdLun = 0x5382;
 
 // One library per process (it reads its mapping once), so one machine for all
-// cases: E: a Kestrel drive at path 0 target 1, F: a drive whose programming
-// outlasts any time-out, G: mapped but no server behind it.
+// cases: E: a Kestrel drive at path 0 target 1 (also behind sg1, an sg node),
+// F: a drive whose programming outlasts any time-out, G: mapped but no server.
 class Machine {
  public:
   Machine() {
@@ -40,11 +42,20 @@ class Machine {
     dir_ = mkdtemp(pattern);
     bus_.AddAdapter("atapi").AddTarget(1, KestrelDrive("DRV-320"));
     bus_.MapLetter('E', 0, 1);
+    CommandFault failing;  // READ BUFFER of id 7Eh: CHECK CONDITION every time
+    failing.opcode = 0x3C;
+    failing.bufferId = 0x7E;
+    failing.count = 0;
+    bus_.DriveAt(0, 1)->AddFault(failing);
     Drive& slow = bus_.AddLetter('F', KestrelDrive("DRV-320"));
     slow.SetProgrammingMs(600000);
-    for (const char* name : {"e::", "f::", "g::", "plain"}) Touch(dir_ + "/" + name);
+    CommandFault silent;  // the first READ BUFFER never answered
+    silent.opcode = 0x3C;
+    silent.action = CommandFault::Action::NeverAnswer;
+    slow.AddFault(silent);
+    for (const char* name : kFiles) Touch(dir_ + "/" + name);
     std::string devices = dir_ + "/e::=" + dir_ + "/E.sock;" + dir_ + "/f::=" + dir_ + "/F.sock;" +
-                          dir_ + "/g::=" + dir_ + "/G.sock";
+                          dir_ + "/g::=" + dir_ + "/G.sock;" + dir_ + "/sg1=" + dir_ + "/E.sock";
     setenv("KESTREL_SIM_DEVICES", devices.c_str(), 1);
     server_ = std::make_unique<DeviceServer>(bus_, [start = std::chrono::steady_clock::now()] {
       return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -65,17 +76,20 @@ class Machine {
     thread_.join();
     server_.reset();
     if (library_) dlclose(library_);
-    for (const char* name : {"e::", "f::", "g::", "plain"}) unlink((dir_ + "/" + name).c_str());
+    for (const char* name : kFiles) unlink((dir_ + "/" + name).c_str());
     rmdir(dir_.c_str());
   }
   bool Ready() const { return listening_ && ioctl_ && fstat_; }
-  int Open(const char* name) const { return open((dir_ + "/" + name).c_str(), O_RDWR); }
+  int Open(const char* name, int flags = O_RDWR) const {
+    return open((dir_ + "/" + name).c_str(), flags);
+  }
   int Ioctl(int fd, unsigned long request, void* arg) const { return ioctl_(fd, request, arg); }
   int Fstat(int fd, struct stat* st) const { return fstat_(fd, st); }
   // Trace lines are written on the server's thread; read them after a reply.
   std::vector<std::string> Trace() const { return trace_; }
 
  private:
+  static constexpr const char* kFiles[] = {"e::", "f::", "g::", "sg1", "plain"};
   static void Touch(const std::string& path) {
     close(open(path.c_str(), O_CREAT | O_WRONLY, 0600));
   }
@@ -117,6 +131,19 @@ struct Request {
     h.timeout = timeoutMs;
   }
 };
+
+// Drops or takes back CAP_SYS_RAWIO from the effective set (the tests run as root).
+bool SetRawIo(bool on) {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[2];
+  if (syscall(SYS_capget, &header, data) != 0) return false;
+  if (on) {
+    data[0].effective |= 1u << CAP_SYS_RAWIO;
+  } else {
+    data[0].effective &= ~(1u << CAP_SYS_RAWIO);
+  }
+  return syscall(SYS_capset, &header, data) == 0;
+}
 
 struct SgPreload : ::testing::Test {
   void SetUp() override {
@@ -191,16 +218,38 @@ TEST_F(SgPreload, CheckConditionReturnsTheSenseTheCallerHasRoomFor) {
   EXPECT_EQ(sense.h.status, 0);
   EXPECT_EQ(sense.data[2], 0x05);
   EXPECT_EQ(sense.data[12], 0x24);
+
+  // Data-in that fails: residual 0 and the buffer zeroed, as the kernel gives
+  // it back; DRIVER_SENSE without room for sense only through sr, not sg.
+  int sg = machine.Open("sg1");
+  ASSERT_GE(sg, 0);
+  struct Row {
+    int fd;
+    uint8_t senseLength;
+    int driverStatus;
+  } rows[] = {{e, 18, 0x08}, {e, 0, 0x08}, {sg, 18, 0x08}, {sg, 0, 0}};
+  for (const Row& row : rows) {
+    Request failed({0x3C, 0x02, 0x7E, 0, 0, 0, 0, 0, 0x40, 0}, SG_DXFER_FROM_DEV, 0x40,
+                   row.senseLength);
+    ASSERT_EQ(machine.Ioctl(row.fd, SG_IO, &failed.h), 0);
+    EXPECT_EQ(failed.h.status, 0x02);
+    EXPECT_EQ(failed.h.driver_status, row.driverStatus) << int(row.senseLength);
+    EXPECT_EQ(failed.h.resid, 0);
+    EXPECT_EQ(failed.h.sb_len_wr, row.senseLength);
+    EXPECT_EQ(failed.data, std::vector<uint8_t>(0x40, 0));
+  }
+  close(sg);
 }
 
 TEST_F(SgPreload, ShortTransferReportsTheResidual) {
   // INQUIRY allocation length 36 into a 96-byte buffer: 60 bytes not moved,
-  // and the bytes past the reply are left as they were.
+  // and those read 00h, not what the buffer held.
   Request inquiry({0x12, 0, 0, 0, 36, 0}, SG_DXFER_FROM_DEV, 96, 18);
   ASSERT_EQ(machine.Ioctl(e, SG_IO, &inquiry.h), 0);
   EXPECT_EQ(inquiry.h.status, 0);
   EXPECT_EQ(inquiry.h.resid, 60);
-  EXPECT_EQ(inquiry.data[36], 0xA5);
+  EXPECT_EQ(std::vector<uint8_t>(inquiry.data.begin() + 36, inquiry.data.end()),
+            std::vector<uint8_t>(60, 0));
   EXPECT_EQ(inquiry.data[8], 'K');
 }
 
@@ -208,6 +257,15 @@ TEST_F(SgPreload,
        CommandOutlivingItsTimeOutFailsWithTheHostTimeOutAndLaterCommandsGetTheirOwnReply) {
   int f = machine.Open("f::");
   ASSERT_GE(f, 0);
+  // Data-in never answered: no residual, the buffer zeroed.
+  Request lost({0x3C, 0x02, 0, 0, 0, 0, 0, 0, 0x40, 0}, SG_DXFER_FROM_DEV, 0x40, 18, 300);
+  ASSERT_EQ(machine.Ioctl(f, SG_IO, &lost.h), 0);
+  EXPECT_EQ(lost.h.host_status, 0x03);
+  EXPECT_EQ(lost.h.status, 0);
+  EXPECT_EQ(lost.h.driver_status, 0);
+  EXPECT_EQ(lost.h.resid, 0);
+  EXPECT_EQ(lost.h.sb_len_wr, 0);
+  EXPECT_EQ(lost.data, std::vector<uint8_t>(0x40, 0));
   // A whole download, then the programming command that runs for minutes.
   Request prepare({0x3B, 0x01, 0x30, 0, 0, 0, 0, 0, 0, 0}, SG_DXFER_TO_DEV, 0, 0, 5000);
   ASSERT_EQ(machine.Ioctl(f, SG_IO, &prepare.h), 0);
@@ -237,6 +295,56 @@ TEST_F(SgPreload,
   EXPECT_EQ(ready.sense[12], 0x04);
   EXPECT_EQ(ready.sense[13], 0x07);
   close(f);
+}
+
+TEST_F(SgPreload, TheKernelsSizeLimitAndCommandFilterHold) {
+  const std::vector<uint8_t> refusedWrite = {0x3B, 0x01, 0xFF, 0, 0, 0, 0, 0, 0, 0};
+  const std::vector<uint8_t> bufferDescriptor = {0x3C, 0x03, 0, 0, 0, 0, 0, 0, 4, 0};
+  const std::vector<uint8_t> preventAllow = {0x1E, 0, 0, 0, 0, 0};
+  const std::vector<uint8_t> sendKeyInvalidate = {0xA3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x3F, 0};
+  const std::vector<uint8_t> vendor = {0xFF, 0, 0, 0, 0, 0};
+  struct Row {
+    const char* file;
+    int flags;
+    bool rawIo;
+    std::vector<uint8_t> cdb;
+    size_t length;  // data-in
+    int error;      // 0: the drive sees the command
+  } rows[] = {
+      {"e::", O_RDWR, true, refusedWrite, 0, 0},
+      {"e::", O_RDWR, false, refusedWrite, 0, EPERM},
+      {"e::", O_RDWR, false, vendor, 0, EPERM},
+      {"e::", O_RDONLY, false, bufferDescriptor, 4, 0},
+      {"e::", O_RDONLY, false, sendKeyInvalidate, 0, 0},  // the filter counts A3h as read-safe
+      {"e::", O_RDONLY, false, preventAllow, 0, EPERM},
+      {"e::", O_RDWR, false, preventAllow, 0, 0},
+      {"sg1", O_RDWR, false, refusedWrite, 0, 0},
+      {"sg1", O_RDONLY, false, refusedWrite, 0, EPERM},
+      {"e::", O_RDWR, true, {0x12, 0, 0, 0, 0x60, 0}, 1u << 20, 0},
+      {"e::", O_RDWR, true, {0x12, 0, 0, 0, 0x60, 0}, (1u << 20) + 1, EINVAL},
+  };
+  for (const Row& row : rows) {
+    int fd = machine.Open(row.file, row.flags);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(SetRawIo(row.rawIo));
+    Request r(row.cdb, row.length ? SG_DXFER_FROM_DEV : SG_DXFER_NONE, row.length, 18);
+    const size_t traced = machine.Trace().size();
+    errno = 0;
+    const int result = machine.Ioctl(fd, SG_IO, &r.h);
+    const int error = errno;
+    ASSERT_TRUE(SetRawIo(true));
+    close(fd);
+    SCOPED_TRACE(std::string(row.file) + " opcode " + std::to_string(row.cdb[0]) + " length " +
+                 std::to_string(row.length) + (row.rawIo ? " raw" : ""));
+    if (row.error) {
+      EXPECT_EQ(result, -1);
+      EXPECT_EQ(error, row.error);
+      EXPECT_EQ(machine.Trace().size(), traced);  // the drive never saw it
+    } else {
+      EXPECT_EQ(result, 0);
+      EXPECT_GT(machine.Trace().size(), traced);
+    }
+  }
 }
 
 TEST_F(SgPreload, UnmappedFilesAndOtherRequestsReachTheKernelAndAMissingServerIsAnError) {
