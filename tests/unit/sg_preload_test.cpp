@@ -7,11 +7,12 @@
 #include <gtest/gtest.h>
 #include <linux/capability.h>
 #include <scsi/sg.h>
-#include <sys/syscall.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -42,17 +43,14 @@ class Machine {
     dir_ = mkdtemp(pattern);
     bus_.AddAdapter("atapi").AddTarget(1, KestrelDrive("DRV-320"));
     bus_.MapLetter('E', 0, 1);
-    CommandFault failing;  // READ BUFFER of id 7Eh: CHECK CONDITION every time
-    failing.opcode = 0x3C;
-    failing.bufferId = 0x7E;
-    failing.count = 0;
-    bus_.DriveAt(0, 1)->AddFault(failing);
     Drive& slow = bus_.AddLetter('F', KestrelDrive("DRV-320"));
     slow.SetProgrammingMs(600000);
-    CommandFault silent;  // the first READ BUFFER never answered
-    silent.opcode = 0x3C;
-    silent.action = CommandFault::Action::NeverAnswer;
-    slow.AddFault(silent);
+    CommandFault fault;  // READ BUFFER: F never answers its first, E fails id 7Eh
+    fault.opcode = 0x3C;
+    fault.action = CommandFault::Action::NeverAnswer;
+    slow.AddFault(fault);
+    fault.action = CommandFault::Action::Fail, fault.bufferId = 0x7E, fault.count = 0;
+    bus_.DriveAt(0, 1)->AddFault(fault);
     for (const char* name : kFiles) Touch(dir_ + "/" + name);
     std::string devices = dir_ + "/e::=" + dir_ + "/E.sock;" + dir_ + "/f::=" + dir_ + "/F.sock;" +
                           dir_ + "/g::=" + dir_ + "/G.sock;" + dir_ + "/sg1=" + dir_ + "/E.sock";
@@ -132,16 +130,13 @@ struct Request {
   }
 };
 
-// Drops or takes back CAP_SYS_RAWIO from the effective set (the tests run as root).
+// Drops or takes back CAP_SYS_RAWIO (the tests run as root).
 bool SetRawIo(bool on) {
   __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
   __user_cap_data_struct data[2];
+  const uint32_t bit = 1u << CAP_SYS_RAWIO;
   if (syscall(SYS_capget, &header, data) != 0) return false;
-  if (on) {
-    data[0].effective |= 1u << CAP_SYS_RAWIO;
-  } else {
-    data[0].effective &= ~(1u << CAP_SYS_RAWIO);
-  }
+  data[0].effective = on ? data[0].effective | bit : data[0].effective & ~bit;
   return syscall(SYS_capset, &header, data) == 0;
 }
 
@@ -219,24 +214,17 @@ TEST_F(SgPreload, CheckConditionReturnsTheSenseTheCallerHasRoomFor) {
   EXPECT_EQ(sense.data[2], 0x05);
   EXPECT_EQ(sense.data[12], 0x24);
 
-  // Data-in that fails: residual 0 and the buffer zeroed, as the kernel gives
-  // it back; DRIVER_SENSE without room for sense only through sr, not sg.
-  int sg = machine.Open("sg1");
-  ASSERT_GE(sg, 0);
-  struct Row {
-    int fd;
-    uint8_t senseLength;
-    int driverStatus;
-  } rows[] = {{e, 18, 0x08}, {e, 0, 0x08}, {sg, 18, 0x08}, {sg, 0, 0}};
-  for (const Row& row : rows) {
-    Request failed({0x3C, 0x02, 0x7E, 0, 0, 0, 0, 0, 0x40, 0}, SG_DXFER_FROM_DEV, 0x40,
-                   row.senseLength);
-    ASSERT_EQ(machine.Ioctl(row.fd, SG_IO, &failed.h), 0);
-    EXPECT_EQ(failed.h.status, 0x02);
-    EXPECT_EQ(failed.h.driver_status, row.driverStatus) << int(row.senseLength);
-    EXPECT_EQ(failed.h.resid, 0);
-    EXPECT_EQ(failed.h.sb_len_wr, row.senseLength);
-    EXPECT_EQ(failed.data, std::vector<uint8_t>(0x40, 0));
+  // Failed data-in: residual 0, buffer zeroed; sg says DRIVER_SENSE only with room for sense.
+  const int sg = machine.Open("sg1");
+  const int rows[][3] = {{e, 18, 8}, {e, 0, 8}, {sg, 18, 8}, {sg, 0, 0}};  // fd, sense, driver
+  for (const auto& row : rows) {
+    Request failed({0x3C, 2, 0x7E, 0, 0, 0, 0, 0, 0x40, 0}, SG_DXFER_FROM_DEV, 0x40,
+                   uint8_t(row[1]));
+    ASSERT_EQ(machine.Ioctl(row[0], SG_IO, &failed.h), 0);
+    EXPECT_EQ(std::vector<int>({failed.h.status, failed.h.driver_status, failed.h.resid,
+                                failed.h.sb_len_wr,
+                                *std::max_element(failed.data.begin(), failed.data.end())}),
+              std::vector<int>({2, row[2], 0, row[1], 0}));
   }
   close(sg);
 }
@@ -248,8 +236,7 @@ TEST_F(SgPreload, ShortTransferReportsTheResidual) {
   ASSERT_EQ(machine.Ioctl(e, SG_IO, &inquiry.h), 0);
   EXPECT_EQ(inquiry.h.status, 0);
   EXPECT_EQ(inquiry.h.resid, 60);
-  EXPECT_EQ(std::vector<uint8_t>(inquiry.data.begin() + 36, inquiry.data.end()),
-            std::vector<uint8_t>(60, 0));
+  EXPECT_EQ(*std::max_element(inquiry.data.begin() + 36, inquiry.data.end()), 0);
   EXPECT_EQ(inquiry.data[8], 'K');
 }
 
@@ -257,15 +244,12 @@ TEST_F(SgPreload,
        CommandOutlivingItsTimeOutFailsWithTheHostTimeOutAndLaterCommandsGetTheirOwnReply) {
   int f = machine.Open("f::");
   ASSERT_GE(f, 0);
-  // Data-in never answered: no residual, the buffer zeroed.
-  Request lost({0x3C, 0x02, 0, 0, 0, 0, 0, 0, 0x40, 0}, SG_DXFER_FROM_DEV, 0x40, 18, 300);
+  // Data-in never answered: no residual, no sense, the buffer zeroed.
+  Request lost({0x3C, 2, 0, 0, 0, 0, 0, 0, 0x40, 0}, SG_DXFER_FROM_DEV, 0x40, 18, 300);
   ASSERT_EQ(machine.Ioctl(f, SG_IO, &lost.h), 0);
-  EXPECT_EQ(lost.h.host_status, 0x03);
-  EXPECT_EQ(lost.h.status, 0);
-  EXPECT_EQ(lost.h.driver_status, 0);
-  EXPECT_EQ(lost.h.resid, 0);
-  EXPECT_EQ(lost.h.sb_len_wr, 0);
-  EXPECT_EQ(lost.data, std::vector<uint8_t>(0x40, 0));
+  EXPECT_EQ(std::vector<int>({lost.h.host_status, lost.h.status, lost.h.resid, lost.h.sb_len_wr,
+                              *std::max_element(lost.data.begin(), lost.data.end())}),
+            std::vector<int>({3, 0, 0, 0, 0}));
   // A whole download, then the programming command that runs for minutes.
   Request prepare({0x3B, 0x01, 0x30, 0, 0, 0, 0, 0, 0, 0}, SG_DXFER_TO_DEV, 0, 0, 5000);
   ASSERT_EQ(machine.Ioctl(f, SG_IO, &prepare.h), 0);
@@ -298,52 +282,36 @@ TEST_F(SgPreload,
 }
 
 TEST_F(SgPreload, TheKernelsSizeLimitAndCommandFilterHold) {
-  const std::vector<uint8_t> refusedWrite = {0x3B, 0x01, 0xFF, 0, 0, 0, 0, 0, 0, 0};
-  const std::vector<uint8_t> bufferDescriptor = {0x3C, 0x03, 0, 0, 0, 0, 0, 0, 4, 0};
-  const std::vector<uint8_t> preventAllow = {0x1E, 0, 0, 0, 0, 0};
-  const std::vector<uint8_t> sendKeyInvalidate = {0xA3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x3F, 0};
-  const std::vector<uint8_t> vendor = {0xFF, 0, 0, 0, 0, 0};
-  struct Row {
+  Request big({0x12, 0, 0, 0, 0x60, 0}, SG_DXFER_FROM_DEV, (1u << 20) + 1, 18);
+  EXPECT_EQ(machine.Ioctl(e, SG_IO, &big.h), -1);
+  EXPECT_EQ(errno, EINVAL);
+  big.h.dxfer_len = 1u << 20;
+  EXPECT_EQ(machine.Ioctl(e, SG_IO, &big.h), 0);
+  // Without CAP_SYS_RAWIO. The filter counts A3h (SEND KEY) as read-safe.
+  const std::vector<uint8_t> write = {0x3B, 1, 0xFF, 0, 0, 0, 0, 0, 0, 0},
+                             lock = {0x1E, 0, 0, 0, 0, 0};
+  const struct {
     const char* file;
     int flags;
-    bool rawIo;
     std::vector<uint8_t> cdb;
-    size_t length;  // data-in
-    int error;      // 0: the drive sees the command
-  } rows[] = {
-      {"e::", O_RDWR, true, refusedWrite, 0, 0},
-      {"e::", O_RDWR, false, refusedWrite, 0, EPERM},
-      {"e::", O_RDWR, false, vendor, 0, EPERM},
-      {"e::", O_RDONLY, false, bufferDescriptor, 4, 0},
-      {"e::", O_RDONLY, false, sendKeyInvalidate, 0, 0},  // the filter counts A3h as read-safe
-      {"e::", O_RDONLY, false, preventAllow, 0, EPERM},
-      {"e::", O_RDWR, false, preventAllow, 0, 0},
-      {"sg1", O_RDWR, false, refusedWrite, 0, 0},
-      {"sg1", O_RDONLY, false, refusedWrite, 0, EPERM},
-      {"e::", O_RDWR, true, {0x12, 0, 0, 0, 0x60, 0}, 1u << 20, 0},
-      {"e::", O_RDWR, true, {0x12, 0, 0, 0, 0x60, 0}, (1u << 20) + 1, EINVAL},
-  };
-  for (const Row& row : rows) {
-    int fd = machine.Open(row.file, row.flags);
-    ASSERT_GE(fd, 0);
-    ASSERT_TRUE(SetRawIo(row.rawIo));
-    Request r(row.cdb, row.length ? SG_DXFER_FROM_DEV : SG_DXFER_NONE, row.length, 18);
+    int error;
+  } rows[] = {{"e::", O_RDWR, write, EPERM},
+              {"e::", O_RDONLY, {0x3C, 3, 0, 0, 0, 0, 0, 0, 0, 0}, 0},
+              {"e::", O_RDONLY, {0xA3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x3F, 0}, 0},
+              {"e::", O_RDONLY, lock, EPERM},
+              {"e::", O_RDWR, lock, 0},
+              {"sg1", O_RDWR, write, 0},
+              {"sg1", O_RDONLY, write, EPERM}};
+  for (const auto& row : rows) {
+    const int fd = machine.Open(row.file, row.flags);
+    Request r(row.cdb, SG_DXFER_NONE, 0, 18);
     const size_t traced = machine.Trace().size();
-    errno = 0;
-    const int result = machine.Ioctl(fd, SG_IO, &r.h);
-    const int error = errno;
+    ASSERT_TRUE(SetRawIo(false));
+    const int result = machine.Ioctl(fd, SG_IO, &r.h), error = errno;
     ASSERT_TRUE(SetRawIo(true));
     close(fd);
-    SCOPED_TRACE(std::string(row.file) + " opcode " + std::to_string(row.cdb[0]) + " length " +
-                 std::to_string(row.length) + (row.rawIo ? " raw" : ""));
-    if (row.error) {
-      EXPECT_EQ(result, -1);
-      EXPECT_EQ(error, row.error);
-      EXPECT_EQ(machine.Trace().size(), traced);  // the drive never saw it
-    } else {
-      EXPECT_EQ(result, 0);
-      EXPECT_GT(machine.Trace().size(), traced);
-    }
+    EXPECT_EQ(result == 0 ? 0 : error, row.error) << row.file << " " << int(row.cdb[0]);
+    EXPECT_EQ(machine.Trace().size() > traced, row.error == 0);  // whether the drive saw it
   }
 }
 
