@@ -16,7 +16,7 @@ namespace kestrel::sim {
 
 namespace {
 
-constexpr uint32_t kMaxTransfer = 1u << 24;
+constexpr uint32_t kMaxTransfer = KESTREL_SG_MAX_TRANSFER;
 constexpr int kIdlePollMs = 200;
 
 bool ReadExactly(int fd, void* data, size_t length) {

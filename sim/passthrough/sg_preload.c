@@ -13,6 +13,8 @@
 
 #include <dlfcn.h>
 #include <errno.h>
+#include <fcntl.h>
+#include <linux/capability.h>
 #include <poll.h>
 #include <pthread.h>
 #include <scsi/sg.h>
@@ -21,6 +23,7 @@
 #include <string.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <time.h>
@@ -36,7 +39,7 @@
 #define DRIVER_SENSE 0x08
 #define DEFAULT_TIMEOUT_MS 60000 /* the kernel's when the caller gives 0 */
 #define MAX_DEVICES 26
-#define MAX_TRANSFER (1u << 24)
+#define MAX_TRANSFER KESTREL_SG_MAX_TRANSFER
 
 typedef int (*IoctlFn)(int, unsigned long, ...);
 typedef int (*Fstat64Fn)(int, struct stat64*);
@@ -44,7 +47,8 @@ typedef int (*Fstat64Fn)(int, struct stat64*);
 struct Device {
   char path[512];
   char socketPath[108];
-  int known; /* dev/ino below are valid */
+  int sgNode; /* the path names an sg node (sgN): that driver's rules, not sr's */
+  int known;  /* dev/ino below are valid */
   uint64_t dev, ino;
   int socket;      /* -1: not connected */
   pid_t socketPid; /* a forked child makes its own connection */
@@ -76,6 +80,9 @@ static void load_devices(void) {
           memcpy(d->socketPath, equals + 1, socketLength);
           d->socketPath[socketLength] = 0;
           d->socket = -1;
+          const char* slash = strrchr(d->path, '/');
+          const char* base = slash ? slash + 1 : d->path;
+          d->sgNode = base[0] == 's' && base[1] == 'g' && base[2] >= '0' && base[2] <= '9';
           ++deviceCount;
         }
       }
@@ -235,7 +242,44 @@ static int exchange(struct Device* d, struct KestrelSgRequest* request, const vo
   }
 }
 
-static int answer_sg_io(struct Device* d, struct sg_io_hdr* h) {
+static int has_raw_io(void) {
+  struct __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+  struct __user_cap_data_struct data[2];
+  if (syscall(SYS_capget, &header, data) != 0) return 0;
+  return (data[0].effective >> CAP_SYS_RAWIO) & 1;
+}
+
+/* The kernel's command filter (scsi_cmd_allowed): 1 for commands anyone who
+ * opened the node may send, 2 for those that need it open for writing; the
+ * rest (READ/WRITE BUFFER's writing half, vendor opcodes) need CAP_SYS_RAWIO. */
+static int filter_class(uint8_t opcode) {
+  static const uint8_t readSafe[] = {
+      0x00, 0x03, 0x08, 0x28, 0xA8, 0x88, 0x3C, 0x37, 0x25, 0x3E, 0x12, 0x1A, 0x5A, 0x4D, 0x1B,
+      0x2F, 0x8F, 0xA0, 0x9E, 0x1C, 0xA3, 0x5C, 0xBC, 0x45, 0x47, 0x48, 0x4B, 0xBE, 0xB9, 0x51,
+      0xAD, 0x44, 0x52, 0x42, 0x43, 0xA4, 0xBA, 0x46, 0x23, 0x4A, 0xAC, 0x2B, 0x4E, 0x95};
+  static const uint8_t writeSafe[] = {0x0A, 0x2A, 0x2E, 0xAA, 0xAE, 0x8A, 0x3F, 0xEA,
+                                      0x41, 0x93, 0x7F, 0x19, 0x55, 0x15, 0x4C, 0xA1,
+                                      0x5B, 0x35, 0x04, 0x58, 0x53, 0xBF, 0xA2, 0x54,
+                                      0x5D, 0xBB, 0x1E, 0xA6, 0xB6, 0xA7, 0x94};
+  for (size_t i = 0; i < sizeof readSafe; ++i)
+    if (readSafe[i] == opcode) return 1;
+  for (size_t i = 0; i < sizeof writeSafe; ++i)
+    if (writeSafe[i] == opcode) return 2;
+  return 0;
+}
+
+/* Whether the kernel lets this descriptor send the command: the sg driver
+ * passes anything on a read-write open; sr (and sg opened otherwise) filter. */
+static int command_allowed(const struct Device* d, int fd, uint8_t opcode) {
+  int flags = fcntl(fd, F_GETFL);
+  int access = flags < 0 ? O_RDONLY : (flags & O_ACCMODE);
+  if (d->sgNode && access == O_RDWR) return 1;
+  if (has_raw_io()) return 1;
+  int kind = filter_class(opcode);
+  return kind == 1 || (kind == 2 && access != O_RDONLY);
+}
+
+static int answer_sg_io(struct Device* d, int fd, struct sg_io_hdr* h) {
   if (h->interface_id != 'S') {
     errno = EINVAL;
     return -1;
@@ -244,6 +288,10 @@ static int answer_sg_io(struct Device* d, struct sg_io_hdr* h) {
       h->dxfer_len > MAX_TRANSFER ||
       (h->dxfer_len > 0 && !h->dxferp && h->dxfer_direction != SG_DXFER_NONE)) {
     errno = EINVAL;
+    return -1;
+  }
+  if (!command_allowed(d, fd, *h->cmdp)) {
+    errno = EPERM;
     return -1;
   }
   struct KestrelSgRequest request;
@@ -285,23 +333,33 @@ static int answer_sg_io(struct Device* d, struct sg_io_hdr* h) {
   h->msg_status = 0;
   h->sb_len_wr = 0;
   h->duration = (unsigned)elapsed_ms(&start);
+  /* The kernel hands back its own bounce buffer for data-in: what the drive
+   * did not fill reads 00h, and a failed command's residual is 0. */
+  char* in = request.direction == KESTREL_SG_IN ? h->dxferp : NULL;
   if (r == 1) {
     /* The kernel aborts the command: the call itself succeeds, the host
-     * status says time-out, nothing was transferred and there is no sense. */
+     * status says time-out and there is no sense. */
     h->status = 0;
     h->masked_status = 0;
     h->host_status = DID_TIME_OUT;
     h->driver_status = 0;
-    h->resid = (int)h->dxfer_len;
+    h->resid = 0;
     h->info = SG_INFO_CHECK;
+    if (in) memset(in, 0, h->dxfer_len);
     return 0;
   }
   h->status = reply.status;
   h->masked_status = (reply.status >> 1) & 0x7F;
   h->host_status = 0;
-  h->driver_status = reply.status == 0x02 ? DRIVER_SENSE : 0;
+  /* sg reports DRIVER_SENSE only when it had room to give the sense. */
+  h->driver_status = reply.status == 0x02 && (!d->sgNode || h->mx_sb_len > 0) ? DRIVER_SENSE : 0;
   uint32_t moved = reply.transferred < h->dxfer_len ? reply.transferred : h->dxfer_len;
   h->resid = (int)(h->dxfer_len - moved);
+  if (in) {
+    if (reply.status != 0) moved = 0;
+    memset(in + moved, 0, h->dxfer_len - moved);
+    if (reply.status != 0) h->resid = 0;
+  }
   if (reply.senseLength > 0 && h->sbp && h->mx_sb_len > 0) {
     unsigned n = reply.senseLength < h->mx_sb_len ? reply.senseLength : h->mx_sb_len;
     if (n > sizeof reply.sense) n = sizeof reply.sense;
@@ -341,7 +399,7 @@ static int handle_ioctl(int fd, unsigned long request, void* arg, int* result) {
   pthread_mutex_lock(&lock);
   struct Device* d = &devices[index];
   if (request == SG_IO) {
-    *result = answer_sg_io(d, (struct sg_io_hdr*)arg);
+    *result = answer_sg_io(d, fd, (struct sg_io_hdr*)arg);
   } else if (request == SCSI_IOCTL_GET_IDLUN) {
     *result = answer_idlun(d, (int*)arg);
   } else {

@@ -13,6 +13,7 @@
 #include <stdint.h>
 
 #define KESTREL_SG_MAGIC 0x4B534731u /* "KSG1" */
+#define KESTREL_SG_MAX_TRANSFER (1u << 20) /* the most one command carries, as through the kernel */
 
 enum KestrelSgKind {
   KESTREL_SG_COMMAND = 1, /* one CDB */

@@ -1,15 +1,18 @@
 // The SG_IO preload library against the drive-letter server: what a caller of
 // ioctl(SG_IO) sees for good status, CHECK CONDITION with sense, a short
-// transfer, a command that outlives its time-out, a device without a server,
-// and a file that is not mapped at all.
+// transfer, a command that outlives its time-out, the kernel's size limit and
+// command filter, a device without a server, and a file that is not mapped.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <scsi/sg.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -31,8 +34,8 @@ using FstatFn = int (*)(int, struct stat*);
 constexpr unsigned long kGetIdLun = 0x5382;
 
 // One library per process (it reads its mapping once), so one machine for all
-// cases: E: a Kestrel drive at path 0 target 1, F: a drive whose programming
-// outlasts any time-out, G: mapped but no server behind it.
+// cases: E: a Kestrel drive at path 0 target 1 (also behind sg1, an sg node),
+// F: a drive whose programming outlasts any time-out, G: mapped but no server.
 class Machine {
  public:
   Machine() {
@@ -42,9 +45,15 @@ class Machine {
     bus_.MapLetter('E', 0, 1);
     Drive& slow = bus_.AddLetter('F', KestrelDrive("DRV-320"));
     slow.SetProgrammingMs(600000);
-    for (const char* name : {"e::", "f::", "g::", "plain"}) Touch(dir_ + "/" + name);
+    CommandFault fault;  // READ BUFFER: F never answers its first, E fails id 7Eh
+    fault.opcode = 0x3C;
+    fault.action = CommandFault::Action::NeverAnswer;
+    slow.AddFault(fault);
+    fault.action = CommandFault::Action::Fail, fault.bufferId = 0x7E, fault.count = 0;
+    bus_.DriveAt(0, 1)->AddFault(fault);
+    for (const char* name : kFiles) Touch(dir_ + "/" + name);
     std::string devices = dir_ + "/e::=" + dir_ + "/E.sock;" + dir_ + "/f::=" + dir_ + "/F.sock;" +
-                          dir_ + "/g::=" + dir_ + "/G.sock";
+                          dir_ + "/g::=" + dir_ + "/G.sock;" + dir_ + "/sg1=" + dir_ + "/E.sock";
     setenv("KESTREL_SIM_DEVICES", devices.c_str(), 1);
     server_ = std::make_unique<DeviceServer>(bus_, [start = std::chrono::steady_clock::now()] {
       return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -65,17 +74,20 @@ class Machine {
     thread_.join();
     server_.reset();
     if (library_) dlclose(library_);
-    for (const char* name : {"e::", "f::", "g::", "plain"}) unlink((dir_ + "/" + name).c_str());
+    for (const char* name : kFiles) unlink((dir_ + "/" + name).c_str());
     rmdir(dir_.c_str());
   }
   bool Ready() const { return listening_ && ioctl_ && fstat_; }
-  int Open(const char* name) const { return open((dir_ + "/" + name).c_str(), O_RDWR); }
+  int Open(const char* name, int flags = O_RDWR) const {
+    return open((dir_ + "/" + name).c_str(), flags);
+  }
   int Ioctl(int fd, unsigned long request, void* arg) const { return ioctl_(fd, request, arg); }
   int Fstat(int fd, struct stat* st) const { return fstat_(fd, st); }
   // Trace lines are written on the server's thread; read them after a reply.
   std::vector<std::string> Trace() const { return trace_; }
 
  private:
+  static constexpr const char* kFiles[] = {"e::", "f::", "g::", "sg1", "plain"};
   static void Touch(const std::string& path) {
     close(open(path.c_str(), O_CREAT | O_WRONLY, 0600));
   }
@@ -117,6 +129,16 @@ struct Request {
     h.timeout = timeoutMs;
   }
 };
+
+// Drops or takes back CAP_SYS_RAWIO (the tests run as root).
+bool SetRawIo(bool on) {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[2];
+  const uint32_t bit = 1u << CAP_SYS_RAWIO;
+  if (syscall(SYS_capget, &header, data) != 0) return false;
+  data[0].effective = on ? data[0].effective | bit : data[0].effective & ~bit;
+  return syscall(SYS_capset, &header, data) == 0;
+}
 
 struct SgPreload : ::testing::Test {
   void SetUp() override {
@@ -191,16 +213,30 @@ TEST_F(SgPreload, CheckConditionReturnsTheSenseTheCallerHasRoomFor) {
   EXPECT_EQ(sense.h.status, 0);
   EXPECT_EQ(sense.data[2], 0x05);
   EXPECT_EQ(sense.data[12], 0x24);
+
+  // Failed data-in: residual 0, buffer zeroed; sg says DRIVER_SENSE only with room for sense.
+  const int sg = machine.Open("sg1");
+  const int rows[][3] = {{e, 18, 8}, {e, 0, 8}, {sg, 18, 8}, {sg, 0, 0}};  // fd, sense, driver
+  for (const auto& row : rows) {
+    Request failed({0x3C, 2, 0x7E, 0, 0, 0, 0, 0, 0x40, 0}, SG_DXFER_FROM_DEV, 0x40,
+                   uint8_t(row[1]));
+    ASSERT_EQ(machine.Ioctl(row[0], SG_IO, &failed.h), 0);
+    EXPECT_EQ(std::vector<int>({failed.h.status, failed.h.driver_status, failed.h.resid,
+                                failed.h.sb_len_wr,
+                                *std::max_element(failed.data.begin(), failed.data.end())}),
+              std::vector<int>({2, row[2], 0, row[1], 0}));
+  }
+  close(sg);
 }
 
 TEST_F(SgPreload, ShortTransferReportsTheResidual) {
   // INQUIRY allocation length 36 into a 96-byte buffer: 60 bytes not moved,
-  // and the bytes past the reply are left as they were.
+  // and those read 00h, not what the buffer held.
   Request inquiry({0x12, 0, 0, 0, 36, 0}, SG_DXFER_FROM_DEV, 96, 18);
   ASSERT_EQ(machine.Ioctl(e, SG_IO, &inquiry.h), 0);
   EXPECT_EQ(inquiry.h.status, 0);
   EXPECT_EQ(inquiry.h.resid, 60);
-  EXPECT_EQ(inquiry.data[36], 0xA5);
+  EXPECT_EQ(*std::max_element(inquiry.data.begin() + 36, inquiry.data.end()), 0);
   EXPECT_EQ(inquiry.data[8], 'K');
 }
 
@@ -208,6 +244,12 @@ TEST_F(SgPreload,
        CommandOutlivingItsTimeOutFailsWithTheHostTimeOutAndLaterCommandsGetTheirOwnReply) {
   int f = machine.Open("f::");
   ASSERT_GE(f, 0);
+  // Data-in never answered: no residual, no sense, the buffer zeroed.
+  Request lost({0x3C, 2, 0, 0, 0, 0, 0, 0, 0x40, 0}, SG_DXFER_FROM_DEV, 0x40, 18, 300);
+  ASSERT_EQ(machine.Ioctl(f, SG_IO, &lost.h), 0);
+  EXPECT_EQ(std::vector<int>({lost.h.host_status, lost.h.status, lost.h.resid, lost.h.sb_len_wr,
+                              *std::max_element(lost.data.begin(), lost.data.end())}),
+            std::vector<int>({3, 0, 0, 0, 0}));
   // A whole download, then the programming command that runs for minutes.
   Request prepare({0x3B, 0x01, 0x30, 0, 0, 0, 0, 0, 0, 0}, SG_DXFER_TO_DEV, 0, 0, 5000);
   ASSERT_EQ(machine.Ioctl(f, SG_IO, &prepare.h), 0);
@@ -237,6 +279,40 @@ TEST_F(SgPreload,
   EXPECT_EQ(ready.sense[12], 0x04);
   EXPECT_EQ(ready.sense[13], 0x07);
   close(f);
+}
+
+TEST_F(SgPreload, TheKernelsSizeLimitAndCommandFilterHold) {
+  Request big({0x12, 0, 0, 0, 0x60, 0}, SG_DXFER_FROM_DEV, (1u << 20) + 1, 18);
+  EXPECT_EQ(machine.Ioctl(e, SG_IO, &big.h), -1);
+  EXPECT_EQ(errno, EINVAL);
+  big.h.dxfer_len = 1u << 20;
+  EXPECT_EQ(machine.Ioctl(e, SG_IO, &big.h), 0);
+  // Without CAP_SYS_RAWIO. The filter counts A3h (SEND KEY) as read-safe.
+  const std::vector<uint8_t> write = {0x3B, 1, 0xFF, 0, 0, 0, 0, 0, 0, 0},
+                             lock = {0x1E, 0, 0, 0, 0, 0};
+  const struct {
+    const char* file;
+    int flags;
+    std::vector<uint8_t> cdb;
+    int error;
+  } rows[] = {{"e::", O_RDWR, write, EPERM},
+              {"e::", O_RDONLY, {0x3C, 3, 0, 0, 0, 0, 0, 0, 0, 0}, 0},
+              {"e::", O_RDONLY, {0xA3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x3F, 0}, 0},
+              {"e::", O_RDONLY, lock, EPERM},
+              {"e::", O_RDWR, lock, 0},
+              {"sg1", O_RDWR, write, 0},
+              {"sg1", O_RDONLY, write, EPERM}};
+  for (const auto& row : rows) {
+    const int fd = machine.Open(row.file, row.flags);
+    Request r(row.cdb, SG_DXFER_NONE, 0, 18);
+    const size_t traced = machine.Trace().size();
+    ASSERT_TRUE(SetRawIo(false));
+    const int result = machine.Ioctl(fd, SG_IO, &r.h), error = errno;
+    ASSERT_TRUE(SetRawIo(true));
+    close(fd);
+    EXPECT_EQ(result == 0 ? 0 : error, row.error) << row.file << " " << int(row.cdb[0]);
+    EXPECT_EQ(machine.Trace().size() > traced, row.error == 0);  // whether the drive saw it
+  }
 }
 
 TEST_F(SgPreload, UnmappedFilesAndOtherRequestsReachTheKernelAndAMissingServerIsAnError) {
