@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "drive/aspi_defs.h"
+#include "transport/aspi/aspi_defs.h"
 #include "sim/model/bus.h"
 
 namespace kestrel::sim {

@@ -15,8 +15,8 @@
 #include <set>
 #include <string>
 
-#include "drive/passthrough_defs.h"
-#include "drive/passthrough_port.h"
+#include "transport/passthrough/passthrough_defs.h"
+#include "transport/passthrough/passthrough_port.h"
 #include "sim/model/bus.h"
 
 namespace kestrel::sim {

@@ -12,7 +12,7 @@
 #include <map>
 #include <set>
 
-#include "drive/aspi_port.h"
+#include "transport/aspi/aspi_port.h"
 #include "sim/model/aspi_manager.h"
 
 namespace kestrel::sim {

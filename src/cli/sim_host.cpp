@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "cli/text_files.h"
-#include "drive/transport_results.h"
+#include "transport/passthrough/passthrough_result.h"
 #include "sim/model/sim_config.h"
 #include "sim/model/sim_state.h"
 

@@ -1,4 +1,4 @@
-#include "drive/aspi_transport.h"
+#include "transport/aspi/aspi_transport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "drive/aspi_defs.h"
+#include "transport/aspi/aspi_defs.h"
 #include "drive/command_set.h"
 #include "drive/program_profile.h"
-#include "drive/transport_results.h"
+#include "transport/aspi/aspi_result.h"
 #include "sim/model/bus.h"
 #include "sim/model/simulated_aspi_port.h"
 

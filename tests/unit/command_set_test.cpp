@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "drive/cdb_builders.h"
-#include "drive/passthrough_transport.h"
+#include "transport/passthrough/passthrough_transport.h"
 #include "drive/sense.h"
 #include "fakes/program_rows.h"
 #include "fakes/recording_transport.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "drive/aspi_drive_access.h"
+#include "transport/aspi/aspi_drive_access.h"
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
 #include "drive/sense_report.h"

@@ -11,10 +11,10 @@
 #include <tuple>
 #include <vector>
 
-#include "drive/aspi_discovery.h"
-#include "drive/aspi_drive_access.h"
-#include "drive/letter_discovery.h"
-#include "drive/letter_drive_access.h"
+#include "transport/aspi/aspi_discovery.h"
+#include "transport/aspi/aspi_drive_access.h"
+#include "transport/passthrough/letter_discovery.h"
+#include "transport/passthrough/letter_drive_access.h"
 #include "drive/program_profile.h"
 #include "fakes/fake_firmware_view.h"
 #include "fakes/marking_ansi_decoder.h"

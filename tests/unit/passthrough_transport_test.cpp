@@ -1,4 +1,4 @@
-#include "drive/passthrough_transport.h"
+#include "transport/passthrough/passthrough_transport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "drive/passthrough_defs.h"
-#include "drive/transport_results.h"
+#include "transport/passthrough/passthrough_defs.h"
+#include "transport/passthrough/passthrough_result.h"
 #include "sim/model/bus.h"
 #include "sim/model/passthrough_device_port.h"
 

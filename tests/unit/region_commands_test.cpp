@@ -10,7 +10,7 @@
 #include <set>
 #include <vector>
 
-#include "drive/passthrough_transport.h"
+#include "transport/passthrough/passthrough_transport.h"
 #include "drive/program_profile.h"
 #include "region/region_decoding.h"
 #include "region/region_messages.h"

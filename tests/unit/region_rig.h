@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "drive/aspi_drive_access.h"
-#include "drive/aspi_transport.h"
-#include "drive/letter_drive_access.h"
-#include "drive/passthrough_transport.h"
+#include "transport/aspi/aspi_drive_access.h"
+#include "transport/aspi/aspi_transport.h"
+#include "transport/passthrough/letter_drive_access.h"
+#include "transport/passthrough/passthrough_transport.h"
 #include "drive/program_profile.h"
 #include "fakes/fake_region_view.h"
 #include "fakes/recording_transport.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "drive/aspi_discovery.h"
-#include "drive/letter_discovery.h"
+#include "transport/aspi/aspi_discovery.h"
+#include "transport/passthrough/letter_discovery.h"
 #include "region_rig.h"
 
 namespace kestrel {

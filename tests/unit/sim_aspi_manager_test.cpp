@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "drive/aspi_transport.h"
+#include "transport/aspi/aspi_transport.h"
 #include "sim/model/aspi_manager.h"
 #include "sim/model/simulated_aspi_port.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "drive/passthrough_transport.h"
+#include "transport/passthrough/passthrough_transport.h"
 #include "sim/model/passthrough_device_port.h"
 
 namespace kestrel::sim {

@@ -3,10 +3,10 @@
 
 #include "apps/firmware/firmware_program.h"
 #include "apps/program_table.h"
-#include "drive/letter_discovery.h"
-#include "drive/letter_drive_access.h"
+#include "transport/passthrough/letter_discovery.h"
+#include "transport/passthrough/letter_drive_access.h"
 #include "drive/ms_timer.h"
-#include "drive/passthrough_transport.h"
+#include "transport/passthrough/passthrough_transport.h"
 #include "firmware/programming_wait.h"
 #include "ui/firmware_update_window.h"
 #include "ui/firmware_window_texts.h"

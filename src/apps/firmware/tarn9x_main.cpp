@@ -3,9 +3,9 @@
 
 #include "apps/firmware/firmware_program.h"
 #include "apps/program_table.h"
-#include "drive/aspi_discovery.h"
-#include "drive/aspi_drive_access.h"
-#include "drive/aspi_transport.h"
+#include "transport/aspi/aspi_discovery.h"
+#include "transport/aspi/aspi_drive_access.h"
+#include "transport/aspi/aspi_transport.h"
 #include "drive/ms_timer.h"
 #include "firmware/programming_wait.h"
 #include "ui/firmware_update_window.h"

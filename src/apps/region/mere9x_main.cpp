@@ -4,9 +4,9 @@
 #include <commctrl.h>
 
 #include "apps/program_table.h"
-#include "drive/aspi_discovery.h"
-#include "drive/aspi_drive_access.h"
-#include "drive/aspi_transport.h"
+#include "transport/aspi/aspi_discovery.h"
+#include "transport/aspi/aspi_drive_access.h"
+#include "transport/aspi/aspi_transport.h"
 #include "region/region_build.h"
 #include "region/region_operations.h"
 #include "ui/region_window.h"

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "drive/aspi_defs.h"
-#include "drive/aspi_port.h"
+#include "transport/aspi/aspi_defs.h"
+#include "transport/aspi/aspi_port.h"
 #include "drive/command_transport.h"
 
 namespace kestrel {
