@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "transport/aspi/aspi_defs.h"
 #include "drive/command_set.h"
 #include "drive/program_profile.h"
-#include "transport/aspi/aspi_result.h"
 #include "sim/model/bus.h"
 #include "sim/model/simulated_aspi_port.h"
+#include "transport/aspi/aspi_defs.h"
+#include "transport/aspi/aspi_result.h"
 
 namespace kestrel {
 namespace {

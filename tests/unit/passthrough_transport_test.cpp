@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "transport/passthrough/passthrough_defs.h"
-#include "transport/passthrough/passthrough_result.h"
 #include "sim/model/bus.h"
 #include "sim/model/passthrough_device_port.h"
+#include "transport/passthrough/passthrough_defs.h"
+#include "transport/passthrough/passthrough_result.h"
 
 namespace kestrel {
 namespace {

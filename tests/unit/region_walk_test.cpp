@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "region_rig.h"
 #include "transport/aspi/aspi_discovery.h"
 #include "transport/passthrough/letter_discovery.h"
-#include "region_rig.h"
 
 namespace kestrel {
 namespace {

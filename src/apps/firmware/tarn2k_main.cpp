@@ -3,11 +3,11 @@
 
 #include "apps/firmware/firmware_program.h"
 #include "apps/program_table.h"
+#include "drive/ms_timer.h"
+#include "firmware/programming_wait.h"
 #include "transport/passthrough/letter_discovery.h"
 #include "transport/passthrough/letter_drive_access.h"
-#include "drive/ms_timer.h"
 #include "transport/passthrough/passthrough_transport.h"
-#include "firmware/programming_wait.h"
 #include "ui/firmware_update_window.h"
 #include "ui/firmware_window_texts.h"
 #include "win32/program_start.h"

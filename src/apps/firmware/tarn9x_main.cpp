@@ -3,11 +3,11 @@
 
 #include "apps/firmware/firmware_program.h"
 #include "apps/program_table.h"
+#include "drive/ms_timer.h"
+#include "firmware/programming_wait.h"
 #include "transport/aspi/aspi_discovery.h"
 #include "transport/aspi/aspi_drive_access.h"
 #include "transport/aspi/aspi_transport.h"
-#include "drive/ms_timer.h"
-#include "firmware/programming_wait.h"
 #include "ui/firmware_update_window.h"
 #include "ui/firmware_window_texts.h"
 #include "win32/program_start.h"

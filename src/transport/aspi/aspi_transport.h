@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "drive/command_transport.h"
 #include "transport/aspi/aspi_defs.h"
 #include "transport/aspi/aspi_port.h"
-#include "drive/command_transport.h"
 
 namespace kestrel {
 
