@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "drive/aspi_defs.h"
 #include "sim/model/bus.h"
+#include "transport/aspi/aspi_defs.h"
 
 namespace kestrel::sim {
 

@@ -15,9 +15,9 @@
 #include <set>
 #include <string>
 
-#include "drive/passthrough_defs.h"
-#include "drive/passthrough_port.h"
 #include "sim/model/bus.h"
+#include "transport/passthrough/passthrough_defs.h"
+#include "transport/passthrough/passthrough_port.h"
 
 namespace kestrel::sim {
 

@@ -12,8 +12,8 @@
 #include <map>
 #include <set>
 
-#include "drive/aspi_port.h"
 #include "sim/model/aspi_manager.h"
+#include "transport/aspi/aspi_port.h"
 
 namespace kestrel::sim {
 

@@ -46,11 +46,14 @@ endmacro()
 # FirmwareUpdateWindow and its confirmation window.
 kestrel_program_family(firmware
   WINDOW confirm_update_dialog.cpp firmware_update_window.cpp firmware_window_texts.cpp
-  LIBRARIES kestrel_firmware kestrel_drive comdlg32)
+  LIBRARIES kestrel_firmware kestrel_transport_aspi kestrel_transport_passthrough kestrel_drive
+            comdlg32)
 kestrel_program_family(region
-  WINDOW region_window.cpp region_window_texts.cpp LIBRARIES kestrel_region kestrel_drive)
+  WINDOW region_window.cpp region_window_texts.cpp
+  LIBRARIES kestrel_region kestrel_transport_aspi kestrel_transport_passthrough kestrel_drive)
 kestrel_program_family(speed
-  WINDOW speed_window.cpp speed_window_texts.cpp LIBRARIES kestrel_speed kestrel_drive)
+  WINDOW speed_window.cpp speed_window_texts.cpp
+  LIBRARIES kestrel_speed kestrel_transport_aspi kestrel_transport_passthrough kestrel_drive)
 # The launcher links no drive code.
 kestrel_program_family(launcher WINDOW launcher_window.cpp LIBRARIES kestrel_launcher)
 

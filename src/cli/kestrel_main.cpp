@@ -5,7 +5,7 @@
 
 #include "cli/kestrel_app.h"
 #include "cli/sg_host.h"
-#include "linux/sg_port.h"
+#include "transport/sg/sg_port.h"
 
 int main(int argc, char** argv) {
   kestrel::cli::StdTerminal terminal;

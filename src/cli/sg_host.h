@@ -5,8 +5,8 @@
 #include "cli/drive_host.h"
 #include "cli/drive_lock.h"
 #include "cli/steady_timer.h"
-#include "linux/sg_port.h"
-#include "linux/sg_transport.h"
+#include "transport/sg/sg_port.h"
+#include "transport/sg/sg_transport.h"
 
 namespace kestrel::cli {
 

@@ -5,9 +5,9 @@
 #include <sstream>
 
 #include "cli/text_files.h"
-#include "drive/transport_results.h"
 #include "sim/model/sim_config.h"
 #include "sim/model/sim_state.h"
+#include "transport/passthrough/passthrough_result.h"
 
 namespace kestrel::cli {
 namespace {

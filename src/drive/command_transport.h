@@ -38,6 +38,12 @@ struct ScsiCommand {
   uint8_t autoSenseLength = 0;        // pass-through only: 0 or 18
 };
 
+// The CDB lengths every transport sends; a command of any other length is
+// refused before it reaches the drive.
+constexpr bool ValidCdbLength(uint8_t length) {
+  return length == 6 || length == 10 || length == 12;
+}
+
 class CommandTransport {
  public:
   virtual ~CommandTransport() = default;

@@ -5,7 +5,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include "linux/sg_port.h"
+#include "transport/sg/sg_port.h"
 
 namespace kestrel::linux_sg {
 

@@ -3,7 +3,7 @@
 //
 // <ntddscsi.h> is deliberately not included here: its control-code macros
 // (IOCTL_SCSI_*, SCSI_IOCTL_DATA_*) would rewrite the portable names of
-// drive/passthrough_defs.h in every file that sees both. Only the
+// transport/passthrough/passthrough_defs.h in every file that sees both. Only the
 // pass-through port includes it, to check the portable records against it.
 #pragma once
 

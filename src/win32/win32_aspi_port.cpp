@@ -1,6 +1,6 @@
 #include "win32/win32_aspi_port.h"
 
-#include "drive/aspi_defs.h"
+#include "transport/aspi/aspi_defs.h"
 #include "win32/message_pump.h"
 #include "win32/trusted_library.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <map>
 
-#include "drive/aspi_port.h"
+#include "transport/aspi/aspi_port.h"
 #include "win32/global_blocks.h"
 #include "win32/unique_handle.h"
 

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "drive/passthrough_defs.h"
+#include "transport/passthrough/passthrough_defs.h"
 
 namespace kestrel::win32::portable {
 constexpr uint32_t kGetCapabilities = ntscsi::IOCTL_SCSI_GET_CAPABILITIES;

@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "drive/passthrough_port.h"
+#include "transport/passthrough/passthrough_port.h"
 #include "win32/global_blocks.h"
 #include "win32/unique_handle.h"
 

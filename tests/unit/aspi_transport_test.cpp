@@ -1,4 +1,4 @@
-#include "drive/aspi_transport.h"
+#include "transport/aspi/aspi_transport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "drive/aspi_defs.h"
 #include "drive/command_set.h"
 #include "drive/program_profile.h"
-#include "drive/transport_results.h"
 #include "sim/model/bus.h"
 #include "sim/model/simulated_aspi_port.h"
+#include "transport/aspi/aspi_defs.h"
+#include "transport/aspi/aspi_result.h"
 
 namespace kestrel {
 namespace {

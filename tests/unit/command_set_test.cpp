@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "drive/cdb_builders.h"
-#include "drive/passthrough_transport.h"
 #include "drive/sense.h"
 #include "fakes/program_rows.h"
 #include "fakes/recording_transport.h"
 #include "sim/model/bus.h"
 #include "sim/model/direct_transport.h"
 #include "sim/model/passthrough_device_port.h"
+#include "transport/passthrough/passthrough_transport.h"
 
 namespace kestrel {
 namespace {

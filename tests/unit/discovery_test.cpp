@@ -11,12 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "drive/aspi_discovery.h"
-#include "drive/aspi_drive_access.h"
 #include "drive/drive_messages.h"
-#include "drive/letter_discovery.h"
-#include "drive/letter_drive_access.h"
-#include "drive/passthrough_transport.h"
 #include "fakes/fake_drive_list_view.h"
 #include "fakes/marking_ansi_decoder.h"
 #include "fakes/program_rows.h"
@@ -24,6 +19,11 @@
 #include "sim/model/bus.h"
 #include "sim/model/direct_transport.h"
 #include "sim/model/passthrough_device_port.h"
+#include "transport/aspi/aspi_discovery.h"
+#include "transport/aspi/aspi_drive_access.h"
+#include "transport/passthrough/letter_discovery.h"
+#include "transport/passthrough/letter_drive_access.h"
+#include "transport/passthrough/passthrough_transport.h"
 
 namespace kestrel {
 namespace {

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "drive/aspi_drive_access.h"
 #include "drive/cdb_builders.h"
 #include "drive/command_set.h"
 #include "drive/sense_report.h"
@@ -18,6 +17,7 @@
 #include "fakes/recording_transport.h"
 #include "sim/model/bus.h"
 #include "sim/model/direct_transport.h"
+#include "transport/aspi/aspi_drive_access.h"
 
 namespace kestrel {
 namespace {

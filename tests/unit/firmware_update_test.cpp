@@ -11,10 +11,6 @@
 #include <tuple>
 #include <vector>
 
-#include "drive/aspi_discovery.h"
-#include "drive/aspi_drive_access.h"
-#include "drive/letter_discovery.h"
-#include "drive/letter_drive_access.h"
 #include "drive/program_profile.h"
 #include "fakes/fake_firmware_view.h"
 #include "fakes/marking_ansi_decoder.h"
@@ -25,6 +21,10 @@
 #include "sim/model/sim_timer.h"
 #include "tests/support/firmware_image_builder.h"
 #include "tests/support/memory_file_system.h"
+#include "transport/aspi/aspi_discovery.h"
+#include "transport/aspi/aspi_drive_access.h"
+#include "transport/passthrough/letter_discovery.h"
+#include "transport/passthrough/letter_drive_access.h"
 
 namespace kestrel {
 namespace {

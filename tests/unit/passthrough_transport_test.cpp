@@ -1,4 +1,4 @@
-#include "drive/passthrough_transport.h"
+#include "transport/passthrough/passthrough_transport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "drive/passthrough_defs.h"
-#include "drive/transport_results.h"
 #include "sim/model/bus.h"
 #include "sim/model/passthrough_device_port.h"
+#include "transport/passthrough/passthrough_defs.h"
+#include "transport/passthrough/passthrough_result.h"
 
 namespace kestrel {
 namespace {

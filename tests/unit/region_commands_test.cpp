@@ -10,13 +10,13 @@
 #include <set>
 #include <vector>
 
-#include "drive/passthrough_transport.h"
 #include "drive/program_profile.h"
 #include "region/region_decoding.h"
 #include "region/region_messages.h"
 #include "shell/printf_specifiers.h"
 #include "sim/model/bus.h"
 #include "sim/model/passthrough_device_port.h"
+#include "transport/passthrough/passthrough_transport.h"
 
 namespace kestrel {
 namespace {

@@ -9,10 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "drive/aspi_drive_access.h"
-#include "drive/aspi_transport.h"
-#include "drive/letter_drive_access.h"
-#include "drive/passthrough_transport.h"
 #include "drive/program_profile.h"
 #include "fakes/fake_region_view.h"
 #include "fakes/recording_transport.h"
@@ -21,6 +17,10 @@
 #include "sim/model/passthrough_device_port.h"
 #include "sim/model/sim_timer.h"
 #include "sim/model/simulated_aspi_port.h"
+#include "transport/aspi/aspi_drive_access.h"
+#include "transport/aspi/aspi_transport.h"
+#include "transport/passthrough/letter_drive_access.h"
+#include "transport/passthrough/passthrough_transport.h"
 
 namespace kestrel::testing {
 

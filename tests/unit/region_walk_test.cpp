@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "drive/aspi_discovery.h"
-#include "drive/letter_discovery.h"
 #include "region_rig.h"
+#include "transport/aspi/aspi_discovery.h"
+#include "transport/passthrough/letter_discovery.h"
 
 namespace kestrel {
 namespace {

@@ -2,7 +2,7 @@
 // status, sense and residual become results, the request it builds, the sense
 // kept for the REQUEST SENSE that follows a failure, and which right a
 // refused command lacked.
-#include "linux/sg_transport.h"
+#include "transport/sg/sg_transport.h"
 
 #include <errno.h>
 #include <gtest/gtest.h>
@@ -26,7 +26,7 @@
 #include "drive/region_commands.h"
 #include "drive/sense.h"
 #include "drive/speed_commands.h"
-#include "linux/sg_result.h"
+#include "transport/sg/sg_result.h"
 
 namespace kestrel::linux_sg {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "drive/aspi_transport.h"
 #include "sim/model/aspi_manager.h"
 #include "sim/model/simulated_aspi_port.h"
+#include "transport/aspi/aspi_transport.h"
 
 namespace kestrel::sim {
 namespace {

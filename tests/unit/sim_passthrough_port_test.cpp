@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "drive/passthrough_transport.h"
 #include "sim/model/passthrough_device_port.h"
+#include "transport/passthrough/passthrough_transport.h"
 
 namespace kestrel::sim {
 namespace {

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "drive/aspi_drive_access.h"
-#include "drive/letter_drive_access.h"
 #include "drive/program_profile.h"
 #include "fakes/fake_speed_view.h"
 #include "sim/model/direct_transport.h"
 #include "speed/speed_choices.h"
 #include "speed/speed_messages.h"
+#include "transport/aspi/aspi_drive_access.h"
+#include "transport/passthrough/letter_drive_access.h"
 
 namespace kestrel {
 namespace {

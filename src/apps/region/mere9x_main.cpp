@@ -4,11 +4,11 @@
 #include <commctrl.h>
 
 #include "apps/program_table.h"
-#include "drive/aspi_discovery.h"
-#include "drive/aspi_drive_access.h"
-#include "drive/aspi_transport.h"
 #include "region/region_build.h"
 #include "region/region_operations.h"
+#include "transport/aspi/aspi_discovery.h"
+#include "transport/aspi/aspi_drive_access.h"
+#include "transport/aspi/aspi_transport.h"
 #include "ui/region_window.h"
 #include "ui/region_window_texts.h"
 #include "win32/program_start.h"

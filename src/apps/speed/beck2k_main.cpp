@@ -6,9 +6,9 @@
 
 #include "apps/program_table.h"
 #include "apps/speed/speed_program.h"
-#include "drive/letter_discovery.h"
-#include "drive/letter_drive_access.h"
-#include "drive/passthrough_transport.h"
+#include "transport/passthrough/letter_discovery.h"
+#include "transport/passthrough/letter_drive_access.h"
+#include "transport/passthrough/passthrough_transport.h"
 #include "ui/speed_window.h"
 #include "ui/speed_window_texts.h"
 #include "win32/program_start.h"

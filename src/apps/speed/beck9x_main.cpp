@@ -5,9 +5,9 @@
 
 #include "apps/program_table.h"
 #include "apps/speed/speed_program.h"
-#include "drive/aspi_discovery.h"
-#include "drive/aspi_drive_access.h"
-#include "drive/aspi_transport.h"
+#include "transport/aspi/aspi_discovery.h"
+#include "transport/aspi/aspi_drive_access.h"
+#include "transport/aspi/aspi_transport.h"
 #include "ui/speed_window.h"
 #include "ui/speed_window_texts.h"
 #include "win32/program_start.h"

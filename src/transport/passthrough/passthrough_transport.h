@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "drive/command_transport.h"
-#include "drive/passthrough_defs.h"
-#include "drive/passthrough_port.h"
+#include "transport/passthrough/passthrough_defs.h"
+#include "transport/passthrough/passthrough_port.h"
 
 namespace kestrel {
 

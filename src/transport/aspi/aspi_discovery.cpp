@@ -1,4 +1,4 @@
-#include "drive/aspi_discovery.h"
+#include "transport/aspi/aspi_discovery.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,16 +1,14 @@
-#include "drive/passthrough_transport.h"
+#include "transport/passthrough/passthrough_transport.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string>
 
-#include "drive/transport_results.h"
+#include "transport/passthrough/passthrough_result.h"
 
 namespace kestrel {
 namespace {
-
-bool ValidCdbLength(uint8_t length) { return length == 6 || length == 10 || length == 12; }
 
 uint8_t DataInFor(const ScsiCommand& command) {
   switch (command.direction) {

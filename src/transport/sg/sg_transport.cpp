@@ -1,4 +1,4 @@
-#include "linux/sg_transport.h"
+#include "transport/sg/sg_transport.h"
 
 #include <errno.h>
 
@@ -80,7 +80,7 @@ int32_t SgTransport::Execute(const ScsiCommand& command) {
   }
   pendingSenseLength_ = 0;
   if (fd_ < 0 || (command.transferLength != 0 && command.data == nullptr) ||
-      (command.cdbLength != 6 && command.cdbLength != 10 && command.cdbLength != 12)) {
+      !ValidCdbLength(command.cdbLength)) {
     last_.result = kSgFailure;
     last_.failure = SgFailure::CallFailed;
     return kSgFailure;

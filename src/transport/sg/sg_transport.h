@@ -11,8 +11,8 @@
 #include <string>
 
 #include "drive/command_transport.h"
-#include "linux/sg_port.h"
-#include "linux/sg_result.h"
+#include "transport/sg/sg_port.h"
+#include "transport/sg/sg_result.h"
 
 namespace kestrel::linux_sg {
 

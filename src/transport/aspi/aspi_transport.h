@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "drive/aspi_defs.h"
-#include "drive/aspi_port.h"
 #include "drive/command_transport.h"
+#include "transport/aspi/aspi_defs.h"
+#include "transport/aspi/aspi_port.h"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "drive/letter_discovery.h"
+#include "transport/passthrough/letter_discovery.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "linux/sg_result.h"
+#include "transport/sg/sg_result.h"
 
 #include <errno.h>
 

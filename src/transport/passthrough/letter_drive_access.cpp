@@ -1,4 +1,4 @@
-#include "drive/letter_drive_access.h"
+#include "transport/passthrough/letter_drive_access.h"
 
 #include "drive/supported_drive.h"
 

@@ -1,9 +1,9 @@
-#include "drive/aspi_transport.h"
+#include "transport/aspi/aspi_transport.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "drive/transport_results.h"
+#include "transport/aspi/aspi_result.h"
 
 namespace kestrel {
 namespace {
@@ -21,8 +21,6 @@ uint8_t FlagsFor(DataDirection direction) {
   }
   return aspi::SRB_EVENT_NOTIFY;
 }
-
-bool ValidCdbLength(uint8_t length) { return length == 6 || length == 10 || length == 12; }
 
 }  // namespace
 

@@ -1,4 +1,4 @@
-#include "drive/aspi_drive_access.h"
+#include "transport/aspi/aspi_drive_access.h"
 
 #include "drive/command_set.h"
 #include "drive/supported_drive.h"
