@@ -414,10 +414,13 @@ REPLY_PROBES=(
 
 case_reply_fields() {
   local preload=$CASE_DIR/preload probe kernel ours differences=() sock
+  # The stand-in is named like the row's node: the library answers an sg
+  # node's way for a name such as sg0.
+  local node=$preload/${DEV##*/}
   sock=$(mktemp -d /tmp/sock.XXXXXX)  # a socket's path has room for 107 bytes
   mkdir -p "$preload/sim"
   { cat kestrel-sim.ini; echo "letter=E 0 0"; } >"$preload/sim/kestrel-sim.ini"
-  : >"$preload/sr0"
+  : >"$node"
   "$KERNEL_NATIVE_BUILD/sim/passthrough/kestrel-sim-server" "$preload/sim" "$sock" >"$preload/ready" &
   local server=$! i
   for i in $(seq 50); do grep -q '^ready' "$preload/ready" && break; sleep 0.1; done
@@ -425,9 +428,9 @@ case_reply_fields() {
     # shellcheck disable=SC2086
     kernel=$("$SG_HEADER" "$DEV" $probe)
     # shellcheck disable=SC2086
-    ours=$(KESTREL_SIM_DEVICES="$preload/sr0=$sock/E.sock" \
+    ours=$(KESTREL_SIM_DEVICES="$node=$sock/E.sock" \
       LD_PRELOAD="$KERNEL_NATIVE_BUILD/sim/passthrough/lib/x86_64-linux-gnu/libkestrel-sg.so" \
-      "$SG_HEADER" "$preload/sr0" $probe)
+      "$SG_HEADER" "$node" $probe)
     echo "$probe"$'\n'"  kernel:  $kernel"$'\n'"  preload: $ours" >>reply-fields.txt
     [ "${kernel% duration=*}" = "${ours% duration=*}" ] || differences+=("[${probe#* }] kernel: ${kernel% duration=*}; preload: ${ours% duration=*}")
   done
