@@ -303,7 +303,9 @@ TEST_F(KestrelCliTest, AFileThatIsNotNewerIsWrittenOnlyWhenAllowed) {
     EXPECT_EQ(run.Json()["outcome"], row.outcome) << name;
     EXPECT_NE(run.err.find(row.said), std::string::npos) << name << run.err;
     EXPECT_EQ(run.programs, row.status == 0 && !dry ? 1u : 0u) << name;
-    if (row.status != 0 || dry) EXPECT_EQ(run.writes, 0u) << name;
+    if (row.status != 0 || dry) {
+      EXPECT_EQ(run.writes, 0u) << name;
+    }
   }
 }
 
