@@ -14,13 +14,10 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <string>
 
-#include "sim/model/sim_config.h"
-#include "sim/model/state_file.h"
+#include "sim/model/sim_folder.h"
 #include "sim/passthrough/device_server.h"
 
 namespace {
@@ -46,36 +43,17 @@ int main(int argc, char** argv) {
   sigaction(SIGHUP, &action, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
-  std::ofstream trace(dir + "/kestrel-sim.trace", std::ios::app | std::ios::binary);
-  auto writeTrace = [&trace](const std::string& line) {
-    trace << line << "\r\n";
-    trace.flush();
-  };
-
-  std::string text;
-  const bool haveConfig = kestrel::sim::ReadWholeFile(dir + "/kestrel-sim.ini", text);
-  kestrel::sim::SimConfig config = kestrel::sim::ParseSimConfig(haveConfig ? text : std::string());
-  if (config.letters.empty() && argc > 3 && argv[3][0]) {
-    config.letters.push_back({argv[3][0], 0, 0});
-  }
-  kestrel::sim::Bus bus;
-  kestrel::sim::BuildBus(config, bus);
-  writeTrace(haveConfig ? "start server config=kestrel-sim.ini" : "start server config=built-in");
-  for (const std::string& error : config.errors) writeTrace("config-error " + error);
-
-  kestrel::sim::StateFile state(bus, dir + "/kestrel-sim.state");
-  state.Load();
-
-  const auto start = std::chrono::steady_clock::now();
-  kestrel::sim::DeviceServer server(bus, [start] {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now() - start)
-                                     .count());
+  kestrel::sim::SimFolder folder(dir, [&](kestrel::sim::SimConfig& config) {
+    if (config.letters.empty() && argc > 3 && argv[3][0]) {
+      config.letters.push_back({argv[3][0], 0, 0});
+    }
   });
-  server.SetTraceSink(writeTrace);
-  server.SetAfterChange([&] {
-    if (!state.SaveIfChanged()) writeTrace("state-error not saved");
-  });
+  kestrel::sim::Bus& bus = folder.GetBus();
+  folder.Start("server");
+
+  kestrel::sim::DeviceServer server(bus, kestrel::sim::MillisecondsFromNow());
+  server.SetTraceSink([&folder](const std::string& line) { folder.Trace(line); });
+  server.SetAfterChange([&folder] { folder.SaveIfChanged(); });
 
   std::string ready = "ready";
   for (char letter : bus.Letters()) {
@@ -91,6 +69,6 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   server.Run([parent] { return stopRequested || getppid() != parent; });
-  writeTrace("stop server");
+  folder.Trace("stop server");
   return 0;
 }

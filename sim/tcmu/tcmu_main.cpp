@@ -11,14 +11,11 @@
 // Ends on SIGTERM, SIGINT or SIGHUP, saving the state if it changed.
 #include <signal.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
-#include "sim/model/sim_config.h"
-#include "sim/model/state_file.h"
+#include "sim/model/sim_folder.h"
 #include "sim/tcmu/tcmu_ring.h"
 #include "sim/tcmu/uio_device.h"
 
@@ -68,11 +65,8 @@ int main(int argc, char** argv) {
   sigaction(SIGHUP, &action, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
-  std::string text;
-  const bool haveConfig = kestrel::sim::ReadWholeFile(dir + "/kestrel-sim.ini", text);
-  kestrel::sim::SimConfig config = kestrel::sim::ParseSimConfig(haveConfig ? text : std::string());
-  kestrel::sim::Bus bus;
-  kestrel::sim::BuildBus(config, bus);
+  kestrel::sim::SimFolder folder(dir);
+  kestrel::sim::Bus& bus = folder.GetBus();
   kestrel::sim::Drive* drive = bus.DriveAt(adapter, target);
   if (!drive) {
     return Fail("no drive at " + std::to_string(adapter) + ":" + std::to_string(target) + " in " +
@@ -85,26 +79,13 @@ int main(int argc, char** argv) {
   if (!ring.Check(why)) return Fail(uio.Name() + ": " + why);
   ring.SetKernelTimeoutMs(uio.CommandTimeoutMs());
 
-  std::ofstream trace(dir + "/kestrel-sim.trace", std::ios::app | std::ios::binary);
-  auto writeTrace = [&trace](const std::string& line) {
-    trace << line << "\r\n";
-    trace.flush();
-  };
-  ring.SetTraceSink(writeTrace);
-  writeTrace(haveConfig ? "start tcmu config=kestrel-sim.ini" : "start tcmu config=built-in");
-  for (const std::string& error : config.errors) writeTrace("config-error " + error);
-  kestrel::sim::StateFile state(bus, dir + "/kestrel-sim.state");
-  state.Load();
+  ring.SetTraceSink([&folder](const std::string& line) { folder.Trace(line); });
+  folder.Start("tcmu");
 
   std::printf("ready %s\n", uio.Name().c_str());
   std::fflush(stdout);
 
-  const auto start = std::chrono::steady_clock::now();
-  auto nowMs = [start] {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now() - start)
-                                     .count());
-  };
+  const auto nowMs = kestrel::sim::MillisecondsFromNow();
   int status = 0;
   while (!stopRequested) {
     const uint64_t now = nowMs();
@@ -116,7 +97,7 @@ int main(int argc, char** argv) {
     // Programming the drive finishes on its own.
     bus.SetNowMs(now);
     bus.Update();
-    if (!state.SaveIfChanged()) writeTrace("state-error not saved");
+    folder.SaveIfChanged();
     const uint64_t due = ring.NextDueMs();
     int waitMs = kIdleWaitMs;
     if (due != kestrel::sim::kNever)
@@ -126,7 +107,7 @@ int main(int argc, char** argv) {
       break;
     }
   }
-  if (!state.SaveIfChanged()) writeTrace("state-error not saved");
-  writeTrace("stop tcmu");
+  folder.SaveIfChanged();
+  folder.Trace("stop tcmu");
   return status;
 }
