@@ -55,8 +55,21 @@ kestrel_install() {
   if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386 || return 1
   fi
-  as_root apt-get update -q || return 1
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}" </dev/null || return 1
+  # A mirror in the middle of a sync fails one index now and then: try again,
+  # and let the install itself say whether a package is really out of reach.
+  local try
+  for try in 1 2 3; do
+    as_root apt-get update -q && break
+    say "apt-get update failed (try $try of 3)"
+    sleep $((try * 10))
+  done
+  for try in 1 2; do
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -q \
+      "${missing[@]}" </dev/null && return 0
+    say "apt-get install failed (try $try of 2)"
+    as_root apt-get update -q
+  done
+  return 1
 }
 
 # kestrel_configure DIR ARGS...: configures once; later builds let ninja
