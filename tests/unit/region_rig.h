@@ -3,7 +3,6 @@
 // the real pass-through transport (drives E:, F:, ...), a recording window
 // and the bus clock for the readiness wait's pauses.
 #pragma once
-#include "fakes/program_rows.h"
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -11,6 +10,7 @@
 
 #include "drive/program_profile.h"
 #include "fakes/fake_region_view.h"
+#include "fakes/program_rows.h"
 #include "fakes/recording_transport.h"
 #include "fakes/sim_kit.h"
 #include "region/region_operations.h"

@@ -4,12 +4,11 @@
 // both programs.
 #include <gtest/gtest.h>
 
-#include "fakes/program_rows.h"
-
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "fakes/program_rows.h"
 #include "region_rig.h"
 
 namespace kestrel {

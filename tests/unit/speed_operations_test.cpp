@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/program_rows.h"
-#include "fakes/sim_kit.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -15,6 +12,8 @@
 
 #include "drive/program_profile.h"
 #include "fakes/fake_speed_view.h"
+#include "fakes/program_rows.h"
+#include "fakes/sim_kit.h"
 #include "sim/model/direct_transport.h"
 #include "sim/model/sim_timer.h"
 #include "speed/speed_choices.h"

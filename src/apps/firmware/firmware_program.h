@@ -62,8 +62,7 @@ void RunFirmwareProgram(HINSTANCE instance, const ProgramRow& row, Kit& kit) {
                               {row.shell, row.mainTemplateId, row.progressTemplateId,
                                IDC_DRIVE_LIST, FirmwareWindowControlTexts()},
                               row.confirmTemplateId);
-  FirmwareProgram program(kit.context, window, kit.discovery, kit.Update(), files,
-                          *row.firmware);
+  FirmwareProgram program(kit.context, window, kit.discovery, kit.Update(), files, *row.firmware);
   window.Run(program);
 }
 

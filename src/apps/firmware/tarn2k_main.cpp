@@ -1,8 +1,8 @@
 // TARN2K: firmware update through SCSI pass-through on the drive letters.
 #include <windows.h>
 
-#include "apps/letter_kit.h"
 #include "apps/firmware/firmware_program.h"
+#include "apps/letter_kit.h"
 #include "win32/program_start.h"
 #include "win32/win32_passthrough_port.h"
 #include "win32/win32_timer_port.h"
