@@ -26,8 +26,8 @@ KESTREL_PACKAGES=(
   qemu-system-x86 busybox-static cpio kmod sg3-utils regionset jq util-linux strace
 )
 
-# The suite's version.
-KESTREL_VERSION=1.03
+# The suite's version, as the project's CMakeLists.txt gives it.
+KESTREL_VERSION=$(sed -n 's/^project(KestrelUtilities VERSION \([0-9.]*\).*/\1/p' "$KESTREL_ROOT/CMakeLists.txt")
 
 # kestrel_programs [CROSS-BUILD-DIR]: the suite's programs (NAME.EXE), one a
 # line, in the order the launcher names them: the rows of
