@@ -15,7 +15,9 @@ as_root() {
 # Wine that runs our i686 programs; fp-utils brings chmcmd for the help files.
 # The kernel stage boots Debian's kernel in QEMU with a busybox initramfs
 # (cpio, kmod's depmod and modprobe), and checks kestrel against sg3-utils,
-# regionset and setpriv (util-linux); jq reads kestrel's JSON.
+# regionset and setpriv (util-linux); jq reads kestrel's JSON. The e2e stage
+# builds kestrel's Debian package (dpkg-dev's dpkg-shlibdeps, file) and looks
+# for its manual page (man-db).
 KESTREL_PACKAGES=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -24,6 +26,7 @@ KESTREL_PACKAGES=(
   wine wine32:i386 fonts-wine
   xvfb x11-utils imagemagick fonts-ipafont-gothic locales fp-utils zip unzip
   qemu-system-x86 busybox-static cpio kmod sg3-utils regionset jq util-linux strace
+  dpkg-dev file man-db
 )
 
 # The suite's version, as the project's CMakeLists.txt gives it.
