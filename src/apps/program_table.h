@@ -12,11 +12,13 @@
 //  1. src/apps/programs.cmake: its family line (FOLDER new, its WINDOW
 //     sources, the LIBRARIES of its layer) and its two rows (folder,
 //     template, transport, help topic).                                  1
-//  2. src/apps/new/: new9x_main.cpp and new2k_main.cpp, the entry points:
-//     the transport and its discovery and drive access, the window, the
-//     operations (copy a pair of the same transports, e.g. speed/); a
-//     window that takes its operations as one object gets a header here
-//     binding them (speed/speed_program.h), one file more.                2
+//  2. src/apps/new/: new_program.h, RunNewProgram(instance, row, kit): the
+//     window and the operations over a kit (copy speed/speed_program.h),
+//     and new9x_main.cpp and new2k_main.cpp, the entry points: the Win32
+//     port and its transport, AspiKit or LetterKit (apps/aspi_kit.h,
+//     apps/letter_kit.h: discovery, drive access, programming wait,
+//     after-update action) and RunNewProgram (copy speed/beck9x_main.cpp
+//     and beck2k_main.cpp).                                               3
 //  3. This file: the rows kNew9xProgram and kNew2kProgram.                 1
 //  4. Their shell rows (name, menu items, About, help) in
 //     shell/shell_catalog.h and .cpp, and their drive profiles (sense
@@ -29,7 +31,7 @@
 //     in ui/resource_ids.h (the e2e cases read them by name).             3
 //  7. Its help pages: help/en and help/ja, the topic page of step 1 and its
 //     entries in the contents (.hhc) and the index (.hhk).                 6
-//                                                              in all:   19
+//                                                              in all:   20
 // Nothing else names the programs: the build targets and their size flags,
 // the Program values, scripts/run, scripts/dist and the e2e cases' program
 // list follow the rows of step 1. Besides these: the operations in their

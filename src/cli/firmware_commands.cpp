@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/backup_file.h"
+#include "cli/cli_kit.h"
 #include "cli/commands.h"
 #include "cli/drive_identity.h"
 #include "cli/host_drive_access.h"
@@ -108,19 +109,15 @@ UpdateRun RunUpdate(Session& session, DriveContext& context, ImageRecord& image,
                   image.fileIdentification.data());
   DriveList list;
   list.Add(DriveEntry{device, AspiAddress{}});
-  HostDriveAccess access(session.host);
-  CliProgrammingWait wait(programmingWaitSeconds, session.terminal.Err());
-  NoAfterUpdateAction after;
-  MsTimer timer(session.host.Timer(), 1);
+  CliKit kit(session.host, programmingWaitSeconds, session.terminal.Err());
   UpdateRun run;
   // The device is the list's only entry.
-  run.result = UpdateFirmware(context, image, view, log, list, UpdateRequest{0},
-                              UpdateStrategies{access, wait, after, timer});
+  run.result = UpdateFirmware(context, image, view, log, list, UpdateRequest{0}, kit.Update());
   view.EndFlash();
   run.refusal = session.host.Refusal();
-  run.openError = access.OpenError();
+  run.openError = kit.access.OpenError();
   session.host.Close();
-  if (wait.StartFailed()) session.result["programmingCommandFailed"] = true;
+  if (kit.wait.StartFailed()) session.result["programmingCommandFailed"] = true;
   return run;
 }
 

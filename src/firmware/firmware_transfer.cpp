@@ -106,7 +106,7 @@ int32_t DownloadFirmware(DriveContext& context, ImageRecord& record, MessageBoxV
   return -1;
 }
 
-int32_t VerifyFirmware(DriveContext& context, const ImageRecord& record, uint32_t byteCount) {
+VerifyResult CompareFirmware(DriveContext& context, const ImageRecord& record, uint32_t byteCount) {
   uint8_t* data = context.buffers().data;
   const uint8_t* imageBuffer = context.buffers().image;
   const uint32_t base = record.imageBase;
@@ -116,7 +116,7 @@ int32_t VerifyFirmware(DriveContext& context, const ImageRecord& record, uint32_
       (uint64_t{byteCount} + kDownloadBlock - 1) / kDownloadBlock * kDownloadBlock;
   if (data == nullptr || imageBuffer == nullptr || span > kDataBufferSize ||
       uint64_t{base} + span > kImageBufferSize) {
-    return kCommandNotSent;
+    return {kCommandNotSent, VerifyOutcome::ReadFailed};
   }
   const uint8_t* image = imageBuffer + base;
   // DataBuffer may still hold a copy of the image itself, so a block the drive
@@ -124,18 +124,23 @@ int32_t VerifyFirmware(DriveContext& context, const ImageRecord& record, uint32_
   for (uint32_t offset = 0; offset < byteCount; offset += kDownloadBlock) {
     const int32_t result = ReadDriveBufferToCompare(context, kReadBackId, offset, kDownloadBlock,
                                                     data + offset, image + offset);
-    if (result != 0) return result;
+    if (result != 0) return {result, VerifyOutcome::ReadFailed};
   }
-  if (std::memcmp(data, image, kDriveOwnedStart) != 0) return -1;
+  if (std::memcmp(data, image, kDriveOwnedStart) != 0) return {-1, VerifyOutcome::FirstPartDiffers};
   if (std::memcmp(data + kDriveOwnedEnd, image + kDriveOwnedEnd, kDownloadBlock - kDriveOwnedEnd) !=
       0) {
-    return -2;
+    return {-2, VerifyOutcome::SecondPartDiffers};
   }
-  if (byteCount <= kDownloadBlock) return 0;
+  if (byteCount <= kDownloadBlock) return {};
   for (uint32_t offset = kDownloadBlock; offset < byteCount; offset += kDownloadBlock) {
-    if (std::memcmp(data + offset, image + offset, kDownloadBlock) != 0) return -3;
+    if (std::memcmp(data + offset, image + offset, kDownloadBlock) != 0)
+      return {-3, VerifyOutcome::LaterPartDiffers};
   }
-  return 0;
+  return {};
+}
+
+int32_t VerifyFirmware(DriveContext& context, const ImageRecord& record, uint32_t byteCount) {
+  return CompareFirmware(context, record, byteCount).status;
 }
 
 int32_t FindFileIdentification(DriveContext& context, ImageRecord& record) {

@@ -23,6 +23,20 @@ ImagePart ImagePartFor(const DriveRecords& records);
 // generation and CPU; 0 all blocks accepted; -1 failure, after the sense
 // report has been shown.
 int32_t DownloadFirmware(DriveContext& context, ImageRecord& image, MessageBoxView& view);
+// What the read-back found, beside the status the programs report: an ASPI
+// read failure is -1 too, and is no difference in the first part.
+enum class VerifyOutcome {
+  Equal,
+  FirstPartDiffers,
+  SecondPartDiffers,
+  LaterPartDiffers,
+  ReadFailed
+};
+struct VerifyResult {
+  int32_t status = 0;  // as VerifyFirmware returns it
+  VerifyOutcome outcome = VerifyOutcome::Equal;
+};
+VerifyResult CompareFirmware(DriveContext& context, const ImageRecord& image, uint32_t byteCount);
 // 0 equal; -1, -2, -3 difference in the first, second or a later part; else
 // the failed read's result.
 int32_t VerifyFirmware(DriveContext& context, const ImageRecord& image, uint32_t byteCount);

@@ -98,7 +98,8 @@ UpdateOutcome Update(DriveContext& context, ImageRecord& image, FirmwareView& vi
   view.CloseProgress();
 
   // A command still outstanding owns the request: nothing is sent after it.
-  const bool verified = programmed && VerifyFirmware(context, image, kVerifyByteCount) == 0;
+  const bool verified = programmed && CompareFirmware(context, image, kVerifyByteCount).outcome ==
+                                          VerifyOutcome::Equal;
   view.ReleaseSession();
   if (verified) {
     log.showLog(Pick(firmware_text::kVerifySuccess, language));

@@ -362,6 +362,15 @@ TEST_F(VerifyTest, AFailedReadEndsWithItsResult) {
   drive().FailCommand(sim::op::kReadBuffer, 3, sim::kHardwareError);
   EXPECT_EQ(VerifyFirmware(*context, imageRecord(), 0x20000), 2);
   EXPECT_EQ(Sent(0x3C).size(), 3u);
+  // The ASPI build fails a read with -1, the status of a first-part
+  // difference; the outcome tells them apart.
+  drive().ClearFaults();
+  drive().FailCommand(sim::op::kReadBuffer, 3, sim::kHardwareError);
+  EXPECT_EQ(CompareFirmware(*context, imageRecord(), 0x20000).outcome, VerifyOutcome::ReadFailed);
+  drive().ClearFaults();
+  drive().CorruptReadBack(0);
+  EXPECT_EQ(CompareFirmware(*context, imageRecord(), 0x20000).outcome,
+            VerifyOutcome::FirstPartDiffers);
 }
 
 TEST_F(VerifyTest, CountsBeyondTheBuffersAreRefused) {

@@ -15,16 +15,13 @@
 #include "fakes/fake_firmware_view.h"
 #include "fakes/marking_ansi_decoder.h"
 #include "fakes/program_rows.h"
+#include "fakes/sim_kit.h"
 #include "firmware/firmware_loader.h"
 #include "firmware/update_procedure.h"
 #include "sim/model/direct_transport.h"
 #include "sim/model/sim_timer.h"
 #include "tests/support/firmware_image_builder.h"
 #include "tests/support/memory_file_system.h"
-#include "transport/aspi/aspi_discovery.h"
-#include "transport/aspi/aspi_drive_access.h"
-#include "transport/passthrough/letter_discovery.h"
-#include "transport/passthrough/letter_drive_access.h"
 
 namespace kestrel {
 namespace {
@@ -42,24 +39,16 @@ class UpdateRig {
   UpdateRig(Program utility, sim::DriveConfig drive)
       : tarn9x_(utility == Program::Tarn9x),
         transport_(bus_, tarn9x_ ? -1 : 2),
-        context_(transport_, testing::ProfileOf(utility)),
-        log_(view_),
-        timer_(simTimer_, tarn9x_ ? 7 : 0xFFFFFFFF) {
-    transport_.InitDriveAccess();
+        kit_(tarn9x_, transport_, simTimer_, testing::ProfileOf(utility)),
+        context_(kit_.Context()),
+        log_(view_) {
     if (tarn9x_) {
       bus_.AddAdapter("intelata").AddTarget(0, drive);
       drive_ = bus_.DriveAt(0, 0);
       list_.Add(DriveEntry{"ID=0 : KESTREL DVD-ROM DRV-320", AspiAddress{0, 0}});
-      access_ = std::make_unique<AspiDriveAccess>(transport_);
-      wait_ = std::make_unique<PolledProgrammingWait>(transport_);
-      after_ = std::make_unique<NoAfterUpdateAction>();
     } else {
       drive_ = &bus_.AddLetter('E', drive);
       list_.Add(DriveEntry{"E: KESTREL DVD-ROM DRV-320  1.10", AspiAddress{}});
-      access_ = std::make_unique<LetterDriveAccess>(transport_);
-      wait_ = std::make_unique<ContinuousProgrammingWait>();
-      discovery_ = std::make_unique<LetterDiscovery>(context_, transport_);
-      after_ = std::make_unique<CloseAndRediscover>(transport_, *discovery_);
     }
     const DriveEntry* entry = list_.At(0);
     if (entry == nullptr) {
@@ -74,8 +63,7 @@ class UpdateRig {
     std::memcpy(transport_.Buffers().image, image.data(), image.size());
   }
   UpdateOutcome Run() {
-    return UpdateFirmware(context_, image_, view_, log_, list_, {view_.selection},
-                          {*access_, *wait_, *after_, timer_})
+    return UpdateFirmware(context_, image_, view_, log_, list_, {view_.selection}, kit_.Update())
         .outcome;
   }
   size_t Writes(int bufferId = -1) { return bus_.GetTrace().CountCommands(kWriteBuffer, bufferId); }
@@ -103,18 +91,14 @@ class UpdateRig {
   bool tarn9x_;
   sim::Bus bus_;
   sim::DirectTransport transport_;
-  DriveContext context_;
+  sim::SimTimer simTimer_{bus_};
+  testing::SimKit kit_;
+  DriveContext& context_;
   ImageRecord image_;
   FakeFirmwareView view_;
   StatusLog log_;
-  sim::SimTimer simTimer_{bus_};
-  MsTimer timer_;
   DriveList list_;
   sim::Drive* drive_ = nullptr;
-  std::unique_ptr<DriveAccess> access_;
-  std::unique_ptr<ProgrammingWait> wait_;
-  std::unique_ptr<DriveDiscovery> discovery_;
-  std::unique_ptr<AfterUpdateAction> after_;
 };
 
 sim::DriveConfig Drv320() {

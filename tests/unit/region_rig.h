@@ -3,7 +3,6 @@
 // the real pass-through transport (drives E:, F:, ...), a recording window
 // and the bus clock for the readiness wait's pauses.
 #pragma once
-#include "fakes/program_rows.h"
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -11,15 +10,15 @@
 
 #include "drive/program_profile.h"
 #include "fakes/fake_region_view.h"
+#include "fakes/program_rows.h"
 #include "fakes/recording_transport.h"
+#include "fakes/sim_kit.h"
 #include "region/region_operations.h"
 #include "sim/model/bus.h"
 #include "sim/model/passthrough_device_port.h"
 #include "sim/model/sim_timer.h"
 #include "sim/model/simulated_aspi_port.h"
-#include "transport/aspi/aspi_drive_access.h"
 #include "transport/aspi/aspi_transport.h"
-#include "transport/passthrough/letter_drive_access.h"
 #include "transport/passthrough/passthrough_transport.h"
 
 namespace kestrel::testing {
@@ -52,26 +51,24 @@ class RegionRig {
       }
       view.items.push_back(list.At(static_cast<int>(i))->text);
     }
-    CommandTransport* inner = nullptr;
     if (mere9x_) {
       aspiPort = std::make_unique<sim::SimulatedAspiPort>(bus);
       aspi = std::make_unique<AspiTransport>(*aspiPort);
-      access = std::make_unique<AspiDriveAccess>(*aspi);
-      inner = aspi.get();
+      recorder = std::make_unique<RecordingTransport>(*aspi);
+      kit = std::make_unique<SimKit>(*recorder, *aspi, timer, testing::ProfileOf(utility));
     } else {
       letterPort = std::make_unique<sim::PassThroughDevicePort>(bus);
       passThrough = std::make_unique<PassThroughTransport>(*letterPort);
-      access = std::make_unique<LetterDriveAccess>(*passThrough);
-      inner = passThrough.get();
+      recorder = std::make_unique<RecordingTransport>(*passThrough);
+      kit = std::make_unique<SimKit>(*recorder, *passThrough, timer, testing::ProfileOf(utility));
     }
-    recorder = std::make_unique<RecordingTransport>(*inner);
-    recorder->InitDriveAccess();
-    context = std::make_unique<DriveContext>(*recorder, testing::ProfileOf(utility));
+    context = &kit->Context();
     context->language = language;
     view.selection = drives.empty() ? -1 : 0;
     operations = std::make_unique<RegionOperations>(
         *context, view, list,
-        RegionStrategies{*access, timer, mere9x_ ? kMere9xRegionTraits : kMere2kRegionTraits});
+        RegionStrategies{kit->Access(), kit->Timer(),
+                         mere9x_ ? kMere9xRegionTraits : kMere2kRegionTraits});
   }
   RegionRig(Program utility, sim::DriveConfig drive, Language language = {})
       : RegionRig(utility, std::vector<sim::DriveConfig>{drive}, language) {}
@@ -148,12 +145,12 @@ class RegionRig {
   std::unique_ptr<AspiTransport> aspi;
   std::unique_ptr<sim::PassThroughDevicePort> letterPort;
   std::unique_ptr<PassThroughTransport> passThrough;
-  std::unique_ptr<DriveAccess> access;
   std::unique_ptr<RecordingTransport> recorder;
-  std::unique_ptr<DriveContext> context;
+  sim::SimTimer timer{bus};
+  std::unique_ptr<SimKit> kit;
+  DriveContext* context = nullptr;
   FakeRegionView view;
   DriveList list;
-  sim::SimTimer timer{bus};
   std::unique_ptr<RegionOperations> operations;
 
  private:

@@ -4,15 +4,12 @@
 // both programs.
 #include <gtest/gtest.h>
 
-#include "fakes/program_rows.h"
-
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "fakes/program_rows.h"
 #include "region_rig.h"
-#include "transport/aspi/aspi_discovery.h"
-#include "transport/passthrough/letter_discovery.h"
 
 namespace kestrel {
 namespace {
@@ -28,7 +25,6 @@ TEST(RegionWalk, SendKeyOnlyBySetRegionWithACheckedButtonOncePerPress) {
   RegionRig rig(Program::Mere9x,
                 {RegionDrive(0xFF, 5, 0, nullptr), RegionDrive(0xFF, 4, 0, nullptr),
                  RegionDrive(0x7F, 4, 1, &kUnprotected), RegionDrive(0xFB, 0, 3, &kUnprotected)});
-  AspiDiscovery discovery(*rig.context, *rig.aspi);
   auto select = [&](int index) {
     rig.view.SelectListItem(index);
     rig.Report();  // the list's selection change
@@ -40,7 +36,7 @@ TEST(RegionWalk, SendKeyOnlyBySetRegionWithACheckedButtonOncePerPress) {
     size_t sendKeys;
   };
   const std::vector<Step> steps = {
-      {"start-up", [&] { rig.SetUp(discovery); }, 0},
+      {"start-up", [&] { rig.SetUp(rig.kit->Discovery()); }, 0},
       {"Get Region", [&] { rig.Report(); }, 0},
       {"select 1", [&] { select(1); }, 0},
       {"no disc, Cancel",
@@ -118,8 +114,7 @@ TEST(RegionSetUp, Mere9xWithoutAMakerDriveEndsAfterItsBox) {
   RegionRig rig(Program::Mere9x, std::vector<sim::DriveConfig>{});
   rig.bus.AddAdapter("intelata").AddTarget(0, sim::OtherDrive("PIONEER ", "DVD-ROM DVD-106"));
   rig.aspi->InitDriveAccess();  // the inventory with the adapter
-  AspiDiscovery discovery(*rig.context, *rig.aspi);
-  rig.SetUp(discovery);
+  rig.SetUp(rig.kit->Discovery());
   ASSERT_EQ(rig.view.messages.size(), 1u);
   EXPECT_EQ(rig.view.messages[0].caption, "Supported drive did not found");
   EXPECT_TRUE(rig.view.closed);
@@ -129,8 +124,7 @@ TEST(RegionSetUp, Mere9xWithoutAMakerDriveEndsAfterItsBox) {
 TEST(RegionSetUp, Mere9xReportsTheFirstEntryAtTheEnd) {
   const sim::DiscContent region2 = sim::CssDisc(0x3D);
   RegionRig rig(Program::Mere9x, RegionDrive(0xFF, 5, 0, &region2));
-  AspiDiscovery discovery(*rig.context, *rig.aspi);
-  rig.SetUp(discovery);
+  rig.SetUp(rig.kit->Discovery());
   ASSERT_EQ(rig.view.items.size(), 1u);
   EXPECT_EQ(rig.view.selection, 0);
   EXPECT_EQ(rig.view.LogText(), "Drive has no region.\r\nThis disc is allowed region 2\r\n");
@@ -140,8 +134,7 @@ TEST(RegionSetUp, Mere9xReportsTheFirstEntryAtTheEnd) {
 
 TEST(RegionSetUp, Mere2kWithNoDriveStaysOpenWithAnEmptyList) {
   RegionRig rig(Program::Mere2k, std::vector<sim::DriveConfig>{});
-  LetterDiscovery discovery(*rig.context, *rig.passThrough);
-  rig.SetUp(discovery);
+  rig.SetUp(rig.kit->Discovery());
   EXPECT_TRUE(rig.view.items.empty());
   EXPECT_FALSE(rig.view.closed);
   EXPECT_TRUE(rig.view.messages.empty());

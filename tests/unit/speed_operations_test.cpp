@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/program_rows.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -14,11 +12,12 @@
 
 #include "drive/program_profile.h"
 #include "fakes/fake_speed_view.h"
+#include "fakes/program_rows.h"
+#include "fakes/sim_kit.h"
 #include "sim/model/direct_transport.h"
+#include "sim/model/sim_timer.h"
 #include "speed/speed_choices.h"
 #include "speed/speed_messages.h"
-#include "transport/aspi/aspi_drive_access.h"
-#include "transport/passthrough/letter_drive_access.h"
 
 namespace kestrel {
 namespace {
@@ -60,22 +59,20 @@ class SpeedRig {
   explicit SpeedRig(sim::DriveConfig drive, Language language = kEnglish,
                     Program utility = Program::Beck9x)
       : transport_(bus_, utility == Program::Beck9x ? -1 : 2),
-        context_(transport_, testing::ProfileOf(utility)) {
-    transport_.InitDriveAccess();
+        kit_(utility == Program::Beck9x, transport_, timer_, testing::ProfileOf(utility)),
+        context_(kit_.Context()) {
     context_.language = language;
     if (utility == Program::Beck9x) {
       bus_.AddAdapter("intelata").AddTarget(0, drive);
       drive_ = bus_.DriveAt(0, 0);
       list_.Add(DriveEntry{"ID=0 : KESTREL DVD-ROM DRV-320  1.10", AspiAddress{0, 0}});
-      access_ = std::make_unique<AspiDriveAccess>(transport_);
     } else {
       drive_ = &bus_.AddLetter('E', drive);
       list_.Add(DriveEntry{"E: KESTREL DVD-ROM DRV-320  1.10", AspiAddress{}});
-      access_ = std::make_unique<LetterDriveAccess>(transport_);
     }
     view_.items = {list_.At(0)->text};
     view_.selection = 0;
-    operations_ = std::make_unique<SpeedOperations>(context_, view_, list_, *access_);
+    operations_ = std::make_unique<SpeedOperations>(context_, view_, list_, kit_.Access());
   }
 
   SpeedOperations& Operations() { return *operations_; }
@@ -110,10 +107,11 @@ class SpeedRig {
  private:
   sim::Bus bus_;
   sim::DirectTransport transport_;
-  DriveContext context_;
+  sim::SimTimer timer_{bus_};
+  testing::SimKit kit_;
+  DriveContext& context_;
   DriveList list_{kBeck9xDriveEntryCapacity};
   FakeSpeedView view_;
-  std::unique_ptr<DriveAccess> access_;
   std::unique_ptr<SpeedOperations> operations_;
   sim::Drive* drive_ = nullptr;
 };
@@ -489,14 +487,13 @@ TEST(SpeedSelectionTest, TheSelectedEntryIsTheDriveThatIsAsked) {
   bus.AddAdapter("intelata").AddTarget(0, sim::KestrelDrive("DRV-320"));
   bus.AddAdapter("ESDI_506").AddTarget(1, sim::KestrelDrive("DRV-331"));
   sim::DirectTransport transport(bus);
-  transport.InitDriveAccess();
-  DriveContext context(transport, testing::ProfileOf(Program::Beck9x));
+  sim::SimTimer timer(bus);
+  AspiKit kit(transport, timer, testing::ProfileOf(Program::Beck9x));
   DriveList list(kBeck9xDriveEntryCapacity);
   list.Add({"ID=0 : KESTREL DVD-ROM DRV-320", {0, 0}});
   list.Add({"ID=1 : KESTREL DVD-ROM DRV-331", {1, 1}});
   FakeSpeedView view;
-  AspiDriveAccess access(transport);
-  SpeedOperations operations(context, view, list, access);
+  SpeedOperations operations(kit.context, view, list, kit.access);
   operations.ReportSpeed(1);
   ASSERT_EQ(bus.GetTrace().Entries().size(), 2u);
   for (const auto& e : bus.GetTrace().Entries()) {

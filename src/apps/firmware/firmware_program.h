@@ -1,7 +1,10 @@
 // The firmware utility's operations bound together for FirmwareUpdateWindow:
 // the drive list, messageLog, the loader and the update with the build's
-// strategies. The entry point builds one with the strategies of its transport.
+// strategies. The entry point runs one over the kit of its transport.
 #pragma once
+#include <windows.h>
+
+#include "apps/program_table.h"
 #include "drive/discovery.h"
 #include "drive/drive_context.h"
 #include "drive/drive_entry.h"
@@ -11,6 +14,8 @@
 #include "firmware/status_log.h"
 #include "firmware/update_procedure.h"
 #include "ui/firmware_update_window.h"
+#include "ui/firmware_window_texts.h"
+#include "win32/win32_file_system.h"
 
 namespace kestrel {
 
@@ -48,5 +53,17 @@ class FirmwareProgram final : public FirmwareOperations {
   StatusLog log_;
   FirmwareLoader loader_;
 };
+
+// The program's window over its kit (aspi_kit.h, letter_kit.h) until it closes.
+template <class Kit>
+void RunFirmwareProgram(HINSTANCE instance, const ProgramRow& row, Kit& kit) {
+  win32::Win32FileSystem files;
+  FirmwareUpdateWindow window(instance,
+                              {row.shell, row.mainTemplateId, row.progressTemplateId,
+                               IDC_DRIVE_LIST, FirmwareWindowControlTexts()},
+                              row.confirmTemplateId);
+  FirmwareProgram program(kit.context, window, kit.discovery, kit.Update(), files, *row.firmware);
+  window.Run(program);
+}
 
 }  // namespace kestrel

@@ -1,14 +1,18 @@
 // The speed control utility's operations bound together for SpeedWindow: the
 // drive list, its discovery and the three speed operations over the
-// program's drive access. The entry point builds one with the strategies
-// of its transport.
+// program's drive access. The entry point runs one over the kit of its
+// transport.
 #pragma once
+#include <windows.h>
+
+#include "apps/program_table.h"
 #include "drive/discovery.h"
 #include "drive/drive_access.h"
 #include "drive/drive_context.h"
 #include "drive/drive_entry.h"
 #include "speed/speed_operations.h"
 #include "ui/speed_window.h"
+#include "ui/speed_window_texts.h"
 
 namespace kestrel {
 
@@ -40,5 +44,14 @@ class SpeedProgram final : public SpeedWindowOperations {
   DriveList list_;
   SpeedOperations operations_;
 };
+
+// The program's window over its kit (aspi_kit.h, letter_kit.h) until it closes.
+template <class Kit>
+void RunSpeedProgram(HINSTANCE instance, const ProgramRow& row, Kit& kit) {
+  SpeedWindow window(instance, {row.shell, row.mainTemplateId, row.progressTemplateId,
+                                IDC_SPEED_DRIVE_LIST, SpeedWindowControlTexts()});
+  SpeedProgram program(kit.context, window, kit.discovery, kit.access);
+  window.Run(program);
+}
 
 }  // namespace kestrel
