@@ -15,7 +15,9 @@ as_root() {
 # Wine that runs our i686 programs; fp-utils brings chmcmd for the help files.
 # The kernel stage boots Debian's kernel in QEMU with a busybox initramfs
 # (cpio, kmod's depmod and modprobe), and checks kestrel against sg3-utils,
-# regionset and setpriv (util-linux); jq reads kestrel's JSON.
+# regionset and setpriv (util-linux); jq reads kestrel's JSON. The e2e stage
+# builds kestrel's Debian package (dpkg-dev's dpkg-shlibdeps, file) and looks
+# for its manual page (man-db).
 KESTREL_PACKAGES=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -24,10 +26,11 @@ KESTREL_PACKAGES=(
   wine wine32:i386 fonts-wine
   xvfb x11-utils imagemagick fonts-ipafont-gothic locales fp-utils zip unzip
   qemu-system-x86 busybox-static cpio kmod sg3-utils regionset jq util-linux strace
+  dpkg-dev file man-db
 )
 
-# The suite's version.
-KESTREL_VERSION=1.03
+# The suite's version, as the project's CMakeLists.txt gives it.
+KESTREL_VERSION=$(sed -n 's/^project(KestrelUtilities VERSION \([0-9.]*\).*/\1/p' "$KESTREL_ROOT/CMakeLists.txt")
 
 # kestrel_programs [CROSS-BUILD-DIR]: the suite's programs (NAME.EXE), one a
 # line, in the order the launcher names them: the rows of

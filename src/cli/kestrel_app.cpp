@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/session.h"
 #include "cli/sim_host.h"
+#include "kestrel_version.h"
 
 namespace kestrel::cli {
 namespace {
@@ -159,6 +160,7 @@ bool AsksForJson(const std::vector<std::string>& args) {
 int RunKestrel(const std::vector<std::string>& args, Environment& environment) {
   Terminal& terminal = environment.terminal;
   CLI::App app("kestrel: firmware, region and speed of Kestrel DVD-ROM drives", "kestrel");
+  app.set_version_flag("-V,--version", "kestrel " KESTREL_SUITE_VERSION, "print the version and exit");
   Request request;
   std::vector<std::string> words;
   uint32_t waitSeconds = kDefaultProgrammingWaitSeconds;
@@ -180,6 +182,10 @@ int RunKestrel(const std::vector<std::string>& args, Environment& environment) {
       terminal.Out() << help.str();
       terminal.Err() << error.str();
       return status;
+    }
+    if (dynamic_cast<const CLI::CallForVersion*>(&e)) {
+      PrintJson(terminal, {{"version", KESTREL_SUITE_VERSION}}, kExitOk, "");
+      return kExitOk;
     }
     return EndEarly(terminal, true, status, status == kExitOk ? "" : e.what(), help.str());
   }

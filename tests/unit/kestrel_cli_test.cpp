@@ -25,6 +25,7 @@
 #include "cli/kestrel_app.h"
 #include "cli/sim_host.h"
 #include "tests/support/firmware_image_builder.h"
+#include "kestrel_version.h"
 
 namespace kestrel::cli {
 namespace {
@@ -660,6 +661,15 @@ TEST_F(KestrelCliTest, UsageErrorsAndHelp) {
   const CliRun subHelp = Kestrel({"firmware", "update", "--help"});
   EXPECT_EQ(subHelp.status, 0);
   EXPECT_NE(subHelp.out.find("--programming-wait"), std::string::npos);
+  // The version needs no subcommand and no drive.
+  for (const char* flag : {"--version", "-V"}) {
+    const CliRun version = Kestrel({flag});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "kestrel " KESTREL_SUITE_VERSION "\n");
+    EXPECT_EQ(version.err, "");
+  }
+  EXPECT_EQ(Kestrel({"--json", "--version"}).Json(),
+            json({{"schema", 1}, {"ok", true}, {"version", KESTREL_SUITE_VERSION}}));
 
   Write("broken.ini", "adapter=intelata\nthis is not a setting\n");
   ScriptedTerminal terminal;
