@@ -21,5 +21,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded when a flash starts (logind's inhibitor), so shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsystemd0")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion, sg3-utils")
 include(CPack)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace kestrel::linux_sg {
 namespace {
@@ -12,6 +13,12 @@ namespace {
 constexpr uint8_t kRequestSense = 0x03;
 constexpr uint8_t kSendKey = 0xA3;
 constexpr unsigned kDefaultTimeoutMs = 60000;
+
+ZeroedBuffer Zeroed(size_t size) {
+  ZeroedBuffer buffer(static_cast<uint8_t*>(std::calloc(size, 1)));
+  if (!buffer) throw std::bad_alloc();
+  return buffer;
+}
 
 }  // namespace
 
@@ -26,9 +33,9 @@ MissingRight RightFor(SgFailure failure, uint8_t opcode, bool openForWrite) {
 SgTransport::~SgTransport() { ReleaseDriveAccess(); }
 
 int32_t SgTransport::InitDriveAccess() {
-  data_ = std::make_unique<uint8_t[]>(kDataBufferSize);
-  image_ = std::make_unique<uint8_t[]>(kImageBufferSize);
-  small_ = std::make_unique<uint8_t[]>(kSmallBufferSize);
+  data_ = Zeroed(kDataBufferSize);
+  image_ = Zeroed(kImageBufferSize);
+  small_ = Zeroed(kSmallBufferSize);
   buffers_.data = data_.get();
   buffers_.image = image_.get();
   buffers_.small = small_.get();

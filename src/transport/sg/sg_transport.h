@@ -7,6 +7,7 @@
 //   if (transport.OpenDevice("/dev/sr0") == 0) { ... operations ... }
 #pragma once
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -22,6 +23,13 @@ enum class MissingRight { None, RawIo, WriteAccess };
 // WRITE BUFFER and other commands outside the kernel's lists need
 // CAP_SYS_RAWIO; SEND KEY is passed for a descriptor open for writing.
 MissingRight RightFor(SgFailure failure, uint8_t opcode, bool openForWrite);
+
+// Zero-filled buffers from calloc: fresh pages come zeroed from the kernel,
+// so the megabyte of the image buffer is not touched before it is used.
+struct FreeBuffer {
+  void operator()(uint8_t* p) const { std::free(p); }
+};
+using ZeroedBuffer = std::unique_ptr<uint8_t[], FreeBuffer>;
 
 class SgTransport final : public CommandTransport {
  public:
@@ -57,7 +65,7 @@ class SgTransport final : public CommandTransport {
  private:
   SgPort& port_;
   WorkBuffers buffers_;
-  std::unique_ptr<uint8_t[]> data_, image_, small_;
+  ZeroedBuffer data_, image_, small_;
   int fd_ = -1;
   bool openForWrite_ = false;
   SgOutcome last_;

@@ -6,8 +6,10 @@
 //     product= revision= date=YYYY/MM/DD cpu= tag= edition= iface= mech= seed=
 //     sig=HEX (signature block offset: 1000, 100 or 2000)
 //     linear=1 (type 04 records in place of type 02)
+//     cpu2=NAME (a second part for that CPU, as the two-part files carry)
 //
-// One-part image: the part at 0, a trailer block at 20000h.
+// One-part image: the part at 0, a trailer block at 20000h; with cpu2= the
+// second part and its trailer follow.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -22,6 +24,7 @@ int main(int argc, char** argv) {
   kestrel::testing::FirmwareImageSetup image;
   kestrel::testing::HexWriteOptions options;
   kestrel::sim::FirmwarePartSetup& setup = image.first;
+  std::string secondCpu;
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
     size_t eq = arg.find('=');
@@ -40,11 +43,18 @@ int main(int argc, char** argv) {
     else if (key == "mech" && !value.empty()) setup.mechanismLetter = value[0];
     else if (key == "seed") setup.fillSeed = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
     else if (key == "linear") options.linearAddresses = value == "1";
+    else if (key == "cpu2") secondCpu = value;
     else if (key == "sig") setup.signatureOffset = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 16));
     else {
       std::fprintf(stderr, "make_firmware: unknown key %s\n", key.c_str());
       return 2;
     }
+  }
+  if (!secondCpu.empty()) {
+    // The same fields as the first part, its own CPU and code bytes.
+    image.second = setup;
+    image.second->cpuName = secondCpu;
+    image.second->fillSeed = setup.fillSeed + 1;
   }
   const std::string hex = kestrel::testing::BuildFirmwareHex(image, options);
   FILE* out = std::fopen(argv[1], "wb");
