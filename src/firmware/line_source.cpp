@@ -5,11 +5,8 @@
 
 namespace kestrel {
 
-namespace {
-constexpr size_t kBlockSize = 0x10000;
-}
-
-StdioLineSource::StdioLineSource(std::FILE* file) : file_(file), block_(kBlockSize) {}
+StdioLineSource::StdioLineSource(std::FILE* file, size_t blockSize)
+    : file_(file), block_(blockSize < kMaxLineRead + 1 ? kMaxLineRead + 1 : blockSize) {}
 
 StdioLineSource::~StdioLineSource() {
   if (file_ != nullptr) std::fclose(file_);

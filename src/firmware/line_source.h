@@ -131,7 +131,10 @@ class MemoryLineSource final : public LineSource {
 // Lines of a C stream, read in large blocks. Owns and closes the stream.
 class StdioLineSource final : public LineSource {
  public:
-  explicit StdioLineSource(std::FILE* file);
+  static constexpr size_t kBlockSize = 0x10000;
+  // blockSize: the bytes read ahead, at least one longest read and its line
+  // feed (smaller values are raised to that); small blocks refill often.
+  explicit StdioLineSource(std::FILE* file, size_t blockSize = kBlockSize);
   ~StdioLineSource() override;
   StdioLineSource(const StdioLineSource&) = delete;
   StdioLineSource& operator=(const StdioLineSource&) = delete;
