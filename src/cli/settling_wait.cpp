@@ -13,21 +13,27 @@ bool CliProgrammingWait::Start(DriveContext& context) {
   command.timeoutSeconds = kProgrammingTimeoutSeconds;
   startFailed_ = context.transport.Execute(command) != 0;
   if (startFailed_) {
-    progress_.Close();
+    if (progress_) progress_->Close();
     err_ << "kestrel: " << kProgrammingUnsure << "\n";
   }
   return true;
 }
 
 bool CliProgrammingWait::Wait(MsTimer& timer, ProgressView&, Language) {
-  progress_.Begin("waiting " + std::to_string(waitSeconds_) + " s for the flash to be programmed",
+  auto begin = [this](const std::string& phase, uint32_t total) {
+    if (progress_) progress_->Begin(phase, total);
+  };
+  auto advance = [this](uint32_t done, uint32_t total) {
+    if (progress_) progress_->Advance(done, static_cast<int>(total - done));
+  };
+  begin("waiting " + std::to_string(waitSeconds_) + " s for the flash to be programmed",
                   waitSeconds_);
   const uint32_t start = timer.StartTime();
   const uint32_t waitMs = waitSeconds_ * 1000;
   for (;;) {
     const uint32_t elapsed = timer.ReadMsTimer() - start;
     const uint32_t seconds = std::min(elapsed / 1000, waitSeconds_);
-    progress_.Advance(seconds, static_cast<int>(waitSeconds_ - seconds));
+    advance(seconds, waitSeconds_);
     if (elapsed >= waitMs) break;
     timer.SleepMs(std::min<uint32_t>(kProgrammingPauseMs, waitMs - elapsed));
   }
@@ -35,13 +41,13 @@ bool CliProgrammingWait::Wait(MsTimer& timer, ProgressView&, Language) {
   bool settling = false;
   while (StillProgramming() && timer.ReadMsTimer() - settleStart < kSettleLimitMs) {
     if (!settling) {
-      progress_.Begin("the drive is still programming: waiting at most " +
+      begin("the drive is still programming: waiting at most " +
                           std::to_string(kSettleLimitMs / 1000) + " s more",
                       kSettleLimitMs / 1000);
       settling = true;
     }
     const uint32_t seconds = (timer.ReadMsTimer() - settleStart) / 1000;
-    progress_.Advance(seconds, static_cast<int>(kSettleLimitMs / 1000 - seconds));
+    advance(seconds, kSettleLimitMs / 1000);
     timer.SleepMs(kSettlePauseMs);
   }
   return true;  // the read-back decides

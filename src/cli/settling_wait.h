@@ -31,7 +31,9 @@ class CliProgrammingWait final : public ProgrammingWait {
   // err: where the warning after a failed programming command goes;
   // progress: where the countdown is drawn.
   CliProgrammingWait(uint32_t waitSeconds, ProgressLine& progress, std::ostream& err)
-      : waitSeconds_(waitSeconds), progress_(progress), err_(err) {}
+      : waitSeconds_(waitSeconds), progress_(&progress), err_(err) {}
+  // Without progress.
+  CliProgrammingWait(uint32_t waitSeconds, std::ostream& err) : waitSeconds_(waitSeconds), err_(err) {}
   // Always true: the read-back tells whether the flash was written.
   bool Start(DriveContext& context) override;
   bool Wait(MsTimer& timer, ProgressView& view, Language language) override;
@@ -41,7 +43,7 @@ class CliProgrammingWait final : public ProgrammingWait {
   // TEST UNIT READY: whether the drive is still busy with the programming.
   bool StillProgramming();
   uint32_t waitSeconds_;
-  ProgressLine& progress_;
+  ProgressLine* progress_ = nullptr;
   std::ostream& err_;
   DriveContext* context_ = nullptr;
   bool startFailed_ = false;
