@@ -153,6 +153,8 @@ build_fuzz() {
   kestrel_configure "$KESTREL_BUILD/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTREL_FUZZ=ON \
     -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 || return 1
   local targets
+  # A target added since the last configure is listed only after cmake ran again.
+  ninja -C "$KESTREL_BUILD/fuzz" build.ninja >/dev/null 2>&1 || return 1
   targets=$(fuzz_targets)
   [ -z "$targets" ] && return 0
   # shellcheck disable=SC2086

@@ -14,8 +14,9 @@
 namespace kestrel::cli {
 
 struct CliKit {
-  CliKit(DriveHost& host, uint32_t programmingWaitSeconds, std::ostream& err)
-      : access(host), wait(programmingWaitSeconds, err), timer(host.Timer(), 1) {}
+  CliKit(DriveHost& host, uint32_t programmingWaitSeconds, ProgressLine& progress,
+         std::ostream& err)
+      : access(host), wait(programmingWaitSeconds, progress, err), timer(host.Timer(), 1) {}
   UpdateStrategies Update() { return {access, wait, afterUpdate, timer}; }
 
   HostDriveAccess access;

@@ -20,6 +20,8 @@ class DriveHost {
   // Makes `device` the one commands go to: true, or false with `why` set.
   virtual bool Open(const std::string& device, std::string& why) = 0;
   virtual void Close() = 0;
+  // The errno of the last Open that failed; 0 when it has none.
+  virtual int OpenErrno() const { return 0; }
   // Before a command that changes the drive: this process alone uses it from
   // now on. 0, EBUSY (another program has it, or its disc is mounted) or
   // another errno, with `why` set.

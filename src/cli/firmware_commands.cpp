@@ -1,10 +1,12 @@
 // kestrel firmware info | backup | update.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "cli/backup_file.h"
 #include "cli/cli_kit.h"
+#include "cli/cli_messages.h"
 #include "cli/commands.h"
 #include "cli/drive_identity.h"
 #include "cli/host_drive_access.h"
@@ -15,7 +17,6 @@
 #include "drive/ms_timer.h"
 #include "drive/program_profile.h"
 #include "drive/sense.h"
-#include "drive/sense_report.h"
 #include "firmware/firmware_loader.h"
 #include "firmware/firmware_transfer.h"
 #include "firmware/hex_image.h"
@@ -49,20 +50,22 @@ bool LoadFile(Session& session, const DriveContext& context, FirmwareLoader& loa
   const FirmwareLoad load = loader.LoadFirmwareFile(path);
   session.result["file"] = loader.fileNameBuffer();
   if (load.outcome == LoadOutcome::FileError) {
-    status = session.Fail(kExitUsage, "cannot open the firmware file");
+    // The loader's cause is the Windows file layer's; the open says errno.
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    const int error = file == nullptr ? errno : EIO;
+    if (file != nullptr) std::fclose(file);
+    status = session.Fail(kExitUsage,
+                          "cannot open the firmware file " + path + ": " + std::strerror(error));
     return false;
   }
   if (load.outcome == LoadOutcome::Rejected) {
-    session.text = PlainText(log.text());
+    session.text = ToolText(log.text()).text;
     session.result["line"] = load.hex.lineNumber;
     std::string failure;
     AppendLoadFailure(load.hex, context.language, failure);
-    std::string reason = PlainText(failure);
-    // Its last line says why the load stopped.
-    while (!reason.empty() && reason.back() == '\n') reason.pop_back();
-    const size_t cut = reason.rfind('\n');
-    if (cut != std::string::npos) reason = reason.substr(cut + 1);
-    status = session.Fail(kExitRefused, "firmware file rejected: " + reason);
+    const std::string reason = ToolText(failure).failure;
+    status = session.Fail(kExitRefused, "firmware file rejected: " +
+                                            (reason.empty() ? PlainText(failure) : reason));
     return false;
   }
   return true;
@@ -100,6 +103,7 @@ const char* OutcomeName(UpdateOutcome outcome) {
 struct UpdateRun {
   UpdateResult result;
   std::string openError, refusal;
+  std::string failure;  // what the log and the boxes said went wrong
 };
 
 UpdateRun RunUpdate(Session& session, DriveContext& context, ImageRecord& image,
@@ -109,13 +113,20 @@ UpdateRun RunUpdate(Session& session, DriveContext& context, ImageRecord& image,
                   image.fileIdentification.data());
   DriveList list;
   list.Add(DriveEntry{device, AspiAddress{}});
-  CliKit kit(session.host, programmingWaitSeconds, session.terminal.Err());
+  CliKit kit(session.host, programmingWaitSeconds, view.Progress(), session.terminal.Err());
   UpdateRun run;
   // The device is the list's only entry.
   run.result = UpdateFirmware(context, image, view, log, list, UpdateRequest{0}, kit.Update());
   view.EndFlash();
   run.refusal = session.host.Refusal();
   run.openError = kit.access.OpenError();
+  const std::string logged = ToolText(log.text()).failure, boxed = view.BoxFailure();
+  const char* what = run.result.outcome == UpdateOutcome::DownloadFailed
+                         ? "the drive refused a download block: "
+                     : run.result.outcome == UpdateOutcome::CpuReadFailed
+                         ? "the drive did not give its CPU identification: "
+                         : "";
+  run.failure = boxed.empty() ? logged : what + boxed;
   session.host.Close();
   if (kit.wait.StartFailed()) session.result["programmingCommandFailed"] = true;
   return run;
@@ -135,7 +146,9 @@ int UpdateVerdict(Session& session, const UpdateRun& run, const CliFirmwareView&
   if (outcome == UpdateOutcome::Cancelled && session.prompter.RefusedWithoutTerminal()) {
     return session.Fail(kExitUsage, kNeedsYes);
   }
-  const std::string ended = std::string("firmware update ended: ") + OutcomeName(outcome);
+  const std::string ended =
+      run.failure.empty() ? std::string("firmware update ended: ") + OutcomeName(outcome)
+                          : run.failure;
   if (outcome == UpdateOutcome::DownloadFailed || outcome == UpdateOutcome::ProgrammingFailed ||
       outcome == UpdateOutcome::VerifyFailed) {
     return session.Fail(kExitUnverified, ended + "; " + kWrittenNotVerified);
@@ -175,8 +188,7 @@ int32_t DescribeImage(Session& session, DriveContext& context, ImageRecord& imag
                               : nlohmann::json();
 
   std::string& text = session.text;
-  text = PlainText(log.text());
-  if (!text.empty() && text.back() != '\n') text += '\n';
+  text = ToolText(log.text()).text;
   text +=
       "Identification: " + (identified ? j["identification"].get<std::string>() : "none") + "\n";
   if (identified) text += "Date: " + j["date"].get<std::string>() + "\n";
@@ -203,7 +215,9 @@ int DescribeDrive(Session& session, DriveContext& context, ImageRecord& image,
   if (ReadCpuIdentification(context, view) != 0) {
     session.host.Close();
     j["drive"] = drive;
-    return session.Fail(kExitRefused, "cannot read the CPU identification of " + device);
+    const std::string boxed = view.BoxFailure();
+    return session.Fail(kExitRefused, "cannot read the CPU identification of " + device +
+                                          (boxed.empty() ? "" : ": " + boxed));
   }
   session.host.Close();
   const DriveRecords& records = context.records;
@@ -265,26 +279,34 @@ int BackUpFirmware(Session& session, const std::string& device, const std::strin
   // short transfer cannot pass for data.
   std::vector<uint8_t> flash(kFlashSize), check(kReadBlock);
   const std::vector<uint8_t> zeros(kReadBlock, 0x00), ones(kReadBlock, 0xFF);
+  ProgressLine progress(session.terminal);
+  progress.SetQuiet(session.quiet);
+  progress.Begin("reading the flash", kFlashSize);
   for (uint32_t offset = 0; offset < kFlashSize; offset += kReadBlock) {
+    progress.Advance(offset);
     uint8_t* block = flash.data() + offset;
     if (ReadDriveBufferToCompare(context, kReadBackId, offset, kReadBlock, block, zeros.data()) !=
             0 ||
         ReadDriveBufferToCompare(context, kReadBackId, offset, kReadBlock, check.data(),
                                  ones.data()) != 0) {
       SendRequestSense(context);
+      progress.Close();
       const std::string refusal = session.host.Refusal();
       session.host.Close();
       if (!refusal.empty()) return session.Fail(kExitUsage, refusal + "; no file written");
       return session.Fail(kExitRefused, "READ BUFFER failed at " + Hex(offset) + " (" +
-                                            FormatSenseReport(DecodeSense(context.buffers())) +
+                                            SenseText(DecodeSense(context.buffers())) +
                                             "); no file written");
     }
     if (std::memcmp(block, check.data(), kReadBlock) != 0) {
+      progress.Close();
       session.host.Close();
       return session.Fail(kExitRefused, "the drive sent less than 8000h bytes at " + Hex(offset) +
                                             "; no file written");
     }
   }
+  progress.Advance(kFlashSize);
+  progress.Close();
   session.host.Close();
   const FileOutcome written = WriteBackupFile(outPath, flash, force);
   if (written.status != 0) return session.Fail(written.status, written.why);
@@ -299,8 +321,11 @@ int UpdateFirmwareCommand(Session& session, const std::string& device, const std
   session.result["device"] = device;
   // Nobody could answer the question: refuse before anything is read or sent.
   if (!choices.dryRun && !session.prompter.CanAsk()) return session.Fail(kExitUsage, kNeedsYes);
-  DriveContext context(session.host.Transport(), FirmwareProfile());
+  TransferProgress transfer(session.host.Transport());
+  DriveContext context(transfer, FirmwareProfile());
   CliFirmwareView view(session.prompter, device);
+  view.SetTransfer(&transfer);
+  view.SetQuiet(session.quiet);
   ImageRecord image;
   StatusLog log(view);
   StdioFileSystem files;
@@ -319,8 +344,7 @@ int UpdateFirmwareCommand(Session& session, const std::string& device, const std
   j["from"] = run.result.asked ? nlohmann::json(run.result.oldFirmware) : nlohmann::json();
   j["to"] = run.result.asked ? nlohmann::json(run.result.newFirmware) : nlohmann::json();
   j["verified"] = run.result.outcome == UpdateOutcome::Updated;
-  session.text = PlainText(log.text());
-  if (!session.text.empty() && session.text.back() != '\n') session.text += '\n';
+  session.text = ToolText(log.text()).text;
   if (view.WouldWrite()) {
     session.text += "dry run: every check passed; nothing was written\n";
     if (!blocker.empty()) session.text += "but: " + blocker + "\n";

@@ -12,12 +12,13 @@ int main(int argc, char** argv) {
   kestrel::linux_sg::LinuxSgPort port;
   kestrel::cli::Environment environment{
       terminal, [&port](std::string&) {
-        // KESTREL_DEV_DIR: where `list` looks instead of /dev;
-        // KESTREL_LOCK_DIR: the lock files' folder.
+        // KESTREL_DEV_DIR: where `list` looks instead of /dev, KESTREL_SYS_DIR
+        // instead of /sys; KESTREL_LOCK_DIR: the lock files' folder.
         const char* dir = std::getenv("KESTREL_DEV_DIR");
+        const char* sys = std::getenv("KESTREL_SYS_DIR");
         const char* locks = std::getenv("KESTREL_LOCK_DIR");
         return std::make_unique<kestrel::cli::SgHost>(
-            port, dir && *dir ? dir : "/dev", "/sys",
+            port, dir && *dir ? dir : "/dev", sys && *sys ? sys : "/sys",
             locks && *locks ? locks : kestrel::cli::kDefaultLockDir);
       }};
   return kestrel::cli::RunKestrel(std::vector<std::string>(argv, argv + argc), environment);

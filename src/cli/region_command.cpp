@@ -19,9 +19,9 @@ class CliRegionView final : public CliView<RegionView> {
   using CliView::CliView;
   void ShowRegionControls(const RegionControls&) override {}
   void SetLogText(const std::string& log, bool) override { log_ = log; }
-  bool AskOkCancel(const std::string& text, const std::string& caption, BoxIcon) override {
+  bool AskOkCancel(const std::string& text, const std::string&, BoxIcon) override {
     Terminal& terminal = prompter_.GetTerminal();
-    terminal.Err() << caption << ": " << PlainText(text) << "\n";
+    terminal.Err() << "kestrel: " << Said(text) << "\n";
     discWanted_ = true;
     if (!terminal.Interactive() || ++questions_ > kMaxDiscQuestions) return false;
     terminal.Err() << "Insert a disc and press Enter to try again, or type n to cancel: "
@@ -105,7 +105,7 @@ struct RegionRun {
 int ShowRegion(Session& session, const std::string& device) {
   RegionRun run(session, device);
   const RegionReport report = run.operations.ReportRegion(RegionRun::kEntry);
-  session.text = PlainText(run.view.Log());
+  session.text = ToolText(run.view.Log()).text;
   DescribeRegion(session, report);
   if (!run.access.OpenError().empty()) return session.Fail(kExitUsage, run.access.OpenError());
   if (!report.rpc) {
@@ -151,7 +151,7 @@ int SetRegion(Session& session, const std::string& device, int region, bool perm
   const std::string named = NamedDevice(device, identity);
   RegionRun run(session, device);
   const RegionReport report = run.operations.ReportRegion(RegionRun::kEntry);
-  session.text = PlainText(run.view.Log());
+  session.text = ToolText(run.view.Log()).text;
   DescribeRegion(session, report);
   if (!run.access.OpenError().empty()) return session.Fail(kExitUsage, run.access.OpenError());
   if (!report.rpc) {
@@ -180,7 +180,7 @@ int SetRegion(Session& session, const std::string& device, int region, bool perm
   }
   const RegionChange change = run.operations.ChangeRegion({RegionRun::kEntry, region});
   const ChangeOutcome outcome = change.outcome;
-  session.text = PlainText(run.view.Log());
+  session.text = ToolText(run.view.Log()).text;
   // The change ends with a report: what the drive has now decides, not the
   // status of SEND KEY, which may have failed or timed out after the drive
   // took the region.

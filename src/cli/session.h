@@ -25,6 +25,7 @@ struct Session {
   DriveHost& host;
   Prompter& prompter;
   bool json = false;
+  bool quiet = false;  // only errors on stderr: no progress
   nlohmann::json result = nlohmann::json::object();
   std::string text;  // the result as text, for stdout without --json
 

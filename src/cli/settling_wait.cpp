@@ -12,25 +12,42 @@ bool CliProgrammingWait::Start(DriveContext& context) {
   ScsiCommand command = FlashProgrammingCommand(context);
   command.timeoutSeconds = kProgrammingTimeoutSeconds;
   startFailed_ = context.transport.Execute(command) != 0;
-  if (startFailed_) err_ << "kestrel: " << kProgrammingUnsure << "\n";
+  if (startFailed_) {
+    if (progress_) progress_->Close();
+    err_ << "kestrel: " << kProgrammingUnsure << "\n";
+  }
   return true;
 }
 
-bool CliProgrammingWait::Wait(MsTimer& timer, ProgressView& view, Language language) {
-  view.SetProgressRange(0, static_cast<int>(waitSeconds_), 1);
+bool CliProgrammingWait::Wait(MsTimer& timer, ProgressView&, Language) {
+  auto begin = [this](const std::string& phase, uint32_t total) {
+    if (progress_) progress_->Begin(phase, total);
+  };
+  auto advance = [this](uint32_t done, uint32_t total) {
+    if (progress_) progress_->Advance(done, static_cast<int>(total - done));
+  };
+  begin("waiting " + std::to_string(waitSeconds_) + " s for the flash to be programmed",
+                  waitSeconds_);
   const uint32_t start = timer.StartTime();
   const uint32_t waitMs = waitSeconds_ * 1000;
-  uint32_t shown = 0;
   for (;;) {
     const uint32_t elapsed = timer.ReadMsTimer() - start;
     const uint32_t seconds = std::min(elapsed / 1000, waitSeconds_);
-    for (; shown < seconds; ++shown) view.StepProgress();
-    view.SetProgressLabel(RemainingTimeText(language, waitSeconds_ - seconds));
+    advance(seconds, waitSeconds_);
     if (elapsed >= waitMs) break;
     timer.SleepMs(std::min<uint32_t>(kProgrammingPauseMs, waitMs - elapsed));
   }
   const uint32_t settleStart = timer.ReadMsTimer();
+  bool settling = false;
   while (StillProgramming() && timer.ReadMsTimer() - settleStart < kSettleLimitMs) {
+    if (!settling) {
+      begin("the drive is still programming: waiting at most " +
+                          std::to_string(kSettleLimitMs / 1000) + " s more",
+                      kSettleLimitMs / 1000);
+      settling = true;
+    }
+    const uint32_t seconds = (timer.ReadMsTimer() - settleStart) / 1000;
+    advance(seconds, kSettleLimitMs / 1000);
     timer.SleepMs(kSettlePauseMs);
   }
   return true;  // the read-back decides

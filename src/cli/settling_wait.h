@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <ostream>
 
+#include "cli/cli_view.h"
 #include "firmware/programming_wait.h"
 
 namespace kestrel::cli {
@@ -27,9 +28,12 @@ constexpr const char* kProgrammingUnsure =
 
 class CliProgrammingWait final : public ProgrammingWait {
  public:
-  // err: where the warning after a failed programming command goes.
-  CliProgrammingWait(uint32_t waitSeconds, std::ostream& err)
-      : waitSeconds_(waitSeconds), err_(err) {}
+  // err: where the warning after a failed programming command goes;
+  // progress: where the countdown is drawn.
+  CliProgrammingWait(uint32_t waitSeconds, ProgressLine& progress, std::ostream& err)
+      : waitSeconds_(waitSeconds), progress_(&progress), err_(err) {}
+  // Without progress.
+  CliProgrammingWait(uint32_t waitSeconds, std::ostream& err) : waitSeconds_(waitSeconds), err_(err) {}
   // Always true: the read-back tells whether the flash was written.
   bool Start(DriveContext& context) override;
   bool Wait(MsTimer& timer, ProgressView& view, Language language) override;
@@ -39,6 +43,7 @@ class CliProgrammingWait final : public ProgrammingWait {
   // TEST UNIT READY: whether the drive is still busy with the programming.
   bool StillProgramming();
   uint32_t waitSeconds_;
+  ProgressLine* progress_ = nullptr;
   std::ostream& err_;
   DriveContext* context_ = nullptr;
   bool startFailed_ = false;

@@ -26,11 +26,10 @@ std::vector<std::string> SgHost::Devices() {
 bool SgHost::Open(const std::string& device, std::string& why) {
   device_ = device;
   const int error = transport_.OpenDevice(device);
+  openErrno_ = error;
   if (error == 0) return true;
   why = "cannot open " + device + ": " + std::strerror(error);
-  if (error == EACCES || error == EPERM) {
-    why += " (reading it needs membership of its group, usually cdrom, or root)";
-  }
+  if (error == EACCES || error == EPERM) why += " (" + linux_sg::GroupHint({device}) + ")";
   return false;
 }
 

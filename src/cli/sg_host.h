@@ -19,6 +19,7 @@ class SgHost final : public DriveHost {
   CommandTransport& Transport() override { return transport_; }
   std::vector<std::string> Devices() override;
   bool Open(const std::string& device, std::string& why) override;
+  int OpenErrno() const override { return openErrno_; }
   void Close() override { transport_.CloseDevice(); }
   int Reserve(const std::string& device, std::string& why) override;
   TimerPort& Timer() override { return timer_; }
@@ -33,6 +34,7 @@ class SgHost final : public DriveHost {
   SteadyTimer timer_;
   std::string devDir_, sysDir_, lockDir_, device_;
   DriveLock lock_;
+  int openErrno_ = 0;
 };
 
 }  // namespace kestrel::cli

@@ -21,7 +21,7 @@ class CliSpeedView final : public CliView<SpeedView> {
   using CliView::CliView;
   void appendToLog(const std::string& text) override { log_ += text; }
   bool AskOkCancel(const std::string& text, const std::string&, BoxIcon) override {
-    return prompter_.Confirm(named_ + ": " + PlainText(text) + " Stop the disc and change the mode?");
+    return prompter_.Confirm(named_ + ": " + Said(text) + " Stop the disc and change the mode?");
   }
 
   void SetNamedDevice(const std::string& named) { named_ = named; }
@@ -50,13 +50,16 @@ struct SpeedRun {
 };
 
 int Finish(Session& session, SpeedRun& run, const SpeedResult& result, const char* failure) {
-  session.text = PlainText(run.view.Log());
+  const ToolLog said = ToolText(run.view.Log());
+  session.text = said.text;
   if (result.outcome == SpeedOutcome::Done) return kExitOk;
   if (!run.access.OpenError().empty()) return session.Fail(kExitUsage, run.access.OpenError());
   const std::string refusal = session.host.Refusal();
   if (!refusal.empty()) return session.Fail(kExitUsage, refusal);
   if (session.prompter.RefusedWithoutTerminal()) return session.Fail(kExitUsage, kNeedsYes);
-  return session.Fail(kExitRefused, failure);
+  // The drive's sense, where the operation had it, says more.
+  const std::string boxed = run.view.BoxFailure();
+  return session.Fail(kExitRefused, !boxed.empty() ? boxed : !said.failure.empty() ? said.failure : failure);
 }
 
 }  // namespace

@@ -14,6 +14,8 @@ class Terminal {
   virtual std::ostream& Err() = 0;
   // A person can answer: stdin and stderr are terminals.
   virtual bool Interactive() const = 0;
+  // Progress may be drawn in place: stderr is a terminal.
+  virtual bool ErrIsTerminal() const { return Interactive(); }
   // One line typed by the user, without its line end; nothing at end of input.
   virtual std::optional<std::string> ReadLine() = 0;
 };
@@ -24,6 +26,7 @@ class StdTerminal final : public Terminal {
   std::ostream& Out() override;
   std::ostream& Err() override;
   bool Interactive() const override;
+  bool ErrIsTerminal() const override;
   std::optional<std::string> ReadLine() override;
 };
 

@@ -1,10 +1,33 @@
 #include "cli/update_view.h"
 
+#include "firmware/update_procedure.h"
+
 namespace kestrel::cli {
 
-void CliFirmwareView::ShowFileError(const std::string& path, int cause) {
-  prompter_.GetTerminal().Err() << "kestrel: cannot open " << path << " (file error " << cause
-                                << ")\n";
+namespace {
+
+// A part and its trailer go to the drive.
+constexpr uint32_t kTransferBytes = 0x20000 + 0x1010;
+
+}  // namespace
+
+void CliFirmwareView::HoldSession(const std::string&) {
+  flashing_ = true;
+  Progress().Begin("writing the firmware", kTransferBytes);
+  if (transfer_ != nullptr) transfer_->Count(0x3B, &Progress());
+}
+
+void CliFirmwareView::CloseProgress() {
+  // The programming wait is over: the read-back follows.
+  if (!flashing_) return;
+  Progress().Begin("verifying", kVerifyByteCount);
+  if (transfer_ != nullptr) transfer_->Count(0x3C, &Progress());
+}
+
+void CliFirmwareView::ReleaseSession() {
+  flashing_ = false;
+  if (transfer_ != nullptr) transfer_->Count(0, nullptr);
+  Progress().Close();
 }
 
 bool CliFirmwareView::ConfirmUpdate(const std::string& oldFirmware,

@@ -1,6 +1,7 @@
 // FirmwareView of the tool: the log's text is taken from StatusLog, and the
 // confirmation window is a question on stderr after the From and To lines,
-// put only for a newer firmware unless the user allowed otherwise.
+// put only for a newer firmware unless the user allowed otherwise. From the
+// yes on, progress shows writing, the programming wait and verifying.
 #pragma once
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 #include "cli/firmware_age.h"
 #include "cli/flash_guard.h"
 #include "cli/shutdown_inhibitor.h"
+#include "cli/transfer_progress.h"
 #include "firmware/firmware_view.h"
 
 namespace kestrel::cli {
@@ -35,11 +37,16 @@ class CliFirmwareView final : public CliView<FirmwareView> {
   void SetStatusText(const std::string&, bool) override {}
   void SetFileNameField(const std::string&) override {}
   void SetInfoField(const std::string&) override {}
-  void ShowFileError(const std::string& path, int cause) override;
+  // Kept for the command's line: the load fails after it.
+  void ShowFileError(const std::string&, int) override {}
   bool ConfirmUpdate(const std::string& oldFirmware, const std::string& newFirmware) override;
-  // A command-line run holds nothing of the session.
-  void HoldSession(const std::string&) override {}
-  void ReleaseSession() override {}
+  // The session is held from the start of the transfer to the end of the
+  // read-back: the phases of the update's progress.
+  void HoldSession(const std::string&) override;
+  void CloseProgress() override;
+  void ReleaseSession() override;
+  // The transport whose buffer commands the progress counts.
+  void SetTransfer(TransferProgress* transfer) { transfer_ = transfer; }
 
   // Why the question was not put (the file is not newer), or empty.
   const std::string& AgeRefusal() const { return ageRefusal_; }
@@ -59,6 +66,8 @@ class CliFirmwareView final : public CliView<FirmwareView> {
   const uint8_t* file_ = nullptr;
   std::string ageRefusal_;
   bool wouldWrite_ = false;
+  TransferProgress* transfer_ = nullptr;
+  bool flashing_ = false;
   std::optional<FlashGuard> guard_;
   std::optional<ShutdownInhibitor> inhibitor_;
 };

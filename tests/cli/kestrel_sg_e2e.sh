@@ -35,15 +35,26 @@ server_pid=$SERVER_PID
 read -r -t 20 ready <&"${SERVER[0]}" || fail "the server did not start"
 [ "$ready" = "ready E" ] || fail "server said: $ready"
 
+# sysfs: sr0 and sg1 are CD/DVD devices, sg0 a disk; sg1 is no device node.
+for entry in block/sr0:5 class/scsi_generic/sg0:0 class/scsi_generic/sg1:5; do
+  mkdir -p "$work/sys/${entry%:*}/device"
+  echo "${entry#*:}" >"$work/sys/${entry%:*}/device/type"
+done
+: >"$work/dev/sg0"
+mkdir "$work/dev/sg1"
+
 k() {
-  KESTREL_DEV_DIR="$work/dev" KESTREL_LOCK_DIR="$work/lock" \
+  KESTREL_DEV_DIR="$work/dev" KESTREL_SYS_DIR="$work/sys" KESTREL_LOCK_DIR="$work/lock" \
     KESTREL_SIM_DEVICES="$work/dev/sr0=$work/sock/E.sock" \
     LD_PRELOAD="$sg" "$kestrel" "$@"
 }
 dev=$work/dev/sr0
 
-list=$(k list)
+list=$(k list 2>"$work/list.err")
 echo "$list"
+# The disk is never opened; the node that could not be, said once.
+[ "$(cat "$work/list.err")" = "kestrel: 1 device could not be opened ($work/dev/sg1): is a directory" ] ||
+  fail "list said: $(cat "$work/list.err")"
 grep -q "^$dev  *KESTREL  DVD-ROM DRV-320  1.10 2003/05/12 supported, generation 6" <<<"$list" ||
   fail "list did not find the drive on $dev"
 
@@ -83,5 +94,5 @@ grep -q '"outcome": "updated"' "$work/signal.json" || fail "signal: $(cat "$work
 k region set "$dev" 2 --yes </dev/null
 k region "$dev" --json | grep -q '"region": 2' || fail "region 2 was not set"
 
-k speed set "$dev" 8X | grep -q "1408kbytes/s (8X)" || fail "speed set"
+k speed set "$dev" 8X | grep -qF "Speed: 1408 kbytes/s (8x)." || fail "speed set"
 echo "kestrel end to end: list, backup, update, signal, busy drive, region set, speed set passed"

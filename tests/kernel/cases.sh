@@ -238,7 +238,7 @@ case_speed() {
   expect_eq "speeds before" "7056 7056" "$(json '"\(.currentSpeed) \(.maximumSpeed)"' "$SPEED_JSON")"
   trace_mark
   out=$(kestrel speed set "$DEV" 8X) || fail "speed set: $(err)"
-  expect_has "speed set" "1408kbytes/s (8X)" "$out"
+  expect_has "speed set" "Speed: 1408 kbytes/s (8x)." "$out"
   expect_eq "SET CD SPEED lines asking 1408 (0580h)" 1 "$(trace_count 'cdb=bb [0-9a-f]{2} 05 80 .*status=good')"
   speed_agrees "after"
   expect_eq "current speed after" 1408 "$(json .currentSpeed "$SPEED_JSON")"
