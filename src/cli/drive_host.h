@@ -34,6 +34,9 @@ class DriveHost {
   // Since the last open: the first command that failed on the way to the
   // drive (timed out, not delivered), as a phrase; empty when none did.
   virtual std::string TransportFault() const { return {}; }
+  // Why the last command failed, as the host learnt it (for -v); empty when
+  // it has nothing beyond the command's result.
+  virtual std::string LastFailure() const { return {}; }
   // Before anything is written to flash: empty, or why it cannot be.
   virtual std::string FirmwareWriteBlocker(const std::string& device) = 0;
   // The end of a command: a simulated machine keeps its state.

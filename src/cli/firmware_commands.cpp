@@ -9,6 +9,8 @@
 #include "cli/cli_messages.h"
 #include "cli/commands.h"
 #include "cli/drive_identity.h"
+#include "cli/firmware_file.h"
+#include "cli/flash_read.h"
 #include "cli/host_drive_access.h"
 #include "cli/settling_wait.h"
 #include "cli/update_view.h"
@@ -26,50 +28,10 @@
 namespace kestrel::cli {
 namespace {
 
-// One image part fills the drive's flash.
-constexpr uint32_t kFlashSize = kSecondPartOffset;
-constexpr uint16_t kReadBlock = 0x8000;
+static_assert(kFlashSize == kSecondPartOffset);  // one image part fills the flash
 constexpr const char* kWrittenNotVerified =
     "the drive was written but the update did not verify: do not switch the machine off; run "
     "the update again (with --allow-reinstall if the drive reports the new revision already)";
-
-// The firmware commands run with the whole 88-byte identification records
-// and the pass-through build's models.
-const ProgramProfile& FirmwareProfile() { return kKestrelFirmwareProfile; }
-
-std::string Hex(uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%05Xh", value);
-  return text;
-}
-
-// Loads the file with the window's loader; false after a failure recorded in
-// the session.
-bool LoadFile(Session& session, const DriveContext& context, FirmwareLoader& loader,
-              const StatusLog& log, const std::string& path, int& status) {
-  const FirmwareLoad load = loader.LoadFirmwareFile(path);
-  session.result["file"] = loader.fileNameBuffer();
-  if (load.outcome == LoadOutcome::FileError) {
-    // The loader's cause is the Windows file layer's; the open says errno.
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    const int error = file == nullptr ? errno : EIO;
-    if (file != nullptr) std::fclose(file);
-    status = session.Fail(kExitUsage,
-                          "cannot open the firmware file " + path + ": " + std::strerror(error));
-    return false;
-  }
-  if (load.outcome == LoadOutcome::Rejected) {
-    session.text = ToolText(log.text()).text;
-    session.result["line"] = load.hex.lineNumber;
-    std::string failure;
-    AppendLoadFailure(load.hex, context.language, failure);
-    const std::string reason = ToolText(failure).failure;
-    status = session.Fail(kExitRefused, "firmware file rejected: " +
-                                            (reason.empty() ? PlainText(failure) : reason));
-    return false;
-  }
-  return true;
-}
 
 const char* OutcomeName(UpdateOutcome outcome) {
   switch (outcome) {
@@ -231,8 +193,8 @@ int DescribeDrive(Session& session, DriveContext& context, ImageRecord& image,
   j["drive"] = drive;
   std::string& text = session.text;
   text += device + ": CPU " + cpu + ", generation " + std::to_string(identity.generation) +
-          ", would get the " + drive["part"].get<std::string>() + " part (" + Hex(part.base) +
-          ") and the trailer at " + Hex(part.trailer) + "\n";
+          ", would get the " + drive["part"].get<std::string>() + " part (" + FlashOffset(part.base) +
+          ") and the trailer at " + FlashOffset(part.trailer) + "\n";
   // The verdict of `update --dry-run` for this drive and file.
   const UpdateRun run = RunUpdate(session, context, image, view, log, device,
                                   UpdateChoices{true, false, false}, kProgrammingWaitSeconds);
@@ -243,6 +205,32 @@ int DescribeDrive(Session& session, DriveContext& context, ImageRecord& image,
 
 }  // namespace
 
+bool LoadFirmwareFile(Session& session, const DriveContext& context, FirmwareLoader& loader,
+                      const StatusLog& log, const std::string& path, int& status) {
+  const FirmwareLoad load = loader.LoadFirmwareFile(path);
+  session.result["file"] = loader.fileNameBuffer();
+  if (load.outcome == LoadOutcome::FileError) {
+    // The loader's cause is the Windows file layer's; the open says errno.
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    const int error = file == nullptr ? errno : EIO;
+    if (file != nullptr) std::fclose(file);
+    status = session.Fail(kExitUsage,
+                          "cannot open the firmware file " + path + ": " + std::strerror(error));
+    return false;
+  }
+  if (load.outcome == LoadOutcome::Rejected) {
+    session.text = ToolText(log.text()).text;
+    session.result["line"] = load.hex.lineNumber;
+    std::string failure;
+    AppendLoadFailure(load.hex, context.language, failure);
+    const std::string reason = ToolText(failure).failure;
+    status = session.Fail(kExitRefused, "firmware file rejected: " +
+                                            (reason.empty() ? PlainText(failure) : reason));
+    return false;
+  }
+  return true;
+}
+
 int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::string& device) {
   DriveContext context(session.host.Transport(), FirmwareProfile());
   CliFirmwareView view(session.prompter, device);
@@ -251,7 +239,7 @@ int ShowFirmwareInfo(Session& session, const std::string& hexPath, const std::st
   StdioFileSystem files;
   FirmwareLoader loader(context, image, view, log, files, kTarn9xFirmwareTraits);
   int status = kExitOk;
-  if (!LoadFile(session, context, loader, log, hexPath, status)) return status;
+  if (!LoadFirmwareFile(session, context, loader, log, hexPath, status)) return status;
   if (DescribeImage(session, context, image, log) == 0) {
     return session.Fail(kExitRefused, "the image carries no maker signature");
   }
@@ -267,47 +255,10 @@ int BackUpFirmware(Session& session, const std::string& device, const std::strin
   if (target.status != 0) return session.Fail(target.status, target.why);
   if (const int busy = session.Reserve(device)) return busy;
   DriveContext context(session.host.Transport(), FirmwareProfile());
-  std::string why;
-  if (!session.host.Open(device, why)) return session.Fail(kExitUsage, why);
-  const DriveIdentity identity = ReadDriveIdentity(context);
-  if (!identity.supported) {
-    session.host.Close();
-    return session.Fail(kExitRefused, device + " is not a supported Kestrel drive");
+  std::vector<uint8_t> flash;
+  if (const int failed = ReadWholeFlash(session, context, device, flash, "; no file written")) {
+    return failed;
   }
-  // Every block is read twice, into a buffer first filled with FFh and into
-  // one filled with 00h: a byte the drive does not send keeps the fill, so a
-  // short transfer cannot pass for data.
-  std::vector<uint8_t> flash(kFlashSize), check(kReadBlock);
-  const std::vector<uint8_t> zeros(kReadBlock, 0x00), ones(kReadBlock, 0xFF);
-  ProgressLine progress(session.terminal);
-  progress.SetQuiet(session.quiet);
-  progress.Begin("reading the flash", kFlashSize);
-  for (uint32_t offset = 0; offset < kFlashSize; offset += kReadBlock) {
-    progress.Advance(offset);
-    uint8_t* block = flash.data() + offset;
-    if (ReadDriveBufferToCompare(context, kReadBackId, offset, kReadBlock, block, zeros.data()) !=
-            0 ||
-        ReadDriveBufferToCompare(context, kReadBackId, offset, kReadBlock, check.data(),
-                                 ones.data()) != 0) {
-      SendRequestSense(context);
-      progress.Close();
-      const std::string refusal = session.host.Refusal();
-      session.host.Close();
-      if (!refusal.empty()) return session.Fail(kExitUsage, refusal + "; no file written");
-      return session.Fail(kExitRefused, "READ BUFFER failed at " + Hex(offset) + " (" +
-                                            SenseText(DecodeSense(context.buffers())) +
-                                            "); no file written");
-    }
-    if (std::memcmp(block, check.data(), kReadBlock) != 0) {
-      progress.Close();
-      session.host.Close();
-      return session.Fail(kExitRefused, "the drive sent less than 8000h bytes at " + Hex(offset) +
-                                            "; no file written");
-    }
-  }
-  progress.Advance(kFlashSize);
-  progress.Close();
-  session.host.Close();
   const FileOutcome written = WriteBackupFile(outPath, flash, force);
   if (written.status != 0) return session.Fail(written.status, written.why);
   session.result["bytes"] = kFlashSize;
@@ -331,7 +282,7 @@ int UpdateFirmwareCommand(Session& session, const std::string& device, const std
   StdioFileSystem files;
   FirmwareLoader loader(context, image, view, log, files, kTarn9xFirmwareTraits);
   int status = kExitOk;
-  if (!LoadFile(session, context, loader, log, hexPath, status)) return status;
+  if (!LoadFirmwareFile(session, context, loader, log, hexPath, status)) return status;
   const std::string blocker = session.host.FirmwareWriteBlocker(device);
   if (!blocker.empty() && !choices.dryRun) return session.Fail(kExitUsage, blocker);
   if (!choices.dryRun) {

@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/session.h"
 #include "cli/sim_host.h"
+#include "cli/verbose_transport.h"
 #include "kestrel_version.h"
 
 namespace kestrel::cli {
@@ -22,6 +23,8 @@ struct Request {
   bool yes = false;
   bool force = false;      // backup: replace an existing file
   bool permanent = false;  // region set: the last change may be made
+  bool verbose = false;
+  bool quiet = false;
   std::string simConfig;
 };
 
@@ -33,6 +36,9 @@ void CommonOptions(CLI::App& app, Request& request) {
                  "their state is kept beside it in NAME.state")
       ->type_name("CONFIG");
   app.add_flag("-y,--yes", request.yes, "answer yes to every question (for scripts)");
+  app.add_flag("-v,--verbose", request.verbose,
+               "show each command block sent, its status, sense and residual, on stderr");
+  app.add_flag("-q,--quiet", request.quiet, "print only errors");
 }
 
 CLI::App* Subcommand(CLI::App& parent, const std::string& name, const std::string& description,
@@ -42,7 +48,7 @@ CLI::App* Subcommand(CLI::App& parent, const std::string& name, const std::strin
   return sub;
 }
 
-void Define(CLI::App& app, Request& r, std::vector<std::string>& words, uint32_t& waitSeconds,
+void Define(CLI::App& app, Request& r, std::string& word, uint32_t& waitSeconds,
             UpdateChoices& choices, bool& untilPowerOff, std::string& device, std::string& file) {
   CommonOptions(app, r);
   app.require_subcommand(1);
@@ -81,29 +87,71 @@ void Define(CLI::App& app, Request& r, std::vector<std::string>& words, uint32_t
     };
   });
 
+  CLI::App* verify =
+      Subcommand(*firmware, "verify", "compare the drive's flash with a file; write nothing", r);
+  verify->add_option("DEVICE", device, "the drive, such as /dev/sr0")->required();
+  verify->add_option("FILE", file, "firmware file (HEX records) or a backup (128 KB)")
+      ->required();
+  verify->footer("Exit status 0 when the flash matches, 1 when it differs.");
+  verify->callback(
+      [&] { r.run = [&](Session& s) { return VerifyFirmwareAgainst(s, device, file); }; });
+
+  // `kestrel region DEVICE` and `kestrel speed DEVICE` are short for show.
   CLI::App* region = Subcommand(app, "region", "report or set the drive's DVD region", r);
-  region->add_option("ARGS", words, "DEVICE, or set DEVICE N")->required()->expected(1, 3);
-  region->add_flag("--permanent", r.permanent,
-                   "allow the drive's last region change, after which its region is permanent");
-  region->callback([&] {
+  region->add_option("DEVICE", device, "the drive: kestrel region DEVICE is region show DEVICE");
+  region->require_subcommand(0, 1);
+  CLI::App* regionShow = Subcommand(*region, "show", "report the drive's region state", r);
+  regionShow->add_option("DEVICE", device, "the drive, such as /dev/sr0")->required();
+  regionShow->callback([&] { r.run = [&](Session& s) { return ShowRegion(s, device); }; });
+  CLI::App* regionSet = Subcommand(*region, "set", "set the drive's region (1 to 6)", r);
+  regionSet->add_option("DEVICE", device, "the drive, such as /dev/sr0")->required();
+  regionSet->add_option("N", word, "the region, 1 to 6")->required();
+  regionSet->add_flag("--permanent", r.permanent,
+                      "allow the drive's last region change, after which its region is "
+                      "permanent");
+  regionSet->footer("Each change is counted by the drive; the last one is permanent.");
+  regionSet->callback([&] {
     r.run = [&](Session& s) {
-      if (words.size() == 1) return ShowRegion(s, words[0]);
-      if (words.size() == 3 && words[0] == "set") {
-        const std::string& n = words[2];
-        const int value = n.size() == 1 && n[0] >= '1' && n[0] <= '6' ? n[0] - '0' : 0;
-        return SetRegion(s, words[1], value, r.permanent);
+      const int value = word.size() == 1 && word[0] >= '1' && word[0] <= '6' ? word[0] - '0' : 0;
+      return SetRegion(s, device, value, r.permanent);
+    };
+  });
+  region->callback([&] {
+    if (r.run) return;
+    r.run = [&](Session& s) {
+      if (device.empty()) {
+        return s.Fail(kExitUsage, "usage: kestrel region show DEVICE | region set DEVICE N");
       }
-      return s.Fail(kExitUsage, "usage: kestrel region DEVICE | kestrel region set DEVICE N");
+      return ShowRegion(s, device);
     };
   });
 
-  CLI::App* speed = Subcommand(app, "speed", "report or set the CD-DA read speed", r);
-  speed->add_option("ARGS", words, "DEVICE, or set DEVICE 8X|max|KBPS")->required()->expected(1, 3);
+  CLI::App* speed = Subcommand(app, "speed", "report, list or set the CD-DA read speed", r);
+  speed->add_option("DEVICE", device, "the drive: kestrel speed DEVICE is speed show DEVICE");
+  speed->require_subcommand(0, 1);
+  CLI::App* speedShow = Subcommand(*speed, "show", "report the current and maximum speed", r);
+  speedShow->add_option("DEVICE", device, "the drive, such as /dev/sr0")->required();
+  speedShow->callback([&] { r.run = [&](Session& s) { return ShowSpeed(s, device); }; });
+  CLI::App* speedSet = Subcommand(*speed, "set", "set the read speed", r);
+  speedSet->add_option("DEVICE", device, "the drive, such as /dev/sr0")->required();
+  speedSet->add_option("SPEED", word, "max, a CD multiple (8 or 8x) or kbytes/s (1408k)")
+      ->required();
+  speedSet->footer("The drive picks a speed it has, at most its maximum; the speed it reads at "
+                   "afterwards is printed.");
+  speedSet->callback([&] { r.run = [&](Session& s) { return SetSpeed(s, device, word); }; });
+  CLI::App* speedList =
+      Subcommand(*speed, "list", "list the speeds speed set offers and the drive's maximum", r);
+  speedList->add_option("DEVICE", device, "the drive, such as /dev/sr0")->required();
+  speedList->callback([&] { r.run = [&](Session& s) { return ListSpeeds(s, device); }; });
   speed->callback([&] {
+    if (r.run) return;
     r.run = [&](Session& s) {
-      if (words.size() == 1) return ShowSpeed(s, words[0]);
-      if (words.size() == 3 && words[0] == "set") return SetSpeed(s, words[1], words[2]);
-      return s.Fail(kExitUsage, "usage: kestrel speed DEVICE | kestrel speed set DEVICE SPEED");
+      if (device.empty()) {
+        return s.Fail(kExitUsage,
+                      "usage: kestrel speed show DEVICE | speed set DEVICE SPEED | speed list "
+                      "DEVICE");
+      }
+      return ShowSpeed(s, device);
     };
   });
 
@@ -129,7 +177,7 @@ void Print(Session& session, int status) {
   Terminal& terminal = session.terminal;
   if (session.json) {
     PrintJson(terminal, session.result, status, session.error);
-  } else {
+  } else if (!session.quiet) {
     terminal.Out() << session.text;
   }
   if (!session.error.empty()) terminal.Err() << "kestrel: " << session.error << "\n";
@@ -155,6 +203,18 @@ bool AsksForJson(const std::vector<std::string>& args) {
   return false;
 }
 
+// After a parse that wanted a command: the word it found instead, in a
+// sentence; empty for any other failure.
+std::string UnknownCommand(const CLI::App& app, const CLI::ParseError& e) {
+  if (dynamic_cast<const CLI::RequiredError*>(&e) == nullptr) return {};
+  for (const std::string& word : app.remaining(true)) {
+    if (!word.empty() && word[0] != '-') {
+      return "unknown command: " + word + " (kestrel --help lists the commands)";
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 int RunKestrel(const std::vector<std::string>& args, Environment& environment) {
@@ -162,12 +222,12 @@ int RunKestrel(const std::vector<std::string>& args, Environment& environment) {
   CLI::App app("kestrel: firmware, region and speed of Kestrel DVD-ROM drives", "kestrel");
   app.set_version_flag("-V,--version", "kestrel " KESTREL_SUITE_VERSION, "print the version and exit");
   Request request;
-  std::vector<std::string> words;
+  std::string word;  // region set's N, speed set's SPEED
   uint32_t waitSeconds = kDefaultProgrammingWaitSeconds;
   bool untilPowerOff = false;
   UpdateChoices choices;
   std::string device, file;
-  Define(app, request, words, waitSeconds, choices, untilPowerOff, device, file);
+  Define(app, request, word, waitSeconds, choices, untilPowerOff, device, file);
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   if (!reversed.empty()) reversed.pop_back();  // the program name
@@ -175,6 +235,9 @@ int RunKestrel(const std::vector<std::string>& args, Environment& environment) {
   try {
     app.parse(reversed);
   } catch (const CLI::ParseError& e) {
+    // A word where a command was wanted is named, not "a subcommand is required".
+    const std::string unknown = UnknownCommand(app, e);
+    if (!unknown.empty()) return EndEarly(terminal, json, kExitUsage, unknown);
     // Help (of the subcommand asked about) on stdout; errors on stderr.
     std::ostringstream help, error;
     const int status = app.exit(e, help, error) == 0 ? kExitOk : kExitUsage;
@@ -201,7 +264,12 @@ int RunKestrel(const std::vector<std::string>& args, Environment& environment) {
   }
   Prompter prompter(terminal, request.yes);
   if (!host) return EndEarly(terminal, request.json, kExitUsage, why);
-  Session session{terminal, *host, prompter, request.json};
+  // -v shows the commands of this run; the host itself stays as it is.
+  std::unique_ptr<VerboseHost> shown;
+  if (request.verbose) shown = std::make_unique<VerboseHost>(*host, terminal.Err());
+  Session session{terminal, shown ? *shown : *host, prompter, request.json};
+  session.quiet = request.quiet && !request.verbose;
+  session.verbose = request.verbose;
   int status = request.run(session);
   // A failure whose cause never reached the drive says what it was.
   const std::string fault = host->TransportFault();

@@ -25,7 +25,8 @@ struct Session {
   DriveHost& host;
   Prompter& prompter;
   bool json = false;
-  bool quiet = false;  // only errors on stderr: no progress
+  bool quiet = false;    // -q: only errors are printed
+  bool verbose = false;  // -v: every command block is shown on stderr
   nlohmann::json result = nlohmann::json::object();
   std::string text;  // the result as text, for stdout without --json
 

@@ -73,6 +73,14 @@ std::string SgHost::Refusal() const {
   return {};
 }
 
+std::string SgHost::LastFailure() const {
+  const linux_sg::SgOutcome& last = transport_.LastOutcome();
+  if (last.failure == linux_sg::SgFailure::None) return {};
+  std::string text = linux_sg::SgFailureText(last.failure);
+  if (last.osError != 0) text += std::string(": ") + std::strerror(last.osError);
+  return text;
+}
+
 std::string SgHost::FirmwareWriteBlocker(const std::string& device) {
   struct stat node {};
   // The sg driver passes WRITE BUFFER to whoever opened its node read-write;

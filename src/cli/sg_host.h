@@ -26,6 +26,7 @@ class SgHost final : public DriveHost {
   std::string Refusal() const override;
   std::string FirmwareWriteBlocker(const std::string& device) override;
   std::string TransportFault() const override { return transport_.TransportFault(); }
+  std::string LastFailure() const override;
   bool Finish(std::string&) override { return true; }
 
  private:

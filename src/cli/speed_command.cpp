@@ -1,4 +1,4 @@
-// kestrel speed | speed set | mode: the speed window's three buttons.
+// kestrel speed show | set | list, and mode: the speed window's three buttons.
 #include <cctype>
 
 #include "cli/cli_view.h"
@@ -7,6 +7,7 @@
 #include "cli/host_drive_access.h"
 #include "drive/program_profile.h"
 #include "drive/speed_commands.h"
+#include "speed/speed_choices.h"
 #include "speed/speed_operations.h"
 
 namespace kestrel::cli {
@@ -62,6 +63,11 @@ int Finish(Session& session, SpeedRun& run, const SpeedResult& result, const cha
   return session.Fail(kExitRefused, !boxed.empty() ? boxed : !said.failure.empty() ? said.failure : failure);
 }
 
+// "1408 kbytes/s (8x)".
+std::string SpeedName(uint16_t kbytes) {
+  return std::to_string(kbytes) + " kbytes/s (" + std::to_string(kbytes / kKbytesPerX) + "x)";
+}
+
 }  // namespace
 
 bool ParseReadSpeed(const std::string& text, uint16_t& kbytesPerSecond) {
@@ -71,13 +77,14 @@ bool ParseReadSpeed(const std::string& text, uint16_t& kbytesPerSecond) {
     kbytesPerSecond = kMaximumReadSpeed;
     return true;
   }
-  const bool times = !word.empty() && word.back() == 'x';
-  if (times) word.pop_back();
+  // A bare number is a CD multiple; kbytes/s only with their unit.
+  const bool kbytes = !word.empty() && word.back() == 'k';
+  if (!word.empty() && (kbytes || word.back() == 'x')) word.pop_back();
   if (word.empty() || word.size() > 5 ||
       word.find_first_not_of("0123456789") != std::string::npos) {
     return false;
   }
-  const uint32_t value = static_cast<uint32_t>(std::stoul(word)) * (times ? kKbytesPerX : 1);
+  const uint32_t value = static_cast<uint32_t>(std::stoul(word)) * (kbytes ? 1 : kKbytesPerX);
   // 0 and FFFFh are the modes' values, not speeds.
   if (value == 0 || value >= kMaximumReadSpeed) return false;
   kbytesPerSecond = static_cast<uint16_t>(value);
@@ -103,7 +110,9 @@ int ShowSpeed(Session& session, const std::string& device) {
 int SetSpeed(Session& session, const std::string& device, const std::string& speed) {
   uint16_t kbytes = 0;
   if (!ParseReadSpeed(speed, kbytes)) {
-    return session.Fail(kExitUsage, "the speed is max, a multiple such as 8X, or kbytes/s");
+    return session.Fail(kExitUsage,
+                        "the speed is max, a CD multiple such as 8 or 8x, or kbytes/s such as "
+                        "1408k (kestrel speed list DEVICE shows the choices)");
   }
   DriveIdentity identity;
   if (const int refused = CheckDevice(session, device, DeviceNeed::OpticalDrive, identity)) {
@@ -112,7 +121,53 @@ int SetSpeed(Session& session, const std::string& device, const std::string& spe
   SpeedRun run(session, device);
   session.result["requested"] = kbytes;
   const SpeedResult result = run.operations.ChangeSpeed({SpeedRun::kEntry, kbytes});
-  return Finish(session, run, result, "the drive did not change its speed");
+  const int status = Finish(session, run, result, "the drive did not change its speed");
+  if (status != kExitOk) return status;
+  // What the drive chose: it picks a speed it has, at most its maximum.
+  SpeedRun check(session, device);
+  const SpeedResult report = check.operations.ReportSpeed(SpeedRun::kEntry);
+  if (report.outcome != SpeedOutcome::Done || !report.page) {
+    session.result["currentSpeed"] = nullptr;
+    session.text += "The drive did not report the speed it reads at now.\n";
+    return kExitOk;
+  }
+  const CapabilitiesPage& page = *report.page;
+  session.result["currentSpeed"] = page.currentReadSpeed;
+  session.result["maximumSpeed"] = page.maximumReadSpeed;
+  const bool above = kbytes != kMaximumReadSpeed && kbytes > page.maximumReadSpeed;
+  session.result["aboveMaximum"] = above;
+  if (above) {
+    session.text += std::to_string(kbytes) + " kbytes/s is above the drive's maximum of " +
+                    SpeedName(page.maximumReadSpeed) + "; the drive reads at its maximum.\n";
+  }
+  session.text += "The drive reads at " + SpeedName(page.currentReadSpeed) + " now.\n";
+  return kExitOk;
+}
+
+int ListSpeeds(Session& session, const std::string& device) {
+  SpeedRun run(session, device);
+  const SpeedResult result = run.operations.ReportSpeed(SpeedRun::kEntry);
+  const int status = Finish(session, run, result, "the drive did not report its speeds");
+  const uint16_t maximum = result.page ? result.page->maximumReadSpeed : 0;
+  nlohmann::json& j = session.result;
+  j["maximumSpeed"] = status == kExitOk ? nlohmann::json(maximum) : nlohmann::json();
+  nlohmann::json speeds = nlohmann::json::array();
+  std::string text = "Speeds for kestrel speed set " + device + " SPEED:\n";
+  text += "  max    the drive's maximum\n";
+  speeds.push_back({{"name", "max"}, {"kbytesPerSecond", kMaximumReadSpeed}});
+  for (size_t i = 1; i < speed_text::kSpeedChoiceCount; ++i) {
+    const uint16_t kbytes = SpeedChoice(static_cast<int>(i));
+    const std::string name = std::to_string(kbytes / kKbytesPerX) + "x";
+    speeds.push_back({{"name", name}, {"kbytesPerSecond", kbytes}});
+    text += "  " + name + std::string(7 - name.size(), ' ') + std::to_string(kbytes) +
+            " kbytes/s" + (status == kExitOk && kbytes > maximum ? " (above the maximum)" : "") +
+            "\n";
+  }
+  j["speeds"] = speeds;
+  text += "  or any CD multiple (N or Nx), or kbytes/s with their unit (Nk)\n";
+  if (status == kExitOk) text += "Maximum speed of " + device + ": " + SpeedName(maximum) + "\n";
+  session.text = text;
+  return status;
 }
 
 int SetMode(Session& session, const std::string& device, const std::string& mode,

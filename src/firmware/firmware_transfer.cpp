@@ -29,11 +29,6 @@ constexpr uint32_t kTrailerDriveOffset = kImagePart;  // the trailer follows the
 constexpr uint32_t kTrailerMarkerOffset = 0x1000;
 constexpr char kTrailerMarker[] = "WIN2";
 
-// The drive keeps bytes 400h-44Fh of the first block to itself; they differ
-// after programming and are not compared.
-constexpr uint32_t kDriveOwnedStart = 0x400;
-constexpr uint32_t kDriveOwnedEnd = 0x450;
-
 constexpr uint32_t kSearchStart = 0x450;
 constexpr uint32_t kSearchLast = 0x1FFFF;
 constexpr uint8_t kIdentificationMarker[] = {0x05, 0x80, 0x00, 0x32};

@@ -10,6 +10,11 @@
 
 namespace kestrel {
 
+// The drive keeps bytes 400h-44Fh of the first block to itself; they differ
+// after programming and are not compared.
+constexpr uint32_t kDriveOwnedStart = 0x400;
+constexpr uint32_t kDriveOwnedEnd = 0x450;
+
 // 0 read; -1 failure, after the sense report has been shown.
 int32_t ReadCpuIdentification(DriveContext& context, MessageBoxView& view);
 // Where in ImageBuffer the part a drive gets starts, and its trailer, by the

@@ -211,6 +211,12 @@ TEST_F(KestrelCliTest, UpdatesAfterAYesAndABackupReturnsTheNewImage) {
   ASSERT_EQ(before.status, 0) << before.err;
 
   ASSERT_EQ(Bytes("before.bin").size(), 0x20000u);
+  // verify reads and writes nothing: equal to the backup, not to the new file.
+  EXPECT_EQ(Kestrel({"firmware", "verify", "/dev/sr0", Path("before.bin")}).status, 0);
+  const CliRun differs = Kestrel({"firmware", "verify", "/dev/sr0", Path("new.hex"), "--json"});
+  EXPECT_EQ(differs.status, 1);
+  EXPECT_GT(differs.Json()["differingBytes"].get<int>(), 0);
+  EXPECT_EQ(differs.writes, 0u);
 
   const CliRun update = Kestrel(
       {"firmware", "update", "/dev/sr0", Path("new.hex"), "--json", "--programming-wait", "1"},
@@ -236,6 +242,11 @@ TEST_F(KestrelCliTest, UpdatesAfterAYesAndABackupReturnsTheNewImage) {
   EXPECT_TRUE(std::equal(flash.begin(), flash.begin() + 0x400, image.begin()));
   EXPECT_TRUE(std::equal(flash.begin() + 0x450, flash.end(), image.begin() + 0x450));
   EXPECT_NE(Kestrel({"list"}).out.find("1.20 2003/07/15"), std::string::npos);
+  const CliRun same = Kestrel({"firmware", "verify", "/dev/sr0", Path("new.hex"), "-v"});
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_NE(same.out.find("matches"), std::string::npos);
+  EXPECT_NE(same.err.find("cdb: [3c 01 80"), std::string::npos);  // -v shows each READ BUFFER
+  EXPECT_EQ(Kestrel({"firmware", "verify", "/dev/sr0", Path("before.bin")}).status, 1);
 }
 
 TEST_F(KestrelCliTest, SignalsDuringTheFlashDoNotEndTheUpdate) {
@@ -613,6 +624,7 @@ TEST_F(KestrelCliTest, OnlyRegionSetChangesTheRegion) {
 
   EXPECT_EQ(Kestrel({"region", "set", "/dev/sr0", "7", "--yes"}).status, 2);
   EXPECT_EQ(Kestrel({"region", "put", "/dev/sr0", "1"}).status, 2);
+  EXPECT_EQ(Kestrel({"region", "show", "/dev/sr0", "--json"}).Json()["rpc"]["region"], 2);
 }
 
 TEST_F(KestrelCliTest, ARegionChangeIsSpentOnlyWhenItChangesSomething) {
@@ -692,7 +704,13 @@ TEST_F(KestrelCliTest, ReportsAndSetsSpeedsAndModes) {
   ASSERT_EQ(set.status, 0) << set.err;
   EXPECT_EQ(set.Json()["requested"], 1408);
   EXPECT_EQ(set.speeds, 1u);
-  EXPECT_EQ(Kestrel({"speed", "set", "/dev/sr0", "2000"}).status, 0);
+  EXPECT_EQ(Kestrel({"speed", "set", "/dev/sr0", "2000k"}).status, 0);
+  // Above the maximum: said, and the speed read back is the maximum.
+  const json above = Kestrel({"speed", "set", "/dev/sr0", "100", "--json"}).Json();
+  EXPECT_TRUE(above["aboveMaximum"].get<bool>());
+  EXPECT_EQ(above["currentSpeed"], 7056);
+  const CliRun list = Kestrel({"speed", "list", "/dev/sr0"});
+  EXPECT_NE(list.out.find("Maximum speed of /dev/sr0: 7056 kbytes/s (40x)"), std::string::npos);
   EXPECT_EQ(Kestrel({"speed", "set", "/dev/sr0", "max"}).status, 0);
   const CliRun bad = Kestrel({"speed", "set", "/dev/sr0", "fast"});
   EXPECT_EQ(bad.status, 2);
@@ -718,6 +736,10 @@ TEST_F(KestrelCliTest, ReportsAndSetsSpeedsAndModes) {
 
 TEST_F(KestrelCliTest, UsageErrorsAndHelp) {
   EXPECT_EQ(Kestrel({}).status, 2);
+  const CliRun typo = Kestrel({"lsit"});
+  EXPECT_EQ(typo.status, 2);
+  EXPECT_NE(typo.err.find("unknown command: lsit"), std::string::npos) << typo.err;
+  EXPECT_EQ(Kestrel({"region", "set"}).status, 2);  // "set" is no device
   EXPECT_EQ(Kestrel({"firmware", "backup", "/dev/sr0"}).status, 2);
   EXPECT_EQ(Kestrel({"firmware", "backup", "/dev/sr0", "--json"}).Json(),
             json({{"schema", 1}, {"ok", false}, {"error", "OUT is required"}}));
@@ -752,11 +774,14 @@ TEST(KestrelReadSpeed, TakesMaxMultiplesAndKbytes) {
   EXPECT_EQ(speed, 0xFFFF);
   ASSERT_TRUE(ParseReadSpeed("16x", speed));
   EXPECT_EQ(speed, 2816);
-  ASSERT_TRUE(ParseReadSpeed("1400", speed));
+  ASSERT_TRUE(ParseReadSpeed("1400K", speed));
   EXPECT_EQ(speed, 1400);
+  ASSERT_TRUE(ParseReadSpeed("8", speed));  // a bare number is a CD multiple
+  EXPECT_EQ(speed, 1408);
   EXPECT_FALSE(ParseReadSpeed("0", speed));
   EXPECT_FALSE(ParseReadSpeed("400x", speed));
-  EXPECT_FALSE(ParseReadSpeed("65535", speed));
+  EXPECT_FALSE(ParseReadSpeed("65535k", speed));
+  EXPECT_FALSE(ParseReadSpeed("1400kx", speed));
   EXPECT_FALSE(ParseReadSpeed("-8", speed));
   EXPECT_FALSE(ParseReadSpeed("x", speed));
 }
