@@ -60,19 +60,45 @@ kestrel_install() {
   fi
   # A mirror in the middle of a sync fails one index now and then: try again,
   # and let the install itself say whether a package is really out of reach.
-  local try
+  local try log
+  log=$(mktemp)
   for try in 1 2 3; do
-    as_root apt-get update -q && break
+    as_root apt-get update -q 2>&1 | tee "$log" >&2
+    grep -q '^E: ' "$log" || break
     say "apt-get update failed (try $try of 3)"
-    sleep $((try * 10))
+    [ "$try" -lt 3 ] && sleep $((try * 10))
   done
   for try in 1 2; do
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -q \
-      "${missing[@]}" </dev/null && return 0
+    apt_install "${missing[@]}" && { rm -f "$log"; return 0; }
     say "apt-get install failed (try $try of 2)"
-    as_root apt-get update -q
+    # Wine's amd64 and i386 halves must be the same version. With the security
+    # suite's i386 index out of reach, apt would take the amd64 half from it
+    # and find no i386 twin: take both from the main suite for this install.
+    if grep -q 'Failed to fetch .*security.*binary-i386' "$log"; then
+      say "the security suite's i386 index is missing: installing from the main suite"
+      apt_install_from_main "${missing[@]}" && { rm -f "$log"; return 0; }
+    fi
+    as_root apt-get update -q 2>&1 | tee "$log" >&2
   done
+  rm -f "$log"
   return 1
+}
+
+apt_install() {
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -q \
+    "$@" </dev/null
+}
+
+# The pin lowers the security suite below the main one for this one install
+# and goes again afterwards, so later upgrades see both suites as before.
+apt_install_from_main() {
+  local pin=/etc/apt/preferences.d/kestrel-main-suite rc
+  printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 100\n' |
+    as_root tee "$pin" >/dev/null || return 1
+  apt_install "$@"
+  rc=$?
+  as_root rm -f "$pin"
+  return $rc
 }
 
 # kestrel_configure DIR ARGS...: configures once; later builds let ninja
