@@ -5,6 +5,7 @@
 #include "cli/host_drive_access.h"
 #include "drive/program_profile.h"
 #include "region/region_decoding.h"
+#include "region/region_lines.h"
 #include "region/region_operations.h"
 
 namespace kestrel::cli {
@@ -100,12 +101,27 @@ struct RegionRun {
   RegionOperations operations;
 };
 
+// What the region window shows beside its log, and what a drive's owner
+// wants to know before a change: the changes left (the window's label), the
+// resets only the maker can make, and whether the next change is the last.
+std::string RegionStateText(const RpcStateFields& rpc, Language language) {
+  std::string text = ToolText(CountLabelText(rpc, language)).text;
+  text += "Vendor resets left: " + std::to_string(rpc.vendorResets) + ".\n";
+  if (rpc.Permanent()) {
+    text += "The drive's region is permanent: it can never be changed again.\n";
+  } else if (rpc.userChanges == 1) {
+    text += "The next change is the last one: it makes the region permanent.\n";
+  }
+  return text;
+}
+
 }  // namespace
 
 int ShowRegion(Session& session, const std::string& device) {
   RegionRun run(session, device);
   const RegionReport report = run.operations.ReportRegion(RegionRun::kEntry);
   session.text = ToolText(run.view.Log()).text;
+  if (report.rpc) session.text += RegionStateText(*report.rpc, run.context.language);
   DescribeRegion(session, report);
   if (!run.access.OpenError().empty()) return session.Fail(kExitUsage, run.access.OpenError());
   if (!report.rpc) {

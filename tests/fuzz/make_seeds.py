@@ -92,3 +92,90 @@ write("random_drive", {
     "mode_no_disc": b"\x08\x01\x02" + OPEN + failed(sense(2, 0x3A)) + OK,
     "mode_disc": b"\x08\x01\x02" + OPEN + OK + b"\x01" + OK + OK,
 })
+
+# transport_result: byte 0 picks the transport (0 SG_IO, 1 pass-through, 2
+# ASPI, 3 the bare rules); then the port's answers, in the order it is asked.
+def be16(n):
+    return struct.pack(">H", n)
+
+
+INQ = inquiry()[:36]
+SENSE_NOT_READY = sense(2, 0x3A)
+
+
+def sg(data=b"", status=0, driver=0, sense_bytes=b"", resid=0):
+    """One SG_IO answer: no errno, the data, the header's fields."""
+    head = OK + (WHOLE + data if data else b"")
+    return (head + bytes([status]) + be16(0) + be16(driver) + bytes([len(sense_bytes)])
+            + sense_bytes + be16(resid))
+
+
+def command(shape, length, opcode):
+    return bytes([shape]) + be16(length) + bytes([opcode])
+
+
+IN6, NONE6 = 0x14, 0x30  # 6-byte CDB with automatic sense: data in, no data
+CAPABILITIES = struct.pack("<IIIII", 24, 0x10000, 17, 0, 1) + b"\0" * 4
+ADDRESS = struct.pack("<I", 8) + bytes([1, 0, 0, 0])
+
+
+def passthrough(data=b"", status=0, whole=True, sense_bytes=b"", refused=False):
+    head = WHOLE + data if data else b""
+    return (head + bytes([status]) + (b"\x01" if whole else b"\x00\x00\x10")
+            + bytes([len(sense_bytes)]) + sense_bytes.ljust(32, b"\0")
+            + (b"\x01" if refused else b"\x00"))
+
+
+write("transport_result", {
+    "sg_inquiry": b"\x00" + OK + command(IN6, 36, 0x12) + sg(INQ),
+    "sg_check_condition": b"\x00" + OK + command(NONE6, 0, 0x00)
+                          + sg(status=2, driver=8, sense_bytes=SENSE_NOT_READY),
+    "sg_residual": b"\x00" + OK + command(IN6, 96, 0x12) + sg(INQ, resid=60),
+    "sg_errno": b"\x00" + OK + command(IN6, 36, 0x12) + b"\x01\x00",
+    "passthrough_inquiry": b"\x01" + OK + CAPABILITIES + OK + ADDRESS + OK
+                           + command(IN6, 36, 0x12) + passthrough(INQ),
+    "passthrough_short": b"\x01" + OK + CAPABILITIES + OK + ADDRESS + OK
+                         + command(IN6, 36, 0x12) + passthrough(INQ[:16], whole=False),
+    "passthrough_sense": b"\x01" + OK + CAPABILITIES + OK + ADDRESS + OK
+                         + command(NONE6, 0, 0x00) + passthrough(status=2,
+                                                                 sense_bytes=SENSE_NOT_READY),
+    "aspi_inquiry": b"\x02\x01" + b"ATAPI INTELATA  " + b"\x02" + b"\x01" + b"\x00\x00"
+                    + command(IN6, 36, 0x12) + WHOLE + INQ + b"\x00\x00" + b"\0" * 16 + b"\x01",
+    "rules": b"\x03\x01" + be16(36) + be16(0) + be16(0) + b"\x02" + be16(0) + be16(8)
+             + b"\x01\x20\x12\x00" + b"\x01\x02" + be16(1) + be16(0x0101),
+})
+
+# sim_input: byte 0 picks the reader (0 ini, 1 state, 2 folder, 3 socket).
+INI = b"""adapter=intelata
+target=0 kestrel model=DRV-320 rev=1.10 date=2003/05/12 cpu="HITACHI H8_3062A"
+programming_ms=3000
+disc=css
+disc_rmi=FC
+rpc_type=0
+rpc_changes=5
+rpc_mask=FF
+target=1 other vendor="PIONEER " product="DVD-ROM DVD-106" rev=1.00 type=5
+fault=fail opcode=3B
+"""
+STATE = (b"kestrel-sim-state 1\ndrive 0 0\n"
+         b"product " + b"DVD-ROM DRV-320 ".hex().upper().encode() + b"\n"
+         b"identity " + b"1.10 2003/05/12".hex().upper().encode() + b"\n"
+         b"rpc 1 4 4 fd 0\nmode quiet\nactive performance\nspeed 2822\n"
+         b"flash 000400 " + (CPU_BLOCK * 2).hex().upper().encode() + b"\nend\n")
+
+
+def sg_request(sequence, direction, cdb, length, kind=1):
+    return (struct.pack("<IIBBBBII", 0x4B534731, sequence, kind, direction, len(cdb), 18, 5000,
+                        length) + cdb.ljust(16, b"\0"))
+
+
+write("sim_input", {
+    "ini": b"\x00" + INI,
+    "state": b"\x01" + STATE,
+    "folder": b"\x02" + INI + b"\x00" + STATE,
+    "socket_inquiry": b"\x03" + sg_request(1, 1, bytes([0x12, 0, 0, 0, 36, 0]), 36)
+                      + sg_request(2, 0, bytes(6), 0),
+    "socket_address": b"\x03" + sg_request(1, 0, b"", 0, kind=2),
+    "socket_write": b"\x03" + sg_request(1, 2, bytes([0x3B, 1, 0, 0, 0, 0, 0, 0, 32, 0]), 32)
+                    + CPU_BLOCK,
+})

@@ -182,7 +182,9 @@ case_backup() {
   out=$(kestrel firmware backup "$DEV" flash.bin --json) || fail "backup: $(err)"
   expect_eq "backup" "true 131072 131072" "$(json '"\(.ok) \(.bytes)"' "$out") $(stat -c %s flash.bin)"
   expect_eq "READ BUFFER blocks the drive sent" "000000 008000 010000 018000 " "$(flash_blocks)"
-  [ "$(trace_count 'cdb=3b ')" = 0 ] || fail "backup wrote to the drive"
+  out=$(kestrel firmware verify "$DEV" flash.bin) || fail "verify against the backup: $(err)"
+  expect_has "verify against the backup" "Firmware verified." "$out"
+  [ "$(trace_count 'cdb=3b ')" = 0 ] || fail "backup or verify wrote to the drive"
 }
 
 # image_differs HEX BIN: the first offset where the flash image of a HEX
@@ -219,6 +221,14 @@ case_update() {
   expect_eq "the drive after the update" "1.20 2003/07/15" "$(json '"\(.drive.revision) \(.drive.firmwareDate)"' "$out")"
   kestrel firmware backup "$DEV" after.bin >/dev/null || fail "backup after the update: $(err)"
   expect_eq "the flash against the image (first differing offset)" "" "$(image_differs new.hex after.bin)"
+  # firmware verify, the tool's own comparison, agrees; the old file differs.
+  out=$(kestrel firmware verify "$DEV" new.hex) || fail "verify after the update: $(err)"
+  expect_has "verify after the update" "Firmware verified." "$out"
+  make_hex old.hex revision=1.10 date=2003/05/12
+  trace_mark
+  kestrel firmware verify "$DEV" old.hex >/dev/null && fail "the old file verified as the flash"
+  expect_has "verify against the old file" "differs" "$(err)"
+  [ "$(trace_count 'cdb=3b ')" = 0 ] || fail "verify wrote to the drive"
 }
 
 case_region() {
@@ -242,6 +252,13 @@ case_speed() {
   expect_eq "SET CD SPEED lines asking 1408 (0580h)" 1 "$(trace_count 'cdb=bb [0-9a-f]{2} 05 80 .*status=good')"
   speed_agrees "after"
   expect_eq "current speed after" 1408 "$(json .currentSpeed "$SPEED_JSON")"
+  out=$(kestrel speed list "$DEV") || fail "speed list: $(err)"
+  expect_has "speed list: the drive's maximum from page 2Ah" "Maximum speed of $DEV: 7056 kbytes/s" "$out"
+  # -v shows each command block as the kernel carried it, on stderr only.
+  out=$(kestrel -v speed "$DEV") || fail "speed -v: $(err)"
+  expect_has "-v: MODE SENSE(10) page 2Ah" "cdb: [5a" "$(err)"
+  expect_has "-v: its status" "status: good" "$(err)"
+  [[ $out != *"cdb: ["* ]] || fail "-v wrote command blocks to stdout"
 }
 
 case_mode() {

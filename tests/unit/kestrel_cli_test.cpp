@@ -625,6 +625,19 @@ TEST_F(KestrelCliTest, OnlyRegionSetChangesTheRegion) {
   EXPECT_EQ(Kestrel({"region", "set", "/dev/sr0", "7", "--yes"}).status, 2);
   EXPECT_EQ(Kestrel({"region", "put", "/dev/sr0", "1"}).status, 2);
   EXPECT_EQ(Kestrel({"region", "show", "/dev/sr0", "--json"}).Json()["rpc"]["region"], 2);
+
+  // The text says what the JSON says: the changes, the vendor resets, permanence.
+  const std::pair<std::string, std::string> texts[] = {
+      {"rpc_mask=FE\n", "Region changes left: 5."},
+      {"rpc_type=2\nrpc_changes=1\nrpc_mask=FE\n", "The next change is the last one"},
+      {"rpc_type=3\nrpc_changes=0\nrpc_mask=FE\n", "region is permanent: it can never"}};
+  for (const auto& [ini, says] : texts) {
+    WriteIni(ini);
+    fs::remove(dir_ / "kestrel.state");
+    const CliRun text = Kestrel({"region", "/dev/sr0"});
+    EXPECT_NE(text.out.find(says), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("Vendor resets left: 4."), std::string::npos) << text.out;
+  }
 }
 
 TEST_F(KestrelCliTest, ARegionChangeIsSpentOnlyWhenItChangesSomething) {
