@@ -262,8 +262,8 @@ int BackUpFirmware(Session& session, const std::string& device, const std::strin
   const FileOutcome written = WriteBackupFile(outPath, flash, force);
   if (written.status != 0) return session.Fail(written.status, written.why);
   session.result["bytes"] = kFlashSize;
-  session.text = "read " + std::to_string(kFlashSize) + " bytes of flash from " + device +
-                 " into " + outPath + "\n";
+  session.text = "Read " + std::to_string(kFlashSize) + " bytes of flash from " + device +
+                 " into " + outPath + ".\n";
   return kExitOk;
 }
 

@@ -92,9 +92,9 @@ int VerifyFirmwareAgainst(Session& session, const std::string& device, const std
                                           (differing == 1 ? " byte differs, at " : " bytes differ, the first at ") +
                                           FlashOffset(first));
   }
-  session.text = "the flash of " + device + " matches " + what + " (bytes " +
+  session.text = "The flash of " + device + " matches " + what + "; bytes " +
                  FlashOffset(kDriveOwnedStart) + "-" + FlashOffset(kDriveOwnedEnd - 1) +
-                 ", which the drive keeps, are not compared)\n";
+                 ", which the drive keeps, are not compared.\n";
   return kExitOk;
 }
 

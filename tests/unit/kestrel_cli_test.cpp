@@ -582,8 +582,8 @@ TEST_F(KestrelCliTest, TheBackupReplacesOnlyARegularFileAndOnlyWithForce) {
   } cases[] = {
       {[&] { Write("flash.bin", "keep"); }, "--yes", 1, "flash.bin exists (--force replaces it)"},
       {[&] { fs::create_symlink(Path("victim"), out); }, "--force", 1, "is a symbolic link"},
-      {[&] { fs::create_symlink(Path("victim"), out + ".new"); }, "--yes", 0, "read 131072 bytes"},
-      {[&] { Write("flash.bin", "keep"); }, "--force", 0, "read 131072 bytes"},
+      {[&] { fs::create_symlink(Path("victim"), out + ".new"); }, "--yes", 0, "Read 131072 bytes"},
+      {[&] { Write("flash.bin", "keep"); }, "--force", 0, "Read 131072 bytes"},
       {[&] { ::setrlimit(RLIMIT_FSIZE, &small); }, "--yes", 2, out + ": File too large"}};
   for (const auto& c : cases) {
     c.plant();
