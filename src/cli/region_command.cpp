@@ -207,6 +207,7 @@ int SetRegion(Session& session, const std::string& device, int region, bool perm
     if (outcome != ChangeOutcome::Changed) {
       session.text += "The drive reports region " + n + " now: the change took effect.\n";
     }
+    session.text += RegionStateText(*change.report.rpc, run.context.language);
     return kExitOk;
   }
   const std::string refusal = session.host.Refusal();

@@ -618,6 +618,7 @@ TEST_F(KestrelCliTest, OnlyRegionSetChangesTheRegion) {
   const CliRun set = Kestrel({"region", "set", "/dev/sr0", "2", "--yes"});
   ASSERT_EQ(set.status, 0) << set.err;
   EXPECT_EQ(set.sendKeys, 1u);
+  EXPECT_NE(set.out.find("Region changes left: 4."), std::string::npos) << set.out;
   j = Kestrel({"region", "/dev/sr0", "--json"}).Json();
   EXPECT_EQ(j["rpc"]["region"], 2);
   EXPECT_EQ(j["rpc"]["changesLeft"], 4);
