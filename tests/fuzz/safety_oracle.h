@@ -103,8 +103,13 @@ class SafetyOracle {
     }
     return false;
   }
+  // Either sense format: fixed (key in byte 2, ASC in 12) or descriptor
+  // (72h/73h: key in byte 1, ASC in 2).
   static bool NoMedium(const uint8_t* sense) {
-    return sense != nullptr && (sense[2] & 0x0F) == 0x02 && sense[12] == 0x3A;
+    if (sense == nullptr) return false;
+    const uint8_t format = sense[0] & 0x7F;
+    if (format == 0x72 || format == 0x73) return (sense[1] & 0x0F) == 0x02 && sense[2] == 0x3A;
+    return (sense[2] & 0x0F) == 0x02 && sense[12] == 0x3A;
   }
   bool SupportedModel(const uint8_t* inquiry) const {
     for (size_t row = 0; row < firmwareProfile_.supportedModelCount; ++row) {

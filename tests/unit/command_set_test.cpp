@@ -193,6 +193,10 @@ TEST(SenseDecoding, ShowsTheWholeKeyByteAndToleratesShortData) {
   const SenseCodes cut = DecodeSense(sense, 12);  // ASC and ASCQ missing
   EXPECT_EQ(FormatSenseReport(cut), "Sense Code : e5-00-00");
 
+  // The descriptor format keeps key, ASC and ASCQ in bytes 1-3.
+  const uint8_t descriptor[8] = {0x72, 0x02, 0x3A, 0x01, 0, 0, 0, 0};
+  EXPECT_TRUE(DecodeSense(descriptor, sizeof descriptor).MediumNotPresent());
+
   EXPECT_TRUE((SenseCodes{0x06, 0x28, 0x00}).UnitAttention());
   EXPECT_TRUE((SenseCodes{0xF2, 0x04, 0x01}).BecomingReady());
   EXPECT_FALSE((SenseCodes{0x02, 0x04, 0x07}).BecomingReady());
