@@ -143,7 +143,8 @@ bool LoadSimState(const std::string& text, Bus& bus) {
       const unsigned long offset = std::strtoul(offsetText.c_str(), nullptr, 16);
       // Compared without a sum, which a huge offset would wrap.
       if (Unhex(hex, bytes) && offset <= kFlashSize && bytes.size() <= kFlashSize - offset) {
-        std::memcpy(&flash[offset], bytes.data(), bytes.size());
+        // An empty row holds nothing to copy (and memcpy takes no null source).
+        if (!bytes.empty()) std::memcpy(&flash[offset], bytes.data(), bytes.size());
       } else {
         matches = false;  // a damaged row: keep the drive as configured
       }
