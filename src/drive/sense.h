@@ -10,6 +10,7 @@
 namespace kestrel {
 
 struct SenseCodes {
+  // Fixed format; the descriptor format's bytes 1, 2 and 3 (it has no flags).
   uint8_t keyByte = 0;  // byte 2 as it came: sense key with the flag bits above it
   uint8_t asc = 0;      // byte 12
   uint8_t ascq = 0;     // byte 13
