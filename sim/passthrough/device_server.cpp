@@ -139,8 +139,10 @@ bool DeviceServer::Handle(Connection& connection) {
   if (!ReadExactly(connection.fd, &request, sizeof request)) return false;
   if (request.magic != KESTREL_SG_MAGIC || request.dataLength > kMaxTransfer) return false;
   std::vector<uint8_t> data(request.dataLength);
-  if (request.kind == KESTREL_SG_COMMAND && request.direction == KESTREL_SG_OUT &&
-      !ReadExactly(connection.fd, data.data(), data.size())) {
+  // Data going out follows its header whatever the request's kind: left
+  // unread, it would be taken for the next header and the read of that
+  // would wait for bytes the client never sends.
+  if (request.direction == KESTREL_SG_OUT && !ReadExactly(connection.fd, data.data(), data.size())) {
     return false;
   }
   uint64_t dueMs = 0;
