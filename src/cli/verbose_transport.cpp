@@ -18,11 +18,13 @@ std::string Bytes(const uint8_t* bytes, size_t length) {
   return text;
 }
 
-// Fixed-format sense: its additional length says how much of it is there.
-size_t SenseLength(const WorkBuffers& buffers) {
-  const auto& sense = buffers.sense;
-  if ((sense[0] & 0x70) != 0x70) return 0;
-  return std::min<size_t>(sense.size(), 8u + sense[7]);
+constexpr uint8_t kRequestSenseOpcode = 0x03;
+
+// Sense data of either format: its additional length says how much of it is
+// there.
+size_t SenseLength(const uint8_t* sense, size_t available) {
+  if (available < 8 || (sense[0] & 0x70) != 0x70) return 0;
+  return std::min<size_t>(available, 8u + sense[7]);
 }
 
 }  // namespace
@@ -48,15 +50,22 @@ int32_t VerboseTransport::Execute(const ScsiCommand& command) {
   log_ << "\n";
   const WorkBuffers& buffers = inner_.Buffers();
   if (result != 0) {
-    if (const size_t length = SenseLength(buffers)) {
-      const SenseCodes codes = DecodeSense(buffers);
-      char triple[48];
-      std::snprintf(triple, sizeof triple, " (key %02xh, asc %02xh, ascq %02xh)",
-                    codes.SenseKey(), codes.asc, codes.ascq);
-      log_ << "    sense: " << Bytes(buffers.sense.data(), length) << triple << "\n";
-    }
+    ShowSense(buffers.sense.data(), SenseLength(buffers.sense.data(), buffers.sense.size()));
+  } else if (command.cdb[0] == kRequestSenseOpcode && command.data != nullptr) {
+    // The sense of the command before, asked for on its own.
+    const uint32_t received = std::min(inner_.ReceivedLength(), command.transferLength);
+    ShowSense(command.data, SenseLength(command.data, received));
   }
   return result;
+}
+
+void VerboseTransport::ShowSense(const uint8_t* sense, size_t length) {
+  if (length == 0) return;
+  const SenseCodes codes = DecodeSense(sense, length);
+  char triple[48];
+  std::snprintf(triple, sizeof triple, " (key %02xh, asc %02xh, ascq %02xh)", codes.SenseKey(),
+                codes.asc, codes.ascq);
+  log_ << "    sense: " << Bytes(sense, length) << triple << "\n";
 }
 
 }  // namespace kestrel::cli

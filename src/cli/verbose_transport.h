@@ -19,6 +19,7 @@ class VerboseTransport final : public CommandTransport {
   WorkBuffers& Buffers() override { return inner_.Buffers(); }
 
  private:
+  void ShowSense(const uint8_t* sense, size_t length);
   CommandTransport& inner_;
   const DriveHost& host_;
   std::ostream& log_;

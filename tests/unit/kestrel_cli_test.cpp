@@ -495,6 +495,9 @@ TEST_F(KestrelCliTest, SaysWhatHappenedInItsOwnWords) {
        "kestrel: the file's firmware is for another CPU than the drive's\n"},
       {"fault=fail opcode=BB sense=05/24/00", "speed set /dev/sr0 8X", false, "",
        "kestrel: the drive did not change its speed: sense 05/24/00\n"},
+      // -v shows the sense that REQUEST SENSE fetched after the failure.
+      {"fault=fail opcode=5A sense=05/24/00", "-v speed /dev/sr0", false, "",
+       "    sense: 70 00 05 00 00 00 00 10 00 00 00 00 24 00"},
       {"", "backup-terminal", true, "", "reading the flash [##############################]"},
       {"", "mode /dev/sr0 quiet", true, "The drive is in quiet mode now.\n",
        "The spindle is stopped first, for safety. Stop the disc"},
