@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "drive/cdb_builders.h"
 #include "drive/sense.h"
 
 namespace kestrel::cli {
@@ -17,8 +18,6 @@ std::string Bytes(const uint8_t* bytes, size_t length) {
   }
   return text;
 }
-
-constexpr uint8_t kRequestSenseOpcode = 0x03;
 
 // Sense data of either format: its additional length says how much of it is
 // there.
@@ -51,7 +50,7 @@ int32_t VerboseTransport::Execute(const ScsiCommand& command) {
   const WorkBuffers& buffers = inner_.Buffers();
   if (result != 0) {
     ShowSense(buffers.sense.data(), SenseLength(buffers.sense.data(), buffers.sense.size()));
-  } else if (command.cdb[0] == kRequestSenseOpcode && command.data != nullptr) {
+  } else if (command.cdb[0] == opcode::kRequestSense && command.data != nullptr) {
     // The sense of the command before, asked for on its own.
     const uint32_t received = std::min(inner_.ReceivedLength(), command.transferLength);
     ShowSense(command.data, SenseLength(command.data, received));

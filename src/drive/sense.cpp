@@ -15,22 +15,19 @@ std::string Format(const char* format, const SenseCodes& codes) {
 
 }  // namespace
 
+SenseLayout SenseLayoutOf(uint8_t responseCode) {
+  const uint8_t format = responseCode & 0x7F;
+  if (format == 0x72 || format == 0x73) return {1, 2, 3, 0x0F};
+  return {2, 12, 13, 0xFF};
+}
+
 SenseCodes DecodeSense(const uint8_t* data, size_t length) {
   ByteReader reader(data, length);
+  const SenseLayout layout = SenseLayoutOf(reader.U8(0));
   SenseCodes codes;
-  // ATAPI drives answer in the fixed format; a device behind another
-  // adapter may use the descriptor format (72h, 73h), key and codes in
-  // bytes 1-3.
-  const uint8_t responseCode = reader.U8(0) & 0x7F;
-  if (responseCode == 0x72 || responseCode == 0x73) {
-    codes.keyByte = reader.U8(1) & 0x0F;
-    codes.asc = reader.U8(2);
-    codes.ascq = reader.U8(3);
-    return codes;
-  }
-  codes.keyByte = reader.U8(2);
-  codes.asc = reader.U8(12);
-  codes.ascq = reader.U8(13);
+  codes.keyByte = reader.U8(layout.key) & layout.keyMask;
+  codes.asc = reader.U8(layout.asc);
+  codes.ascq = reader.U8(layout.ascq);
   return codes;
 }
 

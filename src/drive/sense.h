@@ -1,4 +1,4 @@
-// Fixed-format sense data, decoded in one place: the values the utilities
+// Sense data (fixed or descriptor format), decoded in one place: the values the utilities
 // show after a failed command and the conditions the readiness wait tests.
 #pragma once
 #include <cstddef>
@@ -23,6 +23,16 @@ struct SenseCodes {
   bool BecomingReady() const { return SenseKey() == 0x02 && asc == 0x04 && ascq == 0x01; }
   bool MediumNotPresent() const { return SenseKey() == 0x02 && asc == 0x3A; }
 };
+
+// Where a reply keeps its key, ASC and ASCQ, by its response code (byte 0):
+// bytes 2, 12 and 13 of the fixed format that ATAPI drives use; bytes 1, 2
+// and 3 of the descriptor format (72h, 73h) a device behind another adapter
+// may use, whose key byte has no flags.
+struct SenseLayout {
+  size_t key, asc, ascq;
+  uint8_t keyMask;
+};
+SenseLayout SenseLayoutOf(uint8_t responseCode);
 
 // Bytes beyond length read as zero.
 SenseCodes DecodeSense(const uint8_t* data, size_t length);

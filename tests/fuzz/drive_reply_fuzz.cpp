@@ -67,13 +67,11 @@ void RequestSense(DriveContext& context, testing::FakeDriveListView& view, const
   const int32_t sent = SendRequestSense(context);
   const SenseCodes codes = DecodeSense(context.buffers());
   if (sent == 0) {
-    // Bytes the drive never sent read as zero: the key, ASC and ASCQ are in
-    // bytes 2, 12 and 13 of the fixed format, 1, 2 and 3 of the descriptor one.
-    const uint8_t format = last.received != 0 ? last.bytes[0] & 0x7F : 0;
-    const bool descriptor = format == 0x72 || format == 0x73;
-    if (last.received <= (descriptor ? 1u : 2u)) Require(codes.keyByte == 0, "sense key from no reply");
-    if (last.received <= (descriptor ? 2u : 12u)) Require(codes.asc == 0, "ASC from no reply");
-    if (last.received <= (descriptor ? 3u : 13u)) Require(codes.ascq == 0, "ASCQ from no reply");
+    // Bytes the drive never sent read as zero, in either format.
+    const SenseLayout at = SenseLayoutOf(last.received != 0 ? last.bytes[0] : 0);
+    if (last.received <= at.key) Require(codes.keyByte == 0, "sense key from no reply");
+    if (last.received <= at.asc) Require(codes.asc == 0, "ASC from no reply");
+    if (last.received <= at.ascq) Require(codes.ascq == 0, "ASCQ from no reply");
   }
   FormatSenseReport(codes);
   FormatSenseInParentheses(codes);
